@@ -1,0 +1,7 @@
+#include "gostcrypto/CryptoException.h"
+
+namespace gostcrypto {
+
+const char* CryptoException::what() const noexcept { return "gostcrypto::CryptoException"; }
+
+}  // namespace gostcrypto

@@ -1,0 +1,60 @@
+// Command registry of the `tavrpki` tool.
+//
+// A command file registers itself with a static `CommandRegistration`:
+//   static const CommandRegistration kHash{"hash", "[--dke HEX] [FILE...]", "hash files", &RunHash};
+// `tavrpki speed WHAT` dispatches the same way through `SpeedRegistration`.
+// Commands return the process exit code and report errors with `ReportError`.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavrpki::tool {
+
+using Args = std::vector<std::string>;
+using CommandFn = int (*)(const Args& args);
+
+struct CommandRegistration {
+  CommandRegistration(const char* name, const char* usage, const char* summary, CommandFn run);
+};
+
+struct SpeedRegistration {
+  SpeedRegistration(const char* what, const char* usage, CommandFn run);
+};
+
+// Thrown by the argument helpers; main prints it with the usage line.
+struct UsageError {
+  std::string text;
+};
+
+// Simple option parser: --name VALUE pairs and --flag switches, the rest positional.
+class Options {
+ public:
+  Options(const Args& args, const std::vector<std::string>& valueOptions,
+          const std::vector<std::string>& flagOptions);
+  std::optional<std::string> Value(const std::string& name) const;
+  std::string Required(const std::string& name) const;
+  bool Flag(const std::string& name) const;
+  const Args& Positional() const { return m_positional; }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> m_values;
+  std::vector<std::string> m_flags;
+  Args m_positional;
+};
+
+std::vector<std::uint8_t> ParseHex(const std::string& text, const char* what);
+std::string ToHex(const std::uint8_t* data, std::size_t size);
+inline std::string ToHex(const std::vector<std::uint8_t>& bytes) { return ToHex(bytes.data(), bytes.size()); }
+
+// Prints "tavrpki: <what>: <library message as UTF-8> (code N)" for library errors.
+int ReportError(const std::string& what);
+
+// Runs `body` repeatedly for at least `seconds` of this thread's CPU time and
+// returns the CPU seconds per call.
+double MeasureCpuSeconds(const std::function<void()>& body, double seconds = 1.0);
+
+}  // namespace tavrpki::tool

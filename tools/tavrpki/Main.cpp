@@ -1,0 +1,177 @@
+#include <cstdio>
+#include <ctime>
+#include <exception>
+#include <map>
+#include <string>
+
+#include "core/Exception.h"
+#include "tools/tavrpki/Command.h"
+
+namespace tavrpki::tool {
+namespace {
+
+struct Entry {
+  const char* usage;
+  const char* summary;
+  CommandFn run;
+};
+
+std::map<std::string, Entry>& Commands() {
+  static std::map<std::string, Entry> commands;
+  return commands;
+}
+
+std::map<std::string, Entry>& SpeedSuites() {
+  static std::map<std::string, Entry> suites;
+  return suites;
+}
+
+int Help() {
+  std::puts("usage: tavrpki COMMAND [ARGS...]\n\ncommands:");
+  for (const auto& [name, entry] : Commands())
+    std::printf("  %-8s %-44s %s\n", name.c_str(), entry.usage, entry.summary);
+  if (!SpeedSuites().empty()) {
+    std::printf("  %-8s", "speed");
+    for (const auto& [name, entry] : SpeedSuites()) std::printf(" %s", name.c_str());
+    std::puts("    measure throughput in CPU time");
+  }
+  return 0;
+}
+
+int RunSpeed(const Args& args) {
+  if (args.empty()) throw UsageError{"speed: say what to measure"};
+  const auto it = SpeedSuites().find(args[0]);
+  if (it == SpeedSuites().end()) throw UsageError{"speed: unknown suite '" + args[0] + "'"};
+  return it->second.run(Args(args.begin() + 1, args.end()));
+}
+
+}  // namespace
+
+CommandRegistration::CommandRegistration(const char* name, const char* usage, const char* summary,
+                                         CommandFn run) {
+  Commands()[name] = Entry{usage, summary, run};
+}
+
+SpeedRegistration::SpeedRegistration(const char* what, const char* usage, CommandFn run) {
+  SpeedSuites()[what] = Entry{usage, "", run};
+}
+
+Options::Options(const Args& args, const std::vector<std::string>& valueOptions,
+                 const std::vector<std::string>& flagOptions) {
+  auto contains = [](const std::vector<std::string>& list, const std::string& s) {
+    for (const auto& item : list)
+      if (item == s) return true;
+    return false;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) == 0 && contains(valueOptions, a.substr(2))) {
+      if (i + 1 >= args.size()) throw UsageError{a + " needs a value"};
+      m_values.emplace_back(a.substr(2), args[++i]);
+    } else if (a.rfind("--", 0) == 0 && contains(flagOptions, a.substr(2))) {
+      m_flags.push_back(a.substr(2));
+    } else if (a.rfind("--", 0) == 0 && a.size() > 2) {
+      throw UsageError{"unknown option " + a};
+    } else {
+      m_positional.push_back(a);
+    }
+  }
+}
+
+std::optional<std::string> Options::Value(const std::string& name) const {
+  for (const auto& [key, value] : m_values)
+    if (key == name) return value;
+  return std::nullopt;
+}
+
+std::string Options::Required(const std::string& name) const {
+  auto value = Value(name);
+  if (!value) throw UsageError{"--" + name + " is required"};
+  return *value;
+}
+
+bool Options::Flag(const std::string& name) const {
+  for (const auto& flag : m_flags)
+    if (flag == name) return true;
+  return false;
+}
+
+std::vector<std::uint8_t> ParseHex(const std::string& text, const char* what) {
+  auto digit = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  if (text.size() % 2 != 0) throw UsageError{std::string(what) + ": odd number of hex digits"};
+  std::vector<std::uint8_t> out(text.size() / 2);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const int hi = digit(text[2 * i]), lo = digit(text[2 * i + 1]);
+    if (hi < 0 || lo < 0) throw UsageError{std::string(what) + ": not a hex string"};
+    out[i] = static_cast<std::uint8_t>(hi << 4 | lo);
+  }
+  return out;
+}
+
+std::string ToHex(const std::uint8_t* data, std::size_t size) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(2 * size);
+  for (std::size_t i = 0; i < size; ++i) {
+    out.push_back(kDigits[data[i] >> 4]);
+    out.push_back(kDigits[data[i] & 15]);
+  }
+  return out;
+}
+
+int ReportError(const std::string& what) {
+  try {
+    throw;
+  } catch (const ExceptionBase& e) {
+    std::fprintf(stderr, "tavrpki: %s: %s (code %u)\n", what.c_str(), e.GetErrorMessage(),
+                 static_cast<unsigned>(e.GetErrorCode()));
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tavrpki: %s: %s\n", what.c_str(), e.what());
+  }
+  return 2;
+}
+
+double MeasureCpuSeconds(const std::function<void()>& body, double seconds) {
+  auto now = [] {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+  };
+  body();  // warm caches and lazy tables outside the measurement
+  long calls = 0;
+  const double start = now();
+  double elapsed = 0;
+  do {
+    body();
+    ++calls;
+    elapsed = now() - start;
+  } while (elapsed < seconds);
+  return elapsed / static_cast<double>(calls);
+}
+
+}  // namespace tavrpki::tool
+
+int main(int argc, char** argv) {
+  using namespace tavrpki::tool;
+  static const CommandRegistration kSpeed{"speed", "WHAT [OPTIONS]", "measure throughput", &RunSpeed};
+  if (argc < 2 || std::string(argv[1]) == "help" || std::string(argv[1]) == "--help") return Help();
+  const auto it = Commands().find(argv[1]);
+  if (it == Commands().end()) {
+    std::fprintf(stderr, "tavrpki: unknown command '%s' (try 'tavrpki help')\n", argv[1]);
+    return 2;
+  }
+  try {
+    return it->second.run(Args(argv + 2, argv + argc));
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "tavrpki %s: %s\nusage: tavrpki %s %s\n", argv[1], e.text.c_str(), argv[1],
+                 it->second.usage);
+    return 2;
+  } catch (...) {
+    return ReportError(argv[1]);
+  }
+}
