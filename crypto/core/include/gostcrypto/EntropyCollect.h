@@ -1,0 +1,20 @@
+// Collection of seed material for the random generator.
+#pragma once
+
+namespace gostcrypto {
+
+inline constexpr unsigned long kEntropyBufferSize = 1024;
+
+// Fills out[0..1024) with fresh seed material: bytes from the operating system's
+// generator (getrandom), each 64-byte stretch XORed with a sample of the
+// high-resolution timers. When the operating system has none to give the buffer still
+// holds the timer samples and the result is non-zero.
+//   a         optional 128 bytes of caller data mixed in (null: none);
+//   c         optional 32 bytes of caller data mixed in (null: none);
+//   reserved1, reserved2: must be zero.
+// Returns 0 on success, 1 when the operating system generator failed, 2 for bad
+// arguments (null out, non-zero reserved).
+int TAVRCLCRNGEntropyDataCollect(unsigned char* out, const unsigned char* a, const unsigned char* c,
+                                 unsigned long reserved1, unsigned long reserved2);
+
+}  // namespace gostcrypto
