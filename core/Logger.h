@@ -1,0 +1,64 @@
+// The process-wide audit log.
+//
+// One month file per process and directory: <dir>/<prefix>YYMM.log, lines
+//   "yy.mm.dd hh:mm:ss.mmm [inf] message\r\n"
+// and, when closed, an 8-character trailer: the CRC-32 (ISO-HDLC) of every byte
+// before it in uppercase hexadecimal. Opening verifies the trailer; a mismatch
+// appends the corruption line "!!! Файл пошкождено !!!" and logging goes on, so
+// tampering or truncation shows in the file itself. Lines are single-byte text
+// in the Windows-1251 code page, as the library's messages are.
+//
+// One lock covers Open, Close and every write: lines never interleave and the
+// running checksum always matches the file. Writes while closed are dropped.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <string>
+
+#include "platform/File.h"
+
+namespace tavrpki {
+
+enum LogLevel : int { kLogInfo = 0, kLogWarning = 1, kLogError = 2 };
+
+class Logger {
+ public:
+  Logger() = default;
+  virtual ~Logger();  // closes, writing the trailer
+  Logger(const Logger&) = delete;
+  Logger& operator=(const Logger&) = delete;
+
+  // Writes one line when a file is open and `verbosity` <= 3.
+  virtual void WriteV(int verbosity, int level, const char* format, va_list args);
+  virtual void Write(int verbosity, int level, const char* format, ...)
+      __attribute__((format(printf, 4, 5)));
+  // Writes `bytes` as "0Ah FFh " (each "%Xh" left-padded with 0 to three characters and a blank).
+  virtual void WriteHex(int verbosity, int level, std::span<const std::uint8_t> bytes);
+
+  // Opens, or continues, this month's file "<directory>/<prefix>YYMM.log" (local
+  // time), creating the directory when missing. Nothing happens while a file is
+  // open. Throws "Can't open log file" or "Log file I/O error" (code 0xFFFFFFFF),
+  // leaving the logger closed.
+  void Open(const std::string& directory, const std::string& prefix);
+  // Writes the trailer and closes; nothing happens while closed.
+  void Close();
+  bool IsOpen() const;
+
+ private:
+  void WriteLocked(std::span<const std::uint8_t> bytes);
+  void OpenLocked(const std::string& directory, const std::string& prefix);
+
+  static constexpr int kMaxVerbosity = 3;
+  mutable std::mutex m_lock;
+  platform::File m_file;
+  std::uint32_t m_crc = 0xFFFFFFFFu;  // CRC-32 register over the bytes written so far
+};
+
+// The one logger of the process. Constructed on first use and destroyed (closed)
+// at exit after everything that used it during its own construction.
+Logger& ProcessLogger();
+
+}  // namespace tavrpki

@@ -1,0 +1,42 @@
+// The configuration store: typed values under the key "SOFTWARE\TAVR_PKI".
+//
+// Our stand-in for the Windows registry. Each hive is a text file in the `.reg`
+// export syntax (core/RegFile.h):
+//   HKEY_CURRENT_USER   $TAVR_PKI_USER_CONFIG, else $XDG_CONFIG_HOME/tavr-pki/config.reg
+//                       (~/.config/tavr-pki/config.reg when XDG_CONFIG_HOME is unset)
+//   HKEY_LOCAL_MACHINE  $TAVR_PKI_SYSTEM_CONFIG, else /etc/tavr-pki/config.reg
+// Values are read on demand: every call reads the hive file again, so edits take
+// effect at once and the handler holds no state. A missing or malformed file, or
+// one without the key's section, is a key that cannot be opened. Texts are
+// returned as the bytes the file holds (paths on this platform are UTF-8).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tavrpki {
+
+class RegistryHandler {
+ public:
+  // The value `valueName` of "SOFTWARE\TAVR_PKI" + `subkey` in the current user's
+  // hive (`currentUser`) or the machine's; `defaultValue` when the key or value is
+  // missing or the value is not a DWORD. Never throws for configuration reasons.
+  static std::uint32_t ReadDword(bool currentUser, const char* subkey, const char* valueName,
+                                 std::uint32_t defaultValue);
+
+  // The text value `valueName` of "SOFTWARE\TAVR_PKI". Throws 150000 when the key
+  // cannot be opened, 150001 when the value is missing, 150002 when it is not a
+  // text (REG_SZ); the key path in the messages names the hive.
+  static std::string ReadString(bool currentUser, const char* valueName);
+  // As above, but `defaultValue` in place of every failure.
+  static std::string ReadString(bool currentUser, const char* valueName,
+                                const std::string& defaultValue);
+
+  // The hive file consulted for the hive, from the environment as above.
+  static std::string HivePath(bool currentUser);
+};
+
+// The configuration key, relative to the hive.
+inline constexpr const char* kConfigKey = "SOFTWARE\\TAVR_PKI";
+
+}  // namespace tavrpki
