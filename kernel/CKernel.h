@@ -13,7 +13,7 @@
 // Every failure reaches the caller as `Kernel::CKernelException`.
 #pragma once
 
-struct HWND__;  // a window handle; there is no window system behind it here
+#include "platform/WinTypes.h"
 
 namespace tavrpki {
 class CProvider;
@@ -120,9 +120,8 @@ class CKernel {
   void SelectDefaultKeyStorage(char* name, unsigned long* length, HWND__* const window) const;
   void SelectDefaultKeyStorage(HWND__* const window) const;
   void ConfigureKeyStorage(HWND__* const window) const;
-  // The callback is called once per key name; the calling convention is the
-  // platform's default one (the 32-bit original's stdcall has no meaning here).
-  void EnumerateKeys(void* context, int (*callback)(void*, const char*));
+  // Calls `callback(context, keyName)` once per key of the storage.
+  void EnumerateKeys(void* context, int(__stdcall* callback)(void*, const char*));
 
  private:
   void LogInit();
