@@ -158,7 +158,4 @@ inline constexpr Message kMsgExtModuleError{280003, Cp1251<"Помилка ро�
 inline constexpr Message kMsgCantOpenLogFile{kNoCode, "Can't open log file"};
 inline constexpr Message kMsgLogFileIoError{kNoCode, "Log file I/O error"};
 
-// Uncoded messages (code 0xFFFFFFFF) of the codec, the logger, strings and blobs.
-inline constexpr Message kMsgInsufficientBlobSize{kNoCode, "Insufficient blob size"};
-
 }  // namespace tavrpki
