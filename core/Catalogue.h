@@ -158,4 +158,8 @@ inline constexpr Message kMsgExtModuleError{280003, Cp1251<"Помилка ро�
 inline constexpr Message kMsgCantOpenLogFile{kNoCode, "Can't open log file"};
 inline constexpr Message kMsgLogFileIoError{kNoCode, "Log file I/O error"};
 
+// Uncoded messages (code 0xFFFFFFFF) of the crypto objects and domain parameters.
+inline constexpr Message kMsgCurveNotFound{kNoCode, "Can't find appropriate curve."};
+inline constexpr Message kMsgFieldMissing{kNoCode, Cp1251<"Помилка доступу до поля \"%s\" - поле відсутнє">};
+
 }  // namespace tavrpki
