@@ -16,7 +16,7 @@
 //   extern "C" TAVRPKI_PLUGIN_EXPORT void DestroyKeyStorageManager(tavrpki::KeyStorageManager* m) {
 //     delete static_cast<MyStorage*>(m);
 //   }
-// This header needs nothing else of the library; a plugin links nothing of it.
+// This header includes nothing of the library.
 //
 // Conventions for every method:
 // - Texts are NUL-terminated Windows-1251.
@@ -24,10 +24,10 @@
 //   length of the answer on return; a null buffer asks for the length only. The
 //   library always asks for the length first, then for the data.
 // - The last argument of most methods is reserved; the library passes 0.
-// - Failures are thrown. The library lets a manager's exception pass to its
-//   caller unchanged, so a manager that wants the library's error texts and codes
-//   throws `Kernel::CKernelException` (kernel/CKernelException.h); anything else
-//   reaches the caller as what it is.
+// - Failures are thrown and reach the library's caller unchanged. A manager that
+//   reports coded failures as the library does throws `Kernel::CKernelException`
+//   (kernel/CKernelException.h, linking the library); anything else reaches the
+//   caller as what it is.
 // - A manager object is used by one thread at a time; every kernel context (and
 //   every copy of one) has a manager object of its own.
 //

@@ -1,0 +1,87 @@
+#include "keystore/CKeyStorageWrapper.h"
+
+#include <exception>
+#include <string>
+
+#include "core/Catalogue.h"
+#include "core/Cp1251.h"
+#include "core/Logger.h"
+#include "core/RegistryHandler.h"
+
+namespace tavrpki {
+namespace {
+
+constexpr const char* kPathValue = "KeyStorageManager";
+constexpr const char* kCreateExport = "CreateKeyStorageManager";
+constexpr const char* kDestroyExport = "DestroyKeyStorageManager";
+
+// The audit line that names the reason behind 30002: the loader's own words.
+constexpr const char* kLogNotLoaded = Cp1251<"Бібліотека сховища ключів не завантажена: %s">;
+
+}  // namespace
+
+CKeyStorageWrapper::CKeyStorageWrapper() {
+  try {
+    Load();
+  } catch (const ExceptionBase&) {
+    // Kept in m_failure; reported when a key storage operation is attempted.
+  } catch (const std::exception&) {
+  }
+}
+
+CKeyStorageWrapper::~CKeyStorageWrapper() { Unload(); }
+
+void CKeyStorageWrapper::Reload() {
+  Unload();
+  Load();
+}
+
+KeyStorageManager& CKeyStorageWrapper::Manager() {
+  if (m_manager == nullptr) {
+    ProcessLogger().Write(0, kLogError, kLogNotLoaded, m_failure.c_str());
+    Raise(kMsgKeyStorageLibraryNotLoaded);
+  }
+  return *m_manager;
+}
+
+void CKeyStorageWrapper::Load() {
+  if (m_manager != nullptr) return;
+  m_failure.clear();
+  try {
+    const std::string path = RegistryHandler::ReadString(false, kPathValue);
+    if (!m_library.Load(path)) {
+      m_failure = path + ": " + m_library.LastError();
+      Raise(kMsgKeyStorageLibraryLoadFailed, static_cast<unsigned>(m_library.LastErrorNumber()));
+    }
+    auto* create = reinterpret_cast<CreateKeyStorageManagerFunction>(m_library.Symbol(kCreateExport));
+    auto* destroy = reinterpret_cast<DestroyKeyStorageManagerFunction>(m_library.Symbol(kDestroyExport));
+    if (create == nullptr || destroy == nullptr) {
+      m_failure = path + ": " + m_library.LastError();
+      Raise(kMsgKeyStorageLibraryBadFormat);
+    }
+    KeyStorageManager* manager = create();
+    if (manager == nullptr) {
+      m_failure = path + ": " + kCreateExport + " made no manager";
+      Raise(kMsgKeyStorageLibraryBadFormat);
+    }
+    m_manager = manager;
+    m_destroy = destroy;
+  } catch (const ExceptionBase& error) {
+    if (m_failure.empty()) m_failure = error.GetErrorMessage();
+    m_library.Unload();
+    throw;
+  } catch (...) {
+    if (m_failure.empty()) m_failure = std::string(kCreateExport) + " failed";
+    m_library.Unload();
+    throw;
+  }
+}
+
+void CKeyStorageWrapper::Unload() noexcept {
+  if (m_manager != nullptr) m_destroy(m_manager);
+  m_manager = nullptr;
+  m_destroy = nullptr;
+  m_library.Unload();
+}
+
+}  // namespace tavrpki
