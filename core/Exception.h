@@ -9,16 +9,9 @@
 
 #include <cstdint>
 
+#include "core/ExceptionBase.h"
+
 namespace tavrpki {
-
-class ExceptionBase {
- public:
-  virtual std::uint32_t GetErrorCode() const = 0;
-  virtual const char* GetErrorMessage() const = 0;
-
- protected:
-  ~ExceptionBase() = default;
-};
 
 // A catalogue entry: the code and its printf-style Windows-1251 format.
 struct Message {
@@ -37,7 +30,7 @@ class Exception : public ExceptionBase {
   Exception& operator=(const Exception& other);
   virtual ~Exception();
 
-  std::uint32_t GetErrorCode() const override { return m_code; }
+  unsigned long GetErrorCode() const override { return m_code; }
   const char* GetErrorMessage() const override { return m_message; }
 
  private:

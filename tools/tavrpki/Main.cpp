@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Exception.h"
+#include "core/MessageText.h"
 #include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
@@ -128,8 +129,8 @@ int ReportError(const std::string& what) {
   try {
     throw;
   } catch (const ExceptionBase& e) {
-    std::fprintf(stderr, "tavrpki: %s: %s (code %u)\n", what.c_str(), e.GetErrorMessage(),
-                 static_cast<unsigned>(e.GetErrorCode()));
+    std::fprintf(stderr, "tavrpki: %s: %s (code %lu)\n", what.c_str(), MessageAsUtf8(e).c_str(),
+                 e.GetErrorCode());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tavrpki: %s: %s\n", what.c_str(), e.what());
   }
