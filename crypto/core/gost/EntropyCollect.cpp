@@ -1,0 +1,81 @@
+#include "gostcrypto/EntropyCollect.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <x86intrin.h>
+#endif
+
+namespace gostcrypto {
+namespace {
+
+bool FromOperatingSystem(unsigned char* out, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t got = getrandom(out + done, size - done, 0);
+    if (got > 0) {
+      done += static_cast<std::size_t>(got);
+    } else if (got < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;
+    }
+  }
+  if (done == size) return true;
+  // Kernels without getrandom: the device gives the same generator.
+  const int fd = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  while (done < size) {
+    const ssize_t got = read(fd, out + done, size - done);
+    if (got > 0) {
+      done += static_cast<std::size_t>(got);
+    } else if (!(got < 0 && errno == EINTR)) {
+      break;
+    }
+  }
+  close(fd);
+  return done == size;
+}
+
+// A high-resolution timer sample: the cycle counter where there is one, mixed with
+// the monotonic clock.
+std::uint64_t TimerSample() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  std::uint64_t value = static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
+#if defined(__x86_64__) || defined(__i386__)
+  value ^= __rdtsc() << 17;
+#endif
+  return value;
+}
+
+void XorInto(unsigned char* out, const unsigned char* data, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) out[i] ^= data[i];
+}
+
+}  // namespace
+
+int TAVRCLCRNGEntropyDataCollect(unsigned char* out, const unsigned char* a, const unsigned char* c,
+                                 unsigned long reserved1, unsigned long reserved2) {
+  if (out == nullptr || reserved1 != 0 || reserved2 != 0) return 2;
+  std::memset(out, 0, kEntropyBufferSize);
+  const bool ok = FromOperatingSystem(out, kEntropyBufferSize);
+  for (std::size_t at = 0; at < kEntropyBufferSize; at += 64) {
+    const std::uint64_t sample = TimerSample();
+    unsigned char bytes[8];
+    std::memcpy(bytes, &sample, 8);
+    XorInto(out + at, bytes, 8);
+  }
+  if (a != nullptr) XorInto(out, a, 128);
+  if (c != nullptr) XorInto(out + 128, c, 32);
+  return ok ? 0 : 1;
+}
+
+}  // namespace gostcrypto

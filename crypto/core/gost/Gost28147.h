@@ -1,0 +1,116 @@
+// The GOST 28147-89 rounds, written once and instantiated with two substitutions:
+//   TableSub     four combined 8-bit lookups (rotation folded in): fastest scalar
+//                form, but its loads are indexed by key-dependent data;
+//   ShiftSub     each four-bit entry taken from its packed row by a shift: branch-
+//                and table-free, so its timing does not depend on the data.
+// A block is (N1, N2), the little-endian words of bytes 0..3 and 4..7. Keys are the
+// eight little-endian words of the 32 key bytes.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "SBox.h"
+
+namespace gostcrypto::detail {
+
+inline std::uint32_t Load32(const unsigned char* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
+  return v;
+}
+
+inline void Store32(unsigned char* p, std::uint32_t v) {
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
+  std::memcpy(p, &v, 4);
+}
+
+inline void LoadKey(const unsigned char* key, std::uint32_t out[8]) {
+  for (int i = 0; i < 8; ++i) out[i] = Load32(key + 4 * i);
+}
+
+struct TableSub {
+  const SBox& s;
+  std::uint32_t operator()(std::uint32_t x) const {
+    return s.combined[0][x & 255] ^ s.combined[1][(x >> 8) & 255] ^ s.combined[2][(x >> 16) & 255] ^
+           s.combined[3][x >> 24];
+  }
+};
+
+struct ShiftSub {
+  const SBox& s;
+  std::uint32_t operator()(std::uint32_t x) const {
+    std::uint32_t y = 0;
+    for (int r = 0; r < 8; ++r)
+      y |= static_cast<std::uint32_t>((s.packed[r] >> (((x >> (4 * r)) & 15) * 4)) & 15) << (4 * r);
+    return std::rotl(y, 11);
+  }
+};
+
+// Runs `Lanes` independent blocks through the 32 encryption rounds side by side (their
+// chains interleave in the pipeline); every lane may have its own key.
+template <int Lanes, typename Sub>
+inline void EncryptLanes(const Sub& f, const std::uint32_t* const keys[Lanes], std::uint32_t n1[Lanes],
+                         std::uint32_t n2[Lanes]) {
+  for (int rep = 0; rep < 3; ++rep)
+    for (int j = 0; j < 8; j += 2) {
+      for (int l = 0; l < Lanes; ++l) n2[l] ^= f(n1[l] + keys[l][j]);
+      for (int l = 0; l < Lanes; ++l) n1[l] ^= f(n2[l] + keys[l][j + 1]);
+    }
+  for (int j = 7; j > 0; j -= 2) {
+    for (int l = 0; l < Lanes; ++l) n2[l] ^= f(n1[l] + keys[l][j]);
+    for (int l = 0; l < Lanes; ++l) n1[l] ^= f(n2[l] + keys[l][j - 1]);
+  }
+  // The last round does not swap: the halves come out as (n2, n1).
+  for (int l = 0; l < Lanes; ++l) std::swap(n1[l], n2[l]);
+}
+
+template <int Lanes, typename Sub>
+inline void DecryptLanes(const Sub& f, const std::uint32_t* const keys[Lanes], std::uint32_t n1[Lanes],
+                         std::uint32_t n2[Lanes]) {
+  for (int j = 0; j < 8; j += 2) {
+    for (int l = 0; l < Lanes; ++l) n2[l] ^= f(n1[l] + keys[l][j]);
+    for (int l = 0; l < Lanes; ++l) n1[l] ^= f(n2[l] + keys[l][j + 1]);
+  }
+  for (int rep = 0; rep < 3; ++rep)
+    for (int j = 7; j > 0; j -= 2) {
+      for (int l = 0; l < Lanes; ++l) n2[l] ^= f(n1[l] + keys[l][j]);
+      for (int l = 0; l < Lanes; ++l) n1[l] ^= f(n2[l] + keys[l][j - 1]);
+    }
+  for (int l = 0; l < Lanes; ++l) std::swap(n1[l], n2[l]);
+}
+
+// One key for all lanes.
+template <int Lanes, typename Sub>
+inline void EncryptLanes(const Sub& f, const std::uint32_t key[8], std::uint32_t n1[Lanes],
+                         std::uint32_t n2[Lanes]) {
+  const std::uint32_t* keys[Lanes];
+  for (int l = 0; l < Lanes; ++l) keys[l] = key;
+  EncryptLanes<Lanes>(f, keys, n1, n2);
+}
+
+template <typename Sub>
+inline void EncryptBlock(const Sub& f, const std::uint32_t key[8], std::uint32_t& n1, std::uint32_t& n2) {
+  EncryptLanes<1>(f, key, &n1, &n2);
+}
+
+// The 16 rounds of the MAC mode (K0..K7 twice, every round swaps).
+template <typename Sub>
+inline void MacRounds(const Sub& f, const std::uint32_t key[8], std::uint32_t& n1, std::uint32_t& n2) {
+  for (int rep = 0; rep < 2; ++rep)
+    for (int j = 0; j < 8; j += 2) {
+      n2 ^= f(n1 + key[j]);
+      n1 ^= f(n2 + key[j + 1]);
+    }
+}
+
+// The counter of the gamma mode: N3 += C2 mod 2^32, N4 += C1 mod (2^32 - 1).
+inline void StepCounter(std::uint32_t& n3, std::uint32_t& n4) {
+  n3 += 0x01010101u;
+  const std::uint64_t sum = static_cast<std::uint64_t>(n4) + 0x01010104u;
+  n4 = static_cast<std::uint32_t>(sum) + static_cast<std::uint32_t>(sum >> 32);
+}
+
+}  // namespace gostcrypto::detail

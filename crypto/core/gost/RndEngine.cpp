@@ -1,0 +1,123 @@
+#include "gostcrypto/RndEngine.h"
+
+#include <cstring>
+
+#include "Wipe.h"
+#include "Bulk.h"
+#include "Gost28147.h"
+#include "Gost34311.h"
+#include "gostcrypto/CryptoException.h"
+
+namespace gostcrypto {
+
+namespace {
+
+constexpr std::size_t kKeyBlocks = RndEngine::kKeySize / 8;
+constexpr std::size_t kOutputBlocks = 32;  // bytes handed out per refill: 256
+constexpr std::size_t kFoldSize = 64;      // seed material is folded to this many bytes
+
+// The generator's gamma must not leak through the cache: constant-time kernels only.
+const detail::BulkOps& GeneratorOps() {
+  return detail::ActiveCpuPath() == detail::CpuPath::kAvx512 ? detail::OpsFor(detail::CpuPath::kAvx512)
+                                                             : detail::PortableConstantTimeOps();
+}
+
+}  // namespace
+
+struct RndEngine::State {
+  detail::SBox sbox;
+  std::uint32_t key[8];
+  std::uint32_t n3, n4;
+  unsigned char buffer[8 * kOutputBlocks];
+  std::size_t position;  // next unread byte of buffer; sizeof buffer = empty
+  const detail::BulkOps* ops;
+
+  ~State() { tavrpki::SecureWipe(this, sizeof *this); }
+
+  void Start(const unsigned char* table, const unsigned char* keyBytes, const unsigned char* extra,
+             const unsigned char* seed) {
+    detail::ExpandSBox(table, sbox);
+    detail::LoadKey(keyBytes, key);
+    if (extra != nullptr)
+      for (int i = 0; i < 8; ++i) key[i] ^= detail::Load32(extra + 4 * i);
+    // The counter starts from the encrypted seed, as in the cipher's gamma mode.
+    std::uint32_t a = detail::Load32(seed), b = detail::Load32(seed + 4);
+    detail::EncryptBlock(detail::ShiftSub{sbox}, key, a, b);
+    n3 = a;
+    n4 = b;
+    position = sizeof buffer;
+    ops = &GeneratorOps();
+  }
+};
+
+
+RndEngine::RndEngine(const unsigned char* sbox, const unsigned char* key, const unsigned char* seed,
+                     const unsigned char* extra) {
+  if (key == nullptr || seed == nullptr) throw CryptoException(kMissingInput);
+  m_state = std::make_unique<State>();
+  m_state->Start(sbox, key, extra, seed);
+}
+
+RndEngine::RndEngine(const unsigned char* entropy, unsigned long entropyLength, const unsigned char* hashSBox,
+                     const unsigned char* hashStart, const unsigned char* seed, const unsigned char* sbox) {
+  if (entropy == nullptr || seed == nullptr || entropyLength < kKeySize) throw CryptoException(kMissingInput);
+  unsigned char folded[kFoldSize] = {};
+  for (unsigned long i = 0; i < entropyLength; ++i) folded[i % kFoldSize] ^= entropy[i];
+
+  detail::SBox table;
+  detail::ExpandSBox(hashSBox, table);
+  unsigned char key[kKeySize];
+  {
+    detail::Gost34311 hash(table, hashStart, true);
+    hash.Update(folded, sizeof folded);
+    hash.Update(seed, kSeedSize);
+    hash.Final(key);
+  }
+  m_state = std::make_unique<State>();
+  m_state->Start(sbox, key, nullptr, seed);
+  tavrpki::SecureWipe(folded, sizeof folded);
+  tavrpki::SecureWipe(key, sizeof key);
+  tavrpki::SecureWipeObject(table);
+}
+
+RndEngine::RndEngine(const RndEngine& other) : m_state(std::make_unique<State>(*other.m_state)) {}
+
+RndEngine& RndEngine::operator=(const RndEngine& other) {
+  if (this != &other) m_state = std::make_unique<State>(*other.m_state);
+  return *this;
+}
+
+RndEngine::~RndEngine() = default;
+
+// Draws the next key and 256 output bytes from the gamma; the old key is gone after.
+void RndEngine::Refill() {
+  State& s = *m_state;
+  unsigned char gamma[8 * (kKeyBlocks + kOutputBlocks)] = {};
+  s.ops->ctr(s.sbox, s.key, s.n3, s.n4, gamma, gamma, kKeyBlocks + kOutputBlocks);
+  detail::LoadKey(gamma, s.key);
+  std::memcpy(s.buffer, gamma + kKeySize, sizeof s.buffer);
+  s.position = 0;
+  tavrpki::SecureWipe(gamma, sizeof gamma);
+}
+
+unsigned char RndEngine::GenerateByte() {
+  if (m_state->position == sizeof m_state->buffer) Refill();
+  const unsigned char byte = m_state->buffer[m_state->position];
+  m_state->buffer[m_state->position++] = 0;
+  return byte;
+}
+
+void RndEngine::Generate(unsigned char* out, std::size_t size) {
+  State& s = *m_state;
+  while (size > 0) {
+    if (s.position == sizeof s.buffer) Refill();
+    const std::size_t take = size < sizeof s.buffer - s.position ? size : sizeof s.buffer - s.position;
+    std::memcpy(out, s.buffer + s.position, take);
+    tavrpki::SecureWipe(s.buffer + s.position, take);
+    s.position += take;
+    out += take;
+    size -= take;
+  }
+}
+
+}  // namespace gostcrypto

@@ -1,0 +1,33 @@
+// A GOST 28147-89 substitution table in the forms the round functions use.
+//
+// The caller's table is 128 bytes: 8 rows of 16 four-bit entries, row r
+// substituting the four-bit group r of the round value (r = 0 the least
+// significant). From it we derive
+//   - `combined`: four 256-entry tables, one per byte of the round value, each
+//     already shifted into place and rotated left by 11, so a round costs four loads
+//     and three XORs (fast, but the loads are indexed by key-dependent data);
+//   - `packed`: each row as one 64-bit word, entry i in bits 4i..4i+3, for the
+//     portable constant-time substitution (a shift by a secret amount);
+//   - `permLow` / `permHigh`: the even and odd rows laid out as 64-byte tables for a
+//     byte permute (vpermb), the constant-time vector substitution.
+#pragma once
+
+#include <cstdint>
+
+namespace gostcrypto::detail {
+
+struct SBox {
+  alignas(64) std::uint32_t combined[4][256];
+  std::uint64_t packed[8];
+  alignas(64) std::uint8_t permLow[64];   // rows 0, 2, 4, 6: entry i of row 2k at 16k + i
+  alignas(64) std::uint8_t permHigh[64];  // rows 1, 3, 5, 7
+};
+
+// Builds every form from 128 entries; entries are taken modulo 16. A null table
+// selects the default (DKE No. 1).
+void ExpandSBox(const unsigned char* entries, SBox& out);
+
+// DKE No. 1, 128 entries.
+extern const unsigned char kDefaultSBoxEntries[128];
+
+}  // namespace gostcrypto::detail

@@ -1,0 +1,42 @@
+// GOST 34.311-95: the 256-bit hash over GOST 28147-89.
+//
+// The hash runs with the caller's 128-byte substitution table and an optional
+// 32-byte starting value; feeding the data in pieces of any size gives the same
+// value as one call with all of it. Copying an engine copies its running state.
+// Intermediate state is wiped when the engine dies.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+namespace gostcrypto {
+
+class HashEngine {
+ public:
+  static constexpr std::size_t kHashSize = 32;
+  static constexpr std::size_t kSBoxSize = 128;
+
+  // sbox: 128 bytes, 8 rows of 16 four-bit entries, one entry per byte (row r
+  // substitutes the r-th four-bit group from the least significant); null selects
+  // the default table (DKE No. 1). second: optional 32-byte starting hash value
+  // (null: zero). Both are copied; neither needs to outlive the engine.
+  HashEngine(const unsigned char* sbox, const unsigned char* second);
+  HashEngine(const HashEngine& other);
+  HashEngine& operator=(const HashEngine& other);
+  ~HashEngine();
+
+  // Absorbs length bytes; repeatable. A null data with length 0 is allowed.
+  void CalculateHash(const unsigned char* data, unsigned long length);
+
+  // Writes the 32-byte hash to out. The engine is finished afterwards: further use
+  // throws CryptoException(kFinished).
+  void Done(unsigned char* out);
+
+  static constexpr int kFinished = 3;
+
+ private:
+  struct State;
+  std::unique_ptr<State> m_state;
+};
+
+}  // namespace gostcrypto

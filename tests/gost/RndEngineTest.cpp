@@ -1,0 +1,117 @@
+// The random generator: known answers of both constructors (computed by the separate
+// model tests/data/gost_random_ref.py), copies continuing the same sequence, and the
+// entropy collector.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "GostTestSupport.h"
+#include "gostcrypto/CryptoException.h"
+#include "gostcrypto/EntropyCollect.h"
+#include "gostcrypto/RndEngine.h"
+
+namespace tavrpki::test {
+namespace {
+
+using gostcrypto::RndEngine;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes OptionalBytes(const Vector& v, const std::string& key) {
+  return v.Get(key) == "none" ? Bytes{} : v.Bytes(key);
+}
+
+RndEngine Make(const Vector& v, Bytes& sbox) {
+  sbox = SBoxByName(v.Get("SBox"));
+  const Bytes seed = v.Bytes("Seed");
+  if (v.section == "Keyed") {
+    const Bytes key = v.Bytes("Key"), extra = OptionalBytes(v, "Extra");
+    return RndEngine(OrNull(sbox), key.data(), seed.data(), OrNull(extra));
+  }
+  Bytes entropy(std::stoul(v.Get("EntropyLength")));
+  for (std::size_t i = 0; i < entropy.size(); ++i) entropy[i] = static_cast<std::uint8_t>((7 * i + 3) % 256);
+  const Bytes hashSBox = SBoxByName(v.Get("HashSBox")), start = OptionalBytes(v, "HashStart");
+  return RndEngine(entropy.data(), static_cast<unsigned long>(entropy.size()), OrNull(hashSBox), OrNull(start),
+                   seed.data(), OrNull(sbox));
+}
+
+class RandomVectors : public ::testing::TestWithParam<CpuPath> {};
+
+TEST_P(RandomVectors, KnownAnswersByteByByteAndInChunks) {
+  gostcrypto::detail::ScopedCpuPath path(GetParam());
+  for (const Vector& v : ReadVectorFile("gost_random.vec")) {
+    SCOPED_TRACE(v.Where());
+    const std::string expected = ToHex(v.Bytes("Out"));
+    Bytes sbox;
+    RndEngine single = Make(v, sbox);
+    Bytes out(expected.size() / 2);
+    for (auto& b : out) b = single.GenerateByte();
+    EXPECT_EQ(ToHex(out), expected);
+
+    RndEngine chunked = Make(v, sbox);
+    std::size_t at = 0;
+    for (std::size_t piece : RandomPieces(out.size(), 5)) {
+      chunked.Generate(out.data() + at, piece);
+      at += piece;
+    }
+    EXPECT_EQ(ToHex(out), expected);
+    v.ExpectAllUsed();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, RandomVectors, ::testing::ValuesIn(AllPaths()),
+                         [](const auto& info) { return gostcrypto::detail::CpuPathName(info.param); });
+
+TEST(RndEngine, CopyAndAssignmentContinueTheSameSequence) {
+  const Bytes key(32, 0x42), seed(8, 0x24);
+  RndEngine original(nullptr, key.data(), seed.data(), nullptr);
+  for (int i = 0; i < 300; ++i) original.GenerateByte();  // part-way into the second refill
+  RndEngine copy(original);
+  RndEngine assigned(nullptr, seed.data(), key.data(), nullptr);
+  assigned = original;
+  for (int i = 0; i < 1000; ++i) {
+    const unsigned char next = original.GenerateByte();
+    ASSERT_EQ(copy.GenerateByte(), next) << i;
+    ASSERT_EQ(assigned.GenerateByte(), next) << i;
+  }
+}
+
+TEST(RndEngine, RejectsMissingInputs) {
+  const Bytes key(32, 1), seed(8, 2), entropy(1024, 3);
+  auto code = [](auto&& call) {
+    try {
+      call();
+    } catch (const gostcrypto::CryptoException& e) {
+      return e.GetCode();
+    }
+    return 0;
+  };
+  EXPECT_EQ(code([&] { RndEngine(nullptr, nullptr, seed.data(), nullptr); }), RndEngine::kMissingInput);
+  EXPECT_EQ(code([&] { RndEngine(nullptr, key.data(), nullptr, nullptr); }), RndEngine::kMissingInput);
+  EXPECT_EQ(code([&] { RndEngine(nullptr, 1024, nullptr, nullptr, seed.data(), nullptr); }),
+            RndEngine::kMissingInput);
+  EXPECT_EQ(code([&] { RndEngine(entropy.data(), 31, nullptr, nullptr, seed.data(), nullptr); }),
+            RndEngine::kMissingInput);
+  EXPECT_EQ(code([&] { RndEngine(entropy.data(), 1024, nullptr, nullptr, nullptr, nullptr); }),
+            RndEngine::kMissingInput);
+}
+
+TEST(EntropyCollect, FillsFreshBuffersAndChecksItsArguments) {
+  Bytes a(1024), b(1024);
+  EXPECT_EQ(gostcrypto::TAVRCLCRNGEntropyDataCollect(a.data(), nullptr, nullptr, 0, 0), 0);
+  EXPECT_EQ(gostcrypto::TAVRCLCRNGEntropyDataCollect(b.data(), nullptr, nullptr, 0, 0), 0);
+  EXPECT_NE(a, b);
+  EXPECT_NE(a, Bytes(1024, 0));
+  EXPECT_EQ(gostcrypto::TAVRCLCRNGEntropyDataCollect(nullptr, nullptr, nullptr, 0, 0), 2);
+  EXPECT_EQ(gostcrypto::TAVRCLCRNGEntropyDataCollect(a.data(), nullptr, nullptr, 1, 0), 2);
+  // Two generators seeded from two collections differ.
+  const Bytes seed(8, 9);
+  RndEngine x(a.data(), 1024, nullptr, nullptr, seed.data(), nullptr);
+  RndEngine y(b.data(), 1024, nullptr, nullptr, seed.data(), nullptr);
+  Bytes ox(32), oy(32);
+  x.Generate(ox.data(), 32);
+  y.Generate(oy.data(), 32);
+  EXPECT_NE(ox, oy);
+}
+
+}  // namespace
+}  // namespace tavrpki::test
