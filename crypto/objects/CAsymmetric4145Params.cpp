@@ -1,0 +1,51 @@
+#include "crypto/objects/CAsymmetric4145Params.h"
+
+#include "crypto/objects/CBinaryDataBuilder.h"
+
+namespace tavrpki {
+
+Blob& CAsymmetric4145Params::ToBinary(Blob& out) const {
+  Blob bBytes;
+  Blob pBytes;
+  Blob nBytes;
+  b.ToBinary(bBytes);
+  p.ToBinary(pBytes);
+  n.ToBinary(nBytes);
+  CBinaryDataBuilder items;
+  items.Reserve(5 * CBinaryDataBuilder::ItemSize(4) + CBinaryDataBuilder::ItemSize(bBytes.Size()) +
+                CBinaryDataBuilder::ItemSize(pBytes.Size()) +
+                CBinaryDataBuilder::ItemSize(nBytes.Size()) + CBinaryDataBuilder::ItemSize(dke.Size()));
+  items.AddU32(m);
+  items.AddU32(k);
+  items.AddU32(j);
+  items.AddU32(l);
+  items.AddU32(a);
+  items.AddItem(bBytes);
+  items.AddItem(pBytes);
+  items.AddItem(nBytes);
+  items.AddItem(dke);
+  return items.ToBinary(out);
+}
+
+void CAsymmetric4145Params::FromItems(ByteView in) {
+  const BinaryItems items(in);
+  CAsymmetric4145Params read;
+  read.m = items.U32(0);
+  read.k = items.U32(1);
+  read.j = items.U32(2);
+  read.l = items.U32(3);
+  read.a = items.U32(4);
+  read.b.FromItems(items.Item(5));
+  read.p.FromItems(items.Item(6));
+  read.n.FromItems(items.Item(7));
+  read.dke.Assign(items.Item(8));
+  *this = std::move(read);
+}
+
+bool operator==(const CAsymmetric4145Params& x, const CAsymmetric4145Params& y) {
+  return x.m == y.m && x.k == y.k && x.j == y.j && x.l == y.l && x.a == y.a && x.b == y.b &&
+         x.p == y.p && x.n == y.n && x.dke == y.dke &&
+         std::string_view(x.curveOid.CStr()) == std::string_view(y.curveOid.CStr());
+}
+
+}  // namespace tavrpki
