@@ -22,7 +22,7 @@ struct Utf8Literal {
 namespace detail {
 
 // Windows-1251 byte for a code point, or -1 when the code page has none.
-consteval int Cp1251Byte(unsigned cp) {
+constexpr int Cp1251Byte(unsigned cp) {
   if (cp < 0x80) return static_cast<int>(cp);
   if (cp >= 0x410 && cp <= 0x44F) return static_cast<int>(cp - 0x410 + 0xC0);
   switch (cp) {
@@ -47,7 +47,7 @@ consteval int Cp1251Byte(unsigned cp) {
 }
 
 template <Utf8Literal S>
-consteval std::size_t Cp1251Length() {
+constexpr std::size_t Cp1251Length() {
   std::size_t n = 0;
   for (std::size_t i = 0; S.bytes[i] != 0;) {
     const unsigned char c = static_cast<unsigned char>(S.bytes[i]);
@@ -58,7 +58,7 @@ consteval std::size_t Cp1251Length() {
 }
 
 template <Utf8Literal S>
-consteval auto Cp1251Convert() {
+constexpr auto Cp1251Convert() {
   std::array<char, Cp1251Length<S>()> out{};
   std::size_t o = 0;
   for (std::size_t i = 0; S.bytes[i] != 0;) {

@@ -61,7 +61,7 @@ Exception& Exception::operator=(const Exception& other) {
 
 Exception::~Exception() { delete[] m_message; }
 
-void Raise(const Message& message, ...) {
+void Raise(Message message, ...) {
   va_list args;
   va_start(args, message);
   char* text = FormatV(message.format, args);

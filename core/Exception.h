@@ -39,6 +39,6 @@ class Exception : public ExceptionBase {
 };
 
 // Throws `Exception` with the entry's code and its format filled from the arguments.
-[[noreturn]] void Raise(const Message& message, ...);
+[[noreturn]] void Raise(Message message, ...);  // by value: va_start needs a non-reference
 
 }  // namespace tavrpki

@@ -1,0 +1,172 @@
+#include "core/Logger.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/Catalogue.h"
+#include "core/Crc32.h"
+#include "platform/Time.h"
+
+namespace tavrpki {
+namespace {
+
+constexpr std::size_t kTrailerSize = 8;
+constexpr std::size_t kReadChunk = 65535;
+
+const char* kCorruptionText = Cp1251<"!!! Файл пошкождено !!!">;
+
+std::span<const std::uint8_t> Bytes(const std::string& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+std::string FormatV(const char* format, va_list args) {
+  va_list measure;
+  va_copy(measure, args);
+  const int needed = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  if (needed <= 0) return std::string();
+  std::string text(static_cast<std::size_t>(needed), '\0');
+  std::vsnprintf(text.data(), text.size() + 1, format, args);
+  return text;
+}
+
+// "yy.mm.dd hh:mm:ss.mmm [lvl] message\r\n" in local time.
+std::string BuildLine(int level, const std::string& message) {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%02d.%02d.%02d %02d:%02d:%02d.%03u ", now.wYear % 100, now.wMonth,
+                now.wDay, now.wHour, now.wMinute, now.wSecond, static_cast<unsigned>(now.wMilliseconds));
+  std::string line = stamp;
+  static const char* const kLevels[] = {"[inf] ", "[wrn] ", "[err] "};
+  if (level >= 0 && level <= 2) line += kLevels[level];
+  line += message;
+  line += "\r\n";
+  return line;
+}
+
+std::string FileName(const std::string& directory, const std::string& prefix) {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char month[8];
+  std::snprintf(month, sizeof month, "%02d%02d", now.wYear % 100, now.wMonth);
+  std::string name = directory;
+  if (!name.empty() && name.back() != '/') name += '/';
+  return name + prefix + month + ".log";
+}
+
+// The trailer as the log's closer wrote it: hexadecimal read the way "%X" reads it.
+bool ParseTrailer(const std::uint8_t (&trailer)[kTrailerSize], std::uint32_t& value) {
+  char text[kTrailerSize + 1] = {};
+  std::memcpy(text, trailer, kTrailerSize);
+  unsigned parsed = 0;
+  if (std::sscanf(text, "%X", &parsed) != 1) return false;
+  value = parsed;
+  return true;
+}
+
+}  // namespace
+
+Logger::~Logger() { Close(); }
+
+void Logger::WriteV(int verbosity, int level, const char* format, va_list args) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (!m_file.IsOpen() || verbosity > kMaxVerbosity) return;
+  WriteLocked(Bytes(BuildLine(level, FormatV(format, args))));
+}
+
+void Logger::Write(int verbosity, int level, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  WriteV(verbosity, level, format, args);
+  va_end(args);
+}
+
+void Logger::WriteHex(int verbosity, int level, std::span<const std::uint8_t> bytes) {
+  std::string text;
+  text.reserve(bytes.size() * 4);
+  char item[8];
+  for (std::uint8_t byte : bytes) {
+    std::snprintf(item, sizeof item, "%02Xh ", byte);
+    text += item;
+  }
+  Write(verbosity, level, "%s", text.c_str());
+}
+
+// A single line that fails to reach the disk is not reported: the checksum then
+// no longer matches and the next Open records the damage in the file itself.
+void Logger::WriteLocked(std::span<const std::uint8_t> bytes) {
+  m_crc = Crc32Update(m_crc, bytes);
+  m_file.Write(bytes);
+}
+
+void Logger::Open(const std::string& directory, const std::string& prefix) {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (m_file.IsOpen()) return;
+  try {
+    OpenLocked(directory, prefix);
+  } catch (...) {
+    m_file.Close();
+    throw;
+  }
+}
+
+void Logger::OpenLocked(const std::string& directory, const std::string& prefix) {
+  if (directory.empty() || !platform::CreateDirectories(directory) ||
+      !m_file.OpenReadWrite(FileName(directory, prefix)))
+    Raise(kMsgCantOpenLogFile);
+  m_crc = kCrc32Init;
+  const auto size = m_file.Size();
+  if (!size) Raise(kMsgLogFileIoError);
+  if (*size == 0) return;
+  if (*size < kTrailerSize) Raise(kMsgLogFileIoError);
+
+  std::vector<std::uint8_t> chunk(kReadChunk);
+  for (std::uint64_t left = *size - kTrailerSize; left != 0;) {
+    const std::size_t want = left < kReadChunk ? static_cast<std::size_t>(left) : kReadChunk;
+    const auto got = m_file.Read(std::span(chunk).first(want));
+    if (!got || *got == 0) Raise(kMsgLogFileIoError);
+    m_crc = Crc32Update(m_crc, std::span(chunk).first(*got));
+    left -= *got;
+  }
+  std::uint8_t trailer[kTrailerSize];
+  std::size_t have = 0;
+  while (have < kTrailerSize) {
+    const auto got = m_file.Read(std::span(trailer).subspan(have));
+    if (!got || *got == 0) Raise(kMsgLogFileIoError);
+    have += *got;
+  }
+
+  std::uint32_t written = 0;
+  if (ParseTrailer(trailer, written) && written == (m_crc ^ 0xFFFFFFFFu)) {
+    // The next line overwrites the trailer; Close writes a new one.
+    if (!m_file.Seek(*size - kTrailerSize)) Raise(kMsgLogFileIoError);
+    return;
+  }
+  // Damaged or foreign: keep the last bytes as content and say so in the file.
+  m_crc = Crc32Update(m_crc, trailer);
+  WriteLocked(Bytes(BuildLine(kLogError, std::string("\r\n\r\n") + kCorruptionText + "\r\n\r\n")));
+}
+
+void Logger::Close() {
+  std::lock_guard<std::mutex> guard(m_lock);
+  if (!m_file.IsOpen()) return;
+  char trailer[kTrailerSize + 1];
+  std::snprintf(trailer, sizeof trailer, "%08X", m_crc ^ 0xFFFFFFFFu);
+  m_file.Write(std::span(reinterpret_cast<const std::uint8_t*>(trailer), kTrailerSize));
+  m_file.Close();
+}
+
+bool Logger::IsOpen() const {
+  std::lock_guard<std::mutex> guard(m_lock);
+  return m_file.IsOpen();
+}
+
+Logger& ProcessLogger() {
+  static Logger logger;
+  return logger;
+}
+
+}  // namespace tavrpki

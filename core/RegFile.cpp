@@ -1,0 +1,202 @@
+#include "core/RegFile.h"
+
+#include <vector>
+
+namespace tavrpki {
+namespace {
+
+std::string Upper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
+  return text;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && Upper(text.substr(0, prefix.size())) == prefix;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Reads a quoted string at the start of `rest` (which begins with '"'), unescaping
+// \\ and \", and advances `rest` past the closing quote.
+std::optional<std::string> ReadQuoted(std::string_view& rest) {
+  std::string out;
+  std::size_t i = 1;
+  for (; i < rest.size() && rest[i] != '"'; ++i) {
+    if (rest[i] == '\\') {
+      if (i + 1 >= rest.size() || (rest[i + 1] != '\\' && rest[i + 1] != '"')) return std::nullopt;
+      ++i;
+    }
+    out.push_back(rest[i]);
+  }
+  if (i >= rest.size()) return std::nullopt;
+  rest.remove_prefix(i + 1);
+  return out;
+}
+
+// Nothing but blanks and an optional comment may follow a value.
+bool OnlyCommentLeft(std::string_view rest) {
+  rest = Trim(rest);
+  return rest.empty() || rest.front() == ';';
+}
+
+std::optional<std::uint32_t> ParseDword(std::string_view digits) {
+  digits = Trim(digits);
+  if (digits.empty() || digits.size() > 8) return std::nullopt;
+  std::uint32_t value = 0;
+  for (char c : digits) {
+    const int d = HexDigit(c);
+    if (d < 0) return std::nullopt;
+    value = value << 4 | static_cast<std::uint32_t>(d);
+  }
+  return value;
+}
+
+// "hex:..." or "hex(N):..." after the '=': a comma-separated byte list. Only the
+// type matters to the library, but the bytes are checked so typos are found.
+std::optional<std::uint32_t> ParseHexType(std::string_view data) {
+  std::uint32_t type = RegValue::kBinary;
+  data.remove_prefix(3);  // "hex"
+  if (!data.empty() && data.front() == '(') {
+    const std::size_t close = data.find(')');
+    if (close == std::string_view::npos || close == 1 || close > 9) return std::nullopt;
+    const auto number = ParseDword(data.substr(1, close - 1));
+    if (!number) return std::nullopt;
+    type = *number;
+    data.remove_prefix(close + 1);
+  }
+  if (data.empty() || data.front() != ':') return std::nullopt;
+  data.remove_prefix(1);
+  std::size_t start = 0;
+  while (start < data.size()) {
+    std::size_t comma = data.find(',', start);
+    if (comma == std::string_view::npos) comma = data.size();
+    const std::string_view byte = Trim(data.substr(start, comma - start));
+    if (byte.size() != 2 || HexDigit(byte[0]) < 0 || HexDigit(byte[1]) < 0) {
+      if (comma == data.size() && OnlyCommentLeft(byte)) break;  // trailing comment
+      return std::nullopt;
+    }
+    start = comma + 1;
+  }
+  return type;
+}
+
+// Splits the text into logical lines: a line ending in '\' outside quotes after
+// a hex list continues on the next one.
+std::vector<std::string> LogicalLines(std::string_view text) {
+  std::vector<std::string> lines;
+  std::string current;
+  bool continuing = false;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = Trim(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (continuing) {
+      current.append(line);
+    } else {
+      current.assign(line);
+    }
+    continuing = !current.empty() && current.back() == '\\' &&
+                 current.find("=hex") != std::string::npos;
+    if (continuing) {
+      current.pop_back();
+      continue;
+    }
+    lines.push_back(std::move(current));
+    current.clear();
+  }
+  if (continuing) lines.push_back(std::move(current));
+  return lines;
+}
+
+}  // namespace
+
+std::optional<RegFile> RegFile::Parse(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  RegFile file;
+  std::map<std::string, RegValue>* section = nullptr;
+  bool inSection = false;  // also true inside an ignored "[-KEY]" section
+  bool first = true;
+  for (const std::string& stored : LogicalLines(text)) {
+    const std::string_view line = stored;
+    const bool isFirst = first;
+    if (!line.empty()) first = false;
+    if (line.empty() || line.front() == ';') continue;
+    if (isFirst && (line == "Windows Registry Editor Version 5.00" || line == "REGEDIT4")) continue;
+    if (line.front() == '[') {
+      const std::size_t close = line.rfind(']');
+      if (close == std::string_view::npos || close < 2 || !OnlyCommentLeft(line.substr(close + 1)))
+        return std::nullopt;
+      const std::string_view path = line.substr(1, close - 1);
+      inSection = true;
+      section = path.front() == '-' ? nullptr : &file.m_keys[Upper(path)];
+      continue;
+    }
+    if (!inSection) return std::nullopt;
+
+    std::string_view rest = line;
+    std::string name;
+    if (rest.front() == '@') {
+      rest.remove_prefix(1);
+    } else if (rest.front() == '"') {
+      auto quoted = ReadQuoted(rest);
+      if (!quoted) return std::nullopt;
+      name = std::move(*quoted);
+    } else {
+      return std::nullopt;
+    }
+    rest = Trim(rest);
+    if (rest.empty() || rest.front() != '=') return std::nullopt;
+    rest = Trim(rest.substr(1));
+
+    RegValue value;
+    bool removed = false;
+    if (!rest.empty() && rest.front() == '"') {
+      auto quoted = ReadQuoted(rest);
+      if (!quoted || !OnlyCommentLeft(rest)) return std::nullopt;
+      value.type = RegValue::kString;
+      value.text = std::move(*quoted);
+    } else if (StartsWithNoCase(rest, "DWORD:")) {
+      std::string_view digits = rest.substr(6);
+      const std::size_t comment = digits.find(';');
+      auto number = ParseDword(digits.substr(0, comment));
+      if (!number) return std::nullopt;
+      value.type = RegValue::kDword;
+      value.dword = *number;
+    } else if (StartsWithNoCase(rest, "HEX")) {
+      auto type = ParseHexType(rest);
+      if (!type) return std::nullopt;
+      value.type = *type;
+    } else if (!rest.empty() && rest.front() == '-' && OnlyCommentLeft(rest.substr(1))) {
+      removed = true;
+    } else {
+      return std::nullopt;
+    }
+    if (section == nullptr) continue;
+    if (removed)
+      section->erase(Upper(name));
+    else
+      (*section)[Upper(name)] = std::move(value);
+  }
+  return file;
+}
+
+const std::map<std::string, RegValue>* RegFile::FindKey(std::string_view path) const {
+  const auto it = m_keys.find(Upper(path));
+  return it == m_keys.end() ? nullptr : &it->second;
+}
+
+}  // namespace tavrpki
