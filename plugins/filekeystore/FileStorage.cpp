@@ -165,6 +165,7 @@ void FileStorage::CheckUsable() const {
     if (!S_ISDIR(info.st_mode)) Raise(kMsgStorageMissing, m_directory.c_str());
     return;
   }
+  if (errno != ENOENT && errno != ENOTDIR) Raise(kMsgReadFailed, m_directory.c_str(), std::strerror(errno));
   if (!m_createIfMissing) Raise(kMsgStorageMissing, m_directory.c_str());
 }
 
