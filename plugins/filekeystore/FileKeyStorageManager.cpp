@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "crypto/core/Wipe.h"
 #include "plugins/filekeystore/Container.h"
@@ -88,6 +89,14 @@ class Password {
   std::string m_text;
 };
 
+std::mutex g_storageLock;
+std::shared_ptr<const FileStorage> g_storage;  // null until chosen or first used
+
+void Choose(std::shared_ptr<const FileStorage> storage) {
+  const std::lock_guard<std::mutex> hold(g_storageLock);
+  g_storage = std::move(storage);
+}
+
 }  // namespace
 
 std::uint32_t IterationsForNewContainers() {
@@ -102,9 +111,12 @@ std::uint32_t IterationsForNewContainers() {
 
 FileKeyStorageManager::FileKeyStorageManager() = default;
 
-const FileStorage& FileKeyStorageManager::Storage() {
-  if (!m_storage) m_storage = std::make_unique<FileStorage>(DefaultStorageDirectory(), true);
-  return *m_storage;
+std::shared_ptr<const FileStorage> FileKeyStorageManager::Storage() {
+  const std::lock_guard<std::mutex> hold(g_storageLock);
+  // The default is resolved on first use, so a process without HOME fails only
+  // when it touches keys.
+  if (!g_storage) g_storage = std::make_shared<const FileStorage>(DefaultStorageDirectory(), true);
+  return g_storage;
 }
 
 void FileKeyStorageManager::SetParentWindow(HWND__*) {
@@ -112,16 +124,16 @@ void FileKeyStorageManager::SetParentWindow(HWND__*) {
 }
 
 void FileKeyStorageManager::GetDefaultStorage(char* name, unsigned long* length) {
-  auto storage = std::make_unique<FileStorage>(DefaultStorageDirectory(), true);
+  auto storage = std::make_shared<const FileStorage>(DefaultStorageDirectory(), true);
   AnswerText(storage->Directory(), name, length, Cp1251<"імені сховища">);
-  m_storage = std::move(storage);
+  Choose(std::move(storage));
 }
 
 void FileKeyStorageManager::LoadStorage(const char* storage) {
   RequireText(storage, Cp1251<"сховище ключів">);
-  auto chosen = std::make_unique<FileStorage>(storage, false);
+  auto chosen = std::make_shared<const FileStorage>(storage, false);
   chosen->CheckUsable();
-  m_storage = std::move(chosen);
+  Choose(std::move(chosen));
 }
 
 void FileKeyStorageManager::Configure(unsigned long) {
@@ -134,9 +146,9 @@ void FileKeyStorageManager::Save(const char* keyName, const char* description,
   RequireText(keyName, Cp1251<"ім'я ключа">);
   RequireText(password, Cp1251<"пароль">);
   Require(keys, Cp1251<"ключові дані">);
-  const FileStorage& storage = Storage();
+  const auto storage = Storage();
   const auto container = SealNew({keys, length}, description ? description : "", password, keyName);
-  storage.Write(keyName, container);
+  storage->Write(keyName, container);
 }
 
 void FileKeyStorageManager::SaveKeyWithText(const char* keyName, const char* description,
@@ -155,7 +167,7 @@ void FileKeyStorageManager::Load(const char* keyName, const std::string* passwor
                                  unsigned char* keys, unsigned long* length) {
   RequireText(keyName, Cp1251<"ім'я ключа">);
   Require(length, Cp1251<"довжина буфера">);
-  const auto container = Storage().Read(keyName);
+  const auto container = Storage()->Read(keyName);
   if (keys == nullptr) {
     // The size is in the clear header: a size query needs no password and costs
     // no key derivation; a damaged file still fails here.
@@ -186,27 +198,27 @@ void FileKeyStorageManager::LoadKeyInteractive(const char* keyName, unsigned cha
 
 int FileKeyStorageManager::KeyExists(const char* keyName, unsigned long) {
   RequireText(keyName, Cp1251<"ім'я ключа">);
-  return Storage().Exists(keyName) ? 1 : 0;
+  return Storage()->Exists(keyName) ? 1 : 0;
 }
 
 void FileKeyStorageManager::DeleteKey(const char* keyName, unsigned long) {
   RequireText(keyName, Cp1251<"ім'я ключа">);
-  Storage().Remove(keyName);
+  Storage()->Remove(keyName);
 }
 
 void FileKeyStorageManager::EnumerateKeys(void* context, EnumerateCallback callback,
                                           unsigned long) {
   Require(reinterpret_cast<const void*>(callback), Cp1251<"функція зворотного виклику">);
-  for (const std::string& name : Storage().List()) callback(context, name.c_str());
+  for (const std::string& name : Storage()->List()) callback(context, name.c_str());
 }
 
 void FileKeyStorageManager::Reseal(const char* keyName, const char* oldPassword,
                                    const char* newPassword) {
-  const FileStorage& storage = Storage();
-  const auto container = storage.Read(keyName);
+  const auto storage = Storage();
+  const auto container = storage->Read(keyName);
   const SecretBytes keys = OpenContainer(container, oldPassword, keyName);
   const std::string description = ReadDescription(container, keyName);
-  storage.Write(keyName, SealNew(keys.span(), description, newPassword, keyName));
+  storage->Write(keyName, SealNew(keys.span(), description, newPassword, keyName));
 }
 
 void FileKeyStorageManager::ChangePassword(const char* keyName, const char* oldPassword,
@@ -220,7 +232,7 @@ void FileKeyStorageManager::ChangePassword(const char* keyName, const char* oldP
 void FileKeyStorageManager::ChangePasswordInteractive(const char* keyName, unsigned long) {
   RequireText(keyName, Cp1251<"ім'я ключа">);
   // Fail on a missing key before asking anything.
-  if (!Storage().Exists(keyName)) Raise(kMsgKeyNotFound, keyName);
+  if (!Storage()->Exists(keyName)) Raise(kMsgKeyNotFound, keyName);
   const std::string name(keyName);
   const Password oldPassword(Password::FromTerminal{"Current password for key '" + name + "': "});
   const Password newPassword(Password::FromTerminal{"New password for key '" + name + "': "});
@@ -233,7 +245,7 @@ void FileKeyStorageManager::ChangePasswordInteractive(const char* keyName, unsig
 void FileKeyStorageManager::GetKeyDescription(const char* keyName, char* text,
                                               unsigned long* length, unsigned long) {
   RequireText(keyName, Cp1251<"ім'я ключа">);
-  const std::string description = ReadDescription(Storage().Read(keyName), keyName);
+  const std::string description = ReadDescription(Storage()->Read(keyName), keyName);
   AnswerText(description, text, length, Cp1251<"опису ключа">);
 }
 

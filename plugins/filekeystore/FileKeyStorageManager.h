@@ -5,6 +5,11 @@
 // storage name of `LoadStorage` is a directory; until one is loaded the default
 // storage (FileStorage.h) is used and created on the first save.
 //
+// The chosen storage belongs to the process, not to one manager object: the
+// library makes a manager per kernel context and per copy (every key pair object
+// holds a copy), and a storage chosen through one kernel must be the one the key
+// pairs made from it save to and load from.
+//
 // Calls that would show a dialog on a desktop (load without a password, the
 // interactive password change) ask on the terminal; with no terminal they fail
 // with 30020. Choosing a default storage answers the default directory and makes
@@ -47,14 +52,12 @@ class FileKeyStorageManager final : public KeyStorageManager {
                          unsigned long reserved) override;
 
  private:
-  const FileStorage& Storage();
+  static std::shared_ptr<const FileStorage> Storage();
   void Save(const char* keyName, const char* description, const char* password,
             const unsigned char* keys, unsigned long length);
   void Load(const char* keyName, const std::string* password, unsigned char* keys,
             unsigned long* length);
   void Reseal(const char* keyName, const char* oldPassword, const char* newPassword);
-
-  std::unique_ptr<FileStorage> m_storage;  // null until first use: the default may not resolve
 };
 
 // Iterations for new containers: TAVRPKI_KEYSTORE_ITERATIONS when it holds a
