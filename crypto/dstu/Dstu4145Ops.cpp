@@ -1,0 +1,201 @@
+#include "crypto/dstu/Dstu4145Ops.h"
+
+#include <array>
+#include <stdexcept>
+
+#include "core/Catalogue.h"
+#include "crypto/core/Wipe.h"
+#include "gostcrypto/CryptoEngine.h"
+#include "longmath/LongInt.h"
+
+namespace tavrpki::dstu {
+namespace {
+
+using longmath::LongInt;
+
+// The core takes lengths as 16-bit bit counts; a value that does not fit is no
+// key or parameter of any curve.
+LongInt Number(ByteView bytes, std::uint32_t bits) {
+  if (bits > LongInt::kCapacityBits || bytes.size() > LongInt::kCapacityBytes)
+    throw gostcrypto::CryptoException(0x12);
+  LongInt value(static_cast<std::uint16_t>(bits));
+  value.SetFromBuffer(bytes.data(), bytes.size());
+  return value;
+}
+
+LongInt Number(const CBitBlob& blob) { return Number(blob.View(), blob.GetBitLength()); }
+
+CBitBlob ToBlob(const LongInt& value) {
+  return CBitBlob(value.Bytes(), value.GetBitLength());
+}
+
+void SetUpEngine(gostcrypto::CryptoEngine& engine, const CAsymmetric4145Params& params) {
+  engine.m = params.m;
+  engine.k = params.k;
+  engine.j = params.j;
+  engine.l = params.l;
+  engine.A = params.a;
+  engine.B = Number(params.b);
+  engine.n = Number(params.n);
+  engine.Px = Number(params.p.GetX());
+  engine.Py = Number(params.p.GetY());
+}
+
+void RequireUsage(const CKeyPair& pair, std::uint32_t usage) {
+  if (pair.GetUsage() != usage) Raise(kMsgWrongKeyUsage);
+}
+
+// Runs `body`, turning failures of the core into the library's codes.
+template <class Body>
+decltype(auto) CoreCall(Body&& body) {
+  try {
+    return body();
+  } catch (const gostcrypto::CryptoException& error) {
+    Raise(kMsgCryptoCore, error.GetCode());
+  } catch (const std::length_error&) {
+    Raise(kMsgCryptoCore, 0x12);  // a value longer than the core can hold
+  }
+}
+
+// `attempt(random)` with a fresh random value per attempt; the core's "unusable
+// random value" (code 2) asks for the next one.
+template <class Attempt>
+LongInt WithRandomRetry(const CAsymmetric4145Params& params, const RandomSource& random,
+                        Attempt&& attempt) {
+  std::array<std::uint8_t, kRandomDrawSize> bytes{};
+  WipeOnExit guard(bytes.data(), bytes.size());
+  for (int i = 0; i < kMaxRandomAttempts; ++i) {
+    random(bytes);
+    try {
+      LongInt value(static_cast<std::uint16_t>(params.m));
+      value.SetFromBuffer(bytes.data(), bytes.size());
+      return attempt(value);
+    } catch (const gostcrypto::CryptoException& error) {
+      if (error.GetCode() != gostcrypto::CryptoException::kBadRandom) throw;
+    }
+  }
+  Raise(kMsgRandomNumberFailed);
+}
+
+LongInt Hash(std::span<const std::uint8_t, kHashSize> hash) {
+  LongInt value(static_cast<std::uint16_t>(kHashSize * 8));
+  value.SetFromBuffer(hash.data(), hash.size());
+  return value;
+}
+
+// Bit i of a buffer is bit i % 8 of byte i / 8.
+void CopyBits(const std::uint8_t* from, std::size_t fromBit, std::uint8_t* to, std::size_t toBit,
+              std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t source = fromBit + i;
+    const std::size_t target = toBit + i;
+    const auto bit = static_cast<std::uint8_t>((from[source / 8] >> (source % 8)) & 1u);
+    to[target / 8] = static_cast<std::uint8_t>((to[target / 8] & ~(1u << (target % 8))) |
+                                               (bit << (target % 8)));
+  }
+}
+
+// Cuts `data` into pieces of `pieceBits`, transforms each and packs the results.
+template <class Transform>
+Blob Pieces(ByteView data, std::size_t pieceBits, Transform&& transform) {
+  std::vector<std::uint8_t> out;
+  std::size_t outBits = 0;
+  const std::size_t totalBits = data.size() * 8;
+  for (std::size_t offset = 0; offset < totalBits; offset += pieceBits) {
+    const std::size_t take = std::min(pieceBits, totalBits - offset);
+    LongInt piece(static_cast<std::uint16_t>(pieceBits));
+    CopyBits(data.data(), offset, piece.GetData(), 0, take);
+    const LongInt result = transform(piece);
+    const std::size_t resultBits = result.GetBitLength();
+    out.resize((outBits + resultBits + 7) / 8);
+    CopyBits(result.GetData(), 0, out.data(), outBits, resultBits);
+    outBits += resultBits;
+  }
+  Blob blob{ByteView(out)};
+  SecureWipe(out.data(), out.size());
+  return blob;
+}
+
+}  // namespace
+
+Blob Sign(const CKeyPair& pair, std::span<const std::uint8_t, kHashSize> hash,
+          const RandomSource& random) {
+  RequireUsage(pair, CKeyPair::kSigning);
+  return CoreCall([&] {
+    gostcrypto::CryptoEngine engine;
+    SetUpEngine(engine, pair.GetParams());
+    const LongInt h = Hash(hash);
+    const LongInt d = Number(pair.GetPrivateKey().GetValue());
+    const LongInt signature = WithRandomRetry(
+        pair.GetParams(), random, [&](const LongInt& e) { return engine.Sign(h, d, e, 0); });
+    return Blob(signature.Bytes());
+  });
+}
+
+bool Verify(const CKeyPair& pair, std::span<const std::uint8_t, kHashSize> hash,
+            ByteView signature) {
+  RequireUsage(pair, CKeyPair::kSigning);
+  if (signature.empty() || signature.size() > LongInt::kCapacityBytes) return false;
+  return CoreCall([&] {
+    gostcrypto::CryptoEngine engine;
+    SetUpEngine(engine, pair.GetParams());
+    const LongInt s = Number(signature, static_cast<std::uint32_t>(signature.size() * 8));
+    const CPublicKey& q = pair.GetPublicKey();
+    return engine.CheckSign(Hash(hash), s, Number(q.GetX().GetValue()), Number(q.GetY().GetValue()), 0);
+  });
+}
+
+Blob Encrypt(const CKeyPair& pair, ByteView data, const RandomSource& random) {
+  RequireUsage(pair, CKeyPair::kEncryption);
+  return CoreCall([&] {
+    gostcrypto::CryptoEngine engine;
+    SetUpEngine(engine, pair.GetParams());
+    const CPublicKey& q = pair.GetPublicKey();
+    const LongInt x = Number(q.GetX().GetValue());
+    const LongInt y = Number(q.GetY().GetValue());
+    return Pieces(data, pair.GetParams().m, [&](const LongInt& piece) {
+      return WithRandomRetry(pair.GetParams(), random,
+                             [&](const LongInt& e) { return engine.Encrypt(piece, x, y, e); });
+    });
+  });
+}
+
+Blob Decrypt(const CKeyPair& pair, ByteView data) {
+  RequireUsage(pair, CKeyPair::kEncryption);
+  return CoreCall([&] {
+    gostcrypto::CryptoEngine engine;
+    SetUpEngine(engine, pair.GetParams());
+    const LongInt d = Number(pair.GetPrivateKey().GetValue());
+    const std::size_t pieceBits = 16 * ((pair.GetParams().m + 7) / 8);
+    return Pieces(data, pieceBits, [&](const LongInt& piece) { return engine.Decrypt(piece, d); });
+  });
+}
+
+CKeyPair GenerateKeyPair(const CAsymmetric4145Params& params, std::uint32_t usage,
+                         const RandomSource& random) {
+  return CoreCall([&] {
+    gostcrypto::CryptoEngine engine;
+    SetUpEngine(engine, params);
+    const LongInt d = WithRandomRetry(params, random,
+                                      [&](const LongInt& e) { return engine.GetPrivateKey(e); });
+    LongInt x;
+    LongInt y;
+    bool privateOk = false;
+    if (usage == CKeyPair::kSigning) {
+      engine.GetPublicKey(d, x, y);
+      privateOk = engine.CheckPrivateKey(d, x, y);
+    } else {
+      engine.GetCryptPublicKey(d, x, y);
+      privateOk = engine.CheckCryptPrivateKey(d, x, y);
+    }
+    if (!privateOk) Raise(kMsgPrivateKeyCheckFailed);
+    if (!engine.CheckPublicKey(x, y)) Raise(kMsgPublicKeyCheckFailed);
+    CBitBlob secret = ToBlob(d);
+    CKeyPair pair(CPrivateKey(secret), CPublicKey(CAsymmetricKey(ToBlob(x)), CAsymmetricKey(ToBlob(y))),
+                  params, usage);
+    secret.Wipe();
+    return pair;
+  });
+}
+
+}  // namespace tavrpki::dstu

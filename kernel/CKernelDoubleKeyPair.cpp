@@ -1,0 +1,274 @@
+#include "kernel/CKernelDoubleKeyPair.h"
+
+#include <memory>
+#include <vector>
+
+#include "core/CKernelUtils.h"
+#include "crypto/core/Wipe.h"
+#include "crypto/objects/CKeyPair.h"
+#include "kernel/Boundary.h"
+#include "kernel/KeyStorageAccess.h"
+
+namespace Kernel {
+namespace {
+
+using tavrpki::Blob;
+using tavrpki::CDoubleKeyPair;
+using tavrpki::CKeyPair;
+
+// A binary form that may hold private keys, wiped when it goes.
+struct SecretBlob {
+  Blob blob;
+  ~SecretBlob() { tavrpki::SecureWipe(blob.Data(), blob.Size()); }
+};
+
+void CopyOut(const tavrpki::CBinaryData& object, unsigned char* out, unsigned long* length) {
+  SecretBlob form;
+  object.ToBinary(form.blob);
+  tavrpki::CKernelUtils::CopyResult(form.blob.View(), out, length);
+}
+
+Blob In(const unsigned char* data, unsigned long length) {
+  return Blob(data, static_cast<std::uint32_t>(length));
+}
+
+const tavrpki::CAsymmetric4145Params& ParamsOf(const CKernelAsymmetricParams& params) {
+  return *static_cast<const tavrpki::CAsymmetric4145Params*>(params.GetHandle());
+}
+
+}  // namespace
+
+CKernelDoubleKeyPair::CKernelDoubleKeyPair(const CKernel& kernel, bool exportable)
+    : CKernelHandleWrapper(kernel), m_keys(new CDoubleKeyPair), m_exportable(exportable) {}
+
+CKernelDoubleKeyPair::CKernelDoubleKeyPair(const CKernel& kernel, void* const keys, bool exportable)
+    : CKernelHandleWrapper(kernel), m_keys(nullptr), m_exportable(exportable) {
+  m_keys = Boundary([&] {
+    RequireArgument(keys != nullptr);
+    return new CDoubleKeyPair(*static_cast<const CDoubleKeyPair*>(keys));
+  });
+}
+
+CKernelDoubleKeyPair::CKernelDoubleKeyPair(const CKernelDoubleKeyPair& other)
+    : CKernelHandleWrapper(other), m_keys(new CDoubleKeyPair(*other.m_keys)),
+      m_exportable(other.m_exportable) {}
+
+CKernelDoubleKeyPair::~CKernelDoubleKeyPair() { delete m_keys; }
+
+CKernelDoubleKeyPair& CKernelDoubleKeyPair::operator=(const CKernelDoubleKeyPair& other) {
+  if (this != &other) {
+    auto copy = std::make_unique<CDoubleKeyPair>(*other.m_keys);
+    delete m_keys;
+    m_keys = copy.release();
+    m_exportable = other.m_exportable;
+  }
+  return *this;
+}
+
+void* CKernelDoubleKeyPair::GetHandle() const { return m_keys; }
+
+void CKernelDoubleKeyPair::SetHandle(void* const keys) {
+  Boundary([&] {
+    RequireArgument(keys != nullptr);
+    const auto& source = *static_cast<const CDoubleKeyPair*>(keys);
+    if (&source != m_keys) m_keys->SetPairs(source.GetSignPair(), source.GetCryptPair());
+    m_exportable = false;
+  });
+}
+
+void CKernelDoubleKeyPair::GetSignPublicKey(unsigned char* key, unsigned long* length) const {
+  Boundary([&] {
+    RequireArgument(length != nullptr);
+    CopyOut(m_keys->GetSignPair().GetPublicKey(), key, length);
+  });
+}
+
+void CKernelDoubleKeyPair::GetCryptPublicKey(unsigned char* key, unsigned long* length) const {
+  Boundary([&] {
+    RequireArgument(length != nullptr);
+    CopyOut(m_keys->GetCryptPair().GetPublicKey(), key, length);
+  });
+}
+
+void CKernelDoubleKeyPair::GetSignPrivateKey(unsigned char* key, unsigned long* length) const {
+  Boundary([&] {
+    if (!m_exportable) tavrpki::Raise(tavrpki::kMsgKeyNotExportable);
+    RequireArgument(length != nullptr);
+    CopyOut(m_keys->GetSignPair().GetPrivateKey(), key, length);
+  });
+}
+
+void CKernelDoubleKeyPair::GetCryptPrivateKey(unsigned char* key, unsigned long* length) const {
+  Boundary([&] {
+    if (!m_exportable) tavrpki::Raise(tavrpki::kMsgKeyNotExportable);
+    RequireArgument(length != nullptr);
+    CopyOut(m_keys->GetCryptPair().GetPrivateKey(), key, length);
+  });
+}
+
+void CKernelDoubleKeyPair::GetKeysBuffer(unsigned char* buffer, unsigned long* length) const {
+  Boundary([&] {
+    if (!m_exportable) tavrpki::Raise(tavrpki::kMsgKeyNotExportable);
+    RequireArgument(length != nullptr);
+    CopyOut(*m_keys, buffer, length);
+  });
+}
+
+void CKernelDoubleKeyPair::InitFromBuffer(const unsigned char* buffer, unsigned long length) {
+  Boundary([&] {
+    if (!m_exportable) tavrpki::Raise(tavrpki::kMsgKeyMustBeExportable);
+    RequireArgument(buffer != nullptr && length != 0);
+    m_keys->FromBinary(In(buffer, length));  // refuses without changing anything
+  });
+}
+
+namespace {
+
+// Replaces one part of one pair: `change` edits a copy, and both pairs are
+// stored together only when it succeeded.
+template <class Change>
+void ChangePair(CDoubleKeyPair& keys, bool signing, Change&& change) {
+  CKeyPair sign = keys.GetSignPair();
+  CKeyPair crypt = keys.GetCryptPair();
+  change(signing ? sign : crypt);
+  keys.SetPairs(sign, crypt);
+}
+
+template <class Change>
+void ExportableChange(bool exportable, CDoubleKeyPair& keys, bool signing, Change&& change) {
+  Boundary([&] {
+    if (!exportable) tavrpki::Raise(tavrpki::kMsgKeyMustBeExportable);
+    ChangePair(keys, signing, change);
+  });
+}
+
+void SetPublic(CKeyPair& pair, const unsigned char* key, unsigned long length) {
+  RequireArgument(key != nullptr && length != 0);
+  tavrpki::CPublicKey value;
+  value.FromBinary(In(key, length));
+  pair.SetPublicKey(value);
+}
+
+void SetPrivate(CKeyPair& pair, const unsigned char* key, unsigned long length) {
+  RequireArgument(key != nullptr && length != 0);
+  SecretBlob form{In(key, length)};
+  tavrpki::CPrivateKey value;
+  value.FromBinary(form.blob);
+  pair.SetPrivateKey(value);
+}
+
+}  // namespace
+
+void CKernelDoubleKeyPair::SetSignPublicKey(const unsigned char* key, unsigned long length) {
+  ExportableChange(m_exportable, *m_keys, true, [&](CKeyPair& p) { SetPublic(p, key, length); });
+}
+
+void CKernelDoubleKeyPair::SetSignPrivateKey(const unsigned char* key, unsigned long length) {
+  ExportableChange(m_exportable, *m_keys, true, [&](CKeyPair& p) { SetPrivate(p, key, length); });
+}
+
+void CKernelDoubleKeyPair::SetCryptPublicKey(const unsigned char* key, unsigned long length) {
+  ExportableChange(m_exportable, *m_keys, false, [&](CKeyPair& p) { SetPublic(p, key, length); });
+}
+
+void CKernelDoubleKeyPair::SetCryptPrivateKey(const unsigned char* key, unsigned long length) {
+  ExportableChange(m_exportable, *m_keys, false, [&](CKeyPair& p) { SetPrivate(p, key, length); });
+}
+
+void CKernelDoubleKeyPair::SetSignParams(const CKernelAsymmetricParams& params) {
+  ExportableChange(m_exportable, *m_keys, true,
+                   [&](CKeyPair& p) { p.SetParams(ParamsOf(params)); });
+}
+
+void CKernelDoubleKeyPair::SetCryptParams(const CKernelAsymmetricParams& params) {
+  ExportableChange(m_exportable, *m_keys, false,
+                   [&](CKeyPair& p) { p.SetParams(ParamsOf(params)); });
+}
+
+CKernelAsymmetricParams CKernelDoubleKeyPair::GetSignParams() const {
+  auto params = m_keys->GetSignPair().GetParams();
+  return CKernelAsymmetricParams(m_kernel, &params);
+}
+
+CKernelAsymmetricParams CKernelDoubleKeyPair::GetCryptParams() const {
+  auto params = m_keys->GetCryptPair().GetParams();
+  return CKernelAsymmetricParams(m_kernel, &params);
+}
+
+const unsigned char* CKernelDoubleKeyPair::GetHashSBox() const {
+  const Blob& dke = m_keys->GetSignPair().GetParams().dke;
+  return dke.IsEmpty() ? nullptr : dke.Data();
+}
+
+void CKernelDoubleKeyPair::Save(const char* keyName, const char* second, const char* third,
+                                HWND__* const window) const {
+  Boundary([&] {
+    if (m_exportable) tavrpki::Raise(tavrpki::kMsgExportableKeyCannotBeSaved);
+    tavrpki::KeyStorageManager& manager = KeyStorageOf(m_kernel);
+    SecretBlob form;
+    m_keys->ToBinary(form.blob);
+    manager.SetParentWindow(window);
+    manager.SaveKeyWithText(keyName, third, second, form.blob.Data(), form.blob.Size(), 0);
+  });
+}
+
+void CKernelDoubleKeyPair::Save(const char* keyName, const char* second,
+                                HWND__* const window) const {
+  Boundary([&] {
+    if (m_exportable) tavrpki::Raise(tavrpki::kMsgExportableKeyCannotBeSaved);
+    tavrpki::KeyStorageManager& manager = KeyStorageOf(m_kernel);
+    SecretBlob form;
+    m_keys->ToBinary(form.blob);
+    manager.SetParentWindow(window);
+    manager.SaveKey(keyName, second, form.blob.Data(), form.blob.Size(), 0);
+  });
+}
+
+namespace {
+
+bool IsText(const char* text) { return text != nullptr && text[0] != 0; }
+
+// Asks the manager for the size, then for the bytes, and decodes them; `load`
+// is the manager call with (buffer, length).
+template <class LoadCall>
+void LoadInto(CDoubleKeyPair& keys, LoadCall&& load) {
+  unsigned long length = 0;
+  load(nullptr, &length);
+  std::vector<unsigned char> bytes(length);
+  tavrpki::WipeOnExit guard(bytes.data(), bytes.size());
+  load(bytes.data(), &length);
+  if (length > bytes.size()) length = static_cast<unsigned long>(bytes.size());
+  CDoubleKeyPair loaded;
+  loaded.FromBinary(In(bytes.data(), length));
+  keys.SetPairs(loaded.GetSignPair(), loaded.GetCryptPair());
+}
+
+}  // namespace
+
+void CKernelDoubleKeyPair::Load(const char* keyName, const char* second, HWND__* const window) {
+  Boundary([&] {
+    if (m_exportable) tavrpki::Raise(tavrpki::kMsgKeyMustBeExportable);
+    RequireArgument(IsText(keyName) && IsText(second));
+    tavrpki::KeyStorageManager& manager = KeyStorageOf(m_kernel);
+    manager.SetParentWindow(window);
+    LoadInto(*m_keys, [&](unsigned char* buffer, unsigned long* length) {
+      manager.LoadKey(keyName, second, buffer, length, 0);
+    });
+    AuditKeyUse(m_kernel, kAuditKeyLoaded, keyName);
+  });
+}
+
+void CKernelDoubleKeyPair::Load(const char* keyName, HWND__* const window) {
+  Boundary([&] {
+    if (m_exportable) tavrpki::Raise(tavrpki::kMsgKeyMustBeExportable);
+    RequireArgument(IsText(keyName));
+    tavrpki::KeyStorageManager& manager = KeyStorageOf(m_kernel);
+    manager.SetParentWindow(window);
+    LoadInto(*m_keys, [&](unsigned char* buffer, unsigned long* length) {
+      manager.LoadKeyInteractive(keyName, buffer, length, 0);
+    });
+    AuditKeyUse(m_kernel, kAuditKeyLoaded, keyName);
+  });
+}
+
+}  // namespace Kernel
