@@ -53,12 +53,10 @@ void CKeyStorageWrapper::Load() {
       m_failure = path + ": " + m_library.LastError();
       Raise(kMsgKeyStorageLibraryLoadFailed, static_cast<unsigned>(m_library.LastErrorNumber()));
     }
-    auto* create = reinterpret_cast<CreateKeyStorageManagerFunction>(m_library.Symbol(kCreateExport));
-    auto* destroy = reinterpret_cast<DestroyKeyStorageManagerFunction>(m_library.Symbol(kDestroyExport));
-    if (create == nullptr || destroy == nullptr) {
-      m_failure = path + ": " + m_library.LastError();
-      Raise(kMsgKeyStorageLibraryBadFormat);
-    }
+    // Both exports are required before anything is created, so that every
+    // manager made can be handed back.
+    auto* create = reinterpret_cast<CreateKeyStorageManagerFunction>(RequireExport(path, kCreateExport));
+    auto* destroy = reinterpret_cast<DestroyKeyStorageManagerFunction>(RequireExport(path, kDestroyExport));
     KeyStorageManager* manager = create();
     if (manager == nullptr) {
       m_failure = path + ": " + kCreateExport + " made no manager";
@@ -75,6 +73,15 @@ void CKeyStorageWrapper::Load() {
     m_library.Unload();
     throw;
   }
+}
+
+void* CKeyStorageWrapper::RequireExport(const std::string& path, const char* name) {
+  void* address = m_library.Symbol(name);
+  if (address == nullptr) {
+    m_failure = path + ": " + m_library.LastError();
+    Raise(kMsgKeyStorageLibraryBadFormat);
+  }
+  return address;
 }
 
 void CKeyStorageWrapper::Unload() noexcept {

@@ -37,6 +37,8 @@ class CKeyStorageWrapper {
 
  private:
   void Load();
+  // The address of the export `name` of the loaded library; 30001 when missing.
+  void* RequireExport(const std::string& path, const char* name);
   void Unload() noexcept;
 
   platform::SharedLibrary m_library;
