@@ -1,0 +1,25 @@
+// Internal to the curve factory: the field-specific constructors, one translation
+// unit per CPU path so that the 21 curve instantiations compile in parallel.
+#pragma once
+
+#include <memory>
+
+#include "ec/Curve.h"
+#include "gf2m/NormalBasis.h"
+
+namespace gostcrypto::ec::detail {
+
+// The polynomial-basis field the curve's arithmetic runs in: the curve's own
+// polynomial, or for a normal-basis curve the named polynomial of its degree.
+struct FieldSpec {
+  unsigned m = 0, k = 0, j = 0, l = 0;
+  const gf2m::NormalBasisMap* onb = nullptr;
+  unsigned cofactor = 0;
+};
+
+// A curve over the specialised field of that polynomial, or null when it is not
+// one of the named polynomials.
+std::shared_ptr<const Curve> BuildClmul(const FieldSpec& spec, const CurveParams& params);
+std::shared_ptr<const Curve> BuildPortable(const FieldSpec& spec, const CurveParams& params);
+
+}  // namespace gostcrypto::ec::detail

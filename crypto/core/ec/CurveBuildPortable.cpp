@@ -1,0 +1,21 @@
+#include <array>
+
+#include "ec/CurveBuild.h"
+#include "ec/CurveImpl.h"
+#include "gf2m/NamedFields.h"
+
+namespace gostcrypto::ec::detail {
+
+std::shared_ptr<const Curve> BuildPortable(const FieldSpec& spec, const CurveParams& params) {
+  const std::array<unsigned, 3> wanted{spec.k, spec.j, spec.l};
+#define TAVRPKI_EC_TRY_FIELD(M, ...)                                                       \
+  if (spec.m == M && wanted == std::array<unsigned, 3>{__VA_ARGS__}) {                     \
+    using F = gf2m::PolyField<gf2m::CpuPath::kPortable, M, __VA_ARGS__>;                       \
+    return std::make_shared<CurveImpl<F>>(F{}, spec.onb, params, spec.cofactor, "portable"); \
+  }
+  TAVRPKI_GF2M_NAMED_FIELDS(TAVRPKI_EC_TRY_FIELD)
+#undef TAVRPKI_EC_TRY_FIELD
+  return nullptr;
+}
+
+}  // namespace gostcrypto::ec::detail
