@@ -73,17 +73,18 @@ Blob CompressBasePoint(const CAsymmetric4145Params& params) {
 }
 
 CBasePoint DecompressBasePoint(const CAsymmetric4145Params& params, ByteView compressed) {
-  if (const NamedCurve* curve = SameCurve(params);
-      curve != nullptr && Equals(compressed, curve->compressedBasePoint, params.m))
+  const NamedCurve* curve = SameCurve(params);
+  if (curve != nullptr && Equals(compressed, curve->compressedBasePoint, params.m))
     return CBasePoint(CBitBlob(curve->x, params.m), CBitBlob(curve->y, params.m));
-  // The engine wants a base point to accept the curve; the one being decompressed
-  // is not known yet, so this works only once the engine decompresses on a curve
-  // given without one.
-  return WithEngine(params, {}, {}, [&](auto& engine) {
-    longmath::LongInt x;
-    longmath::LongInt y;
-    engine.DecompressPoint(Number(compressed, params.m), x, y);
-    return CBasePoint(CBitBlob(x.Bytes(), params.m), CBitBlob(y.Bytes(), params.m));
+  // The engine accepts a curve only together with a base point of order n. On a
+  // named curve its own base point serves; a curve of no table entry has none.
+  const CBitBlob x = curve != nullptr ? CBitBlob(curve->x, params.m) : CBitBlob(params.m);
+  const CBitBlob y = curve != nullptr ? CBitBlob(curve->y, params.m) : CBitBlob(params.m);
+  return WithEngine(params, x.View(), y.View(), [&](auto& engine) {
+    longmath::LongInt px;
+    longmath::LongInt py;
+    engine.DecompressPoint(Number(compressed, params.m), px, py);
+    return CBasePoint(CBitBlob(px.Bytes(), params.m), CBitBlob(py.Bytes(), params.m));
   });
 }
 
