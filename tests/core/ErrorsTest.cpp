@@ -149,7 +149,9 @@ TEST(CopyResult, FollowsTheCallerBufferRule) {
     EXPECT_EQ(code, c.expectedCode);
     EXPECT_EQ(length, c.expectedLength);
     EXPECT_EQ(std::memcmp(out, data, 4) == 0, c.copied);
-    if (!c.copied) EXPECT_EQ(out[0], 0xEE);
+    if (!c.copied) {
+      EXPECT_EQ(out[0], 0xEE);
+    }
     EXPECT_EQ(out[4], 0xEE);  // never writes past the result
   }
 }

@@ -1,0 +1,202 @@
+// The audit log's file: line format, trailer, verification on reopen.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+
+#include "core/Catalogue.h"
+#include "core/Crc32.h"
+#include "core/Logger.h"
+#include "platform/Time.h"
+#include "tests/core/TestEnvironment.h"
+
+namespace {
+
+using tavrpki::Logger;
+using tavrpki::test::TestEnvironment;
+
+const std::string kStamp = R"(\d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d\d\d )";
+const std::string kCorruption = "\r\n\r\n!!! \xD4\xE0\xE9\xEB \xEF\xEE\xF8\xEA\xEE\xE6\xE4\xE5\xED\xEE !!!\r\n\r\n";
+
+std::string MonthFile(const std::filesystem::path& directory, const std::string& prefix) {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char month[8];
+  std::snprintf(month, sizeof month, "%02d%02d", now.wYear % 100, now.wMonth);
+  return (directory / (prefix + month + ".log")).string();
+}
+
+// Splits a closed log into content and trailer and checks the trailer.
+std::string VerifiedContent(const std::string& log) {
+  EXPECT_GE(log.size(), 8u);
+  if (log.size() < 8) return std::string();
+  const std::string content = log.substr(0, log.size() - 8);
+  char expected[9];
+  std::snprintf(expected, sizeof expected, "%08X",
+                tavrpki::Crc32({reinterpret_cast<const std::uint8_t*>(content.data()), content.size()}));
+  EXPECT_EQ(log.substr(log.size() - 8), expected) << "trailer does not verify";
+  return content;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+class LoggerTest : public testing::Test {
+ protected:
+  TestEnvironment m_env;
+  std::filesystem::path m_dir = m_env.Root() / "logs" / "nested";
+  std::string m_file = MonthFile(m_dir, "ukvt_7_");
+};
+
+TEST_F(LoggerTest, LinesAndTrailer) {
+  {
+    Logger logger;
+    logger.Write(0, 0, "lost while closed");
+    logger.Open(m_dir.string(), "ukvt_7_");  // creates the missing directories
+    logger.Open("/ignored/while/open", "x_");
+    logger.Write(0, tavrpki::kLogInfo, "info %d %s", 5, "five");
+    logger.Write(3, tavrpki::kLogWarning, "warning");
+    logger.Write(0, tavrpki::kLogError, "error");
+    logger.Write(0, 7, "no level");
+    logger.Write(4, tavrpki::kLogError, "too verbose");
+    const std::uint8_t bytes[] = {0x0A, 0xFF, 0x00};
+    logger.WriteHex(0, tavrpki::kLogInfo, bytes);
+    logger.Close();
+    logger.Close();
+    logger.Write(0, 0, "lost after close");
+  }
+  EXPECT_FALSE(std::filesystem::exists("/ignored/while/open"));
+  const std::string content = VerifiedContent(TestEnvironment::ReadFile(m_file));
+  const std::regex expected(kStamp + R"(\[inf\] info 5 five\r\n)" + kStamp + R"(\[wrn\] warning\r\n)" +
+                            kStamp + R"(\[err\] error\r\n)" + kStamp + R"(no level\r\n)" + kStamp +
+                            R"(\[inf\] 0Ah FFh 00h \r\n)");
+  EXPECT_TRUE(std::regex_match(content, expected)) << content;
+}
+
+TEST_F(LoggerTest, ReopenedByAnotherProcessWithoutCorruption) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    Logger logger;
+    try {
+      logger.Open(m_dir.string(), "ukvt_7_");
+    } catch (...) {
+      _exit(1);
+    }
+    logger.Write(0, 0, "from the first process");
+    logger.Close();
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  Logger logger;
+  logger.Open(m_dir.string(), "ukvt_7_");
+  logger.Write(0, 0, "from the second process");
+  logger.Close();
+  logger.Open(m_dir.string(), "ukvt_7_");  // and once more, with nothing written in between
+  logger.Close();
+  const std::string content = VerifiedContent(TestEnvironment::ReadFile(m_file));
+  EXPECT_EQ(Count(content, "!!!"), 0u) << content;
+  EXPECT_TRUE(std::regex_match(content, std::regex(kStamp + R"(\[inf\] from the first process\r\n)" + kStamp +
+                                                   R"(\[inf\] from the second process\r\n)")))
+      << content;
+}
+
+TEST_F(LoggerTest, DamageIsRecordedOnceAndSealedByTheNextTrailer) {
+  struct Case {
+    const char* what;
+    void (*damage)(std::string& log);
+  };
+  const Case kCases[] = {
+      {"trailer edited", [](std::string& log) { log.back() = log.back() == '0' ? '1' : '0'; }},
+      {"byte appended", [](std::string& log) { log += 'x'; }},
+      {"line edited", [](std::string& log) { log[30] ^= 1; }},
+      {"trailer cut", [](std::string& log) { log.resize(log.size() - 8); }},
+      {"trailer of another file", [](std::string& log) { log.replace(log.size() - 8, 8, "00000000"); }},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(m_file);
+    Logger logger;
+    logger.Open(m_dir.string(), "ukvt_7_");
+    logger.Write(0, 0, "a line long enough to edit");
+    logger.Close();
+    std::string log = TestEnvironment::ReadFile(m_file);
+    c.damage(log);
+    TestEnvironment::WriteFile(m_file, log);
+
+    logger.Open(m_dir.string(), "ukvt_7_");
+    logger.Write(0, 0, "after");
+    logger.Close();
+    logger.Open(m_dir.string(), "ukvt_7_");  // the new trailer verifies: no second line
+    logger.Close();
+    const std::string content = VerifiedContent(TestEnvironment::ReadFile(m_file));
+    EXPECT_EQ(Count(content, kCorruption), 1u) << content;
+    EXPECT_EQ(content.substr(0, log.size()), log) << "damaged bytes are kept as they are";
+    EXPECT_TRUE(std::regex_match(content.substr(log.size()),
+                                 std::regex(kStamp + R"(\[err\] )" + kCorruption + "\r\n" + kStamp +
+                                            R"(\[inf\] after\r\n)")))
+        << content.substr(log.size());
+  }
+}
+
+TEST_F(LoggerTest, ShortOrUnopenableFilesAreRefused) {
+  std::filesystem::create_directories(m_dir);
+  for (std::size_t size = 1; size <= 7; ++size) {
+    TestEnvironment::WriteFile(m_file, std::string(size, '0'));
+    Logger logger;
+    try {
+      logger.Open(m_dir.string(), "ukvt_7_");
+      ADD_FAILURE() << size << " bytes accepted";
+    } catch (const tavrpki::Exception& e) {
+      EXPECT_EQ(e.GetErrorCode(), 0xFFFFFFFFul);
+      EXPECT_STREQ(e.GetErrorMessage(), "Log file I/O error");
+    }
+    EXPECT_FALSE(logger.IsOpen());
+    EXPECT_EQ(TestEnvironment::ReadFile(m_file).size(), size) << "a refused file is left alone";
+  }
+  // Eight bytes are a trailer alone: the CRC of nothing is 00000000.
+  TestEnvironment::WriteFile(m_file, "00000000");
+  Logger logger;
+  logger.Open(m_dir.string(), "ukvt_7_");
+  logger.Close();
+  EXPECT_EQ(TestEnvironment::ReadFile(m_file), "00000000");
+
+  const std::string underAFile = (m_dir / "ukvt_7_plain").string();
+  TestEnvironment::WriteFile(underAFile, "x");
+  for (const std::string& directory : {underAFile + "/sub", std::string()}) {
+    try {
+      logger.Open(directory, "ukvt_7_");
+      ADD_FAILURE() << "opened in '" << directory << "'";
+    } catch (const tavrpki::Exception& e) {
+      EXPECT_STREQ(e.GetErrorMessage(), "Can't open log file");
+    }
+    EXPECT_FALSE(logger.IsOpen());
+  }
+}
+
+TEST(Crc32, CheckValueAndChunking) {
+  const std::string text = "123456789";
+  const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  EXPECT_EQ(tavrpki::Crc32(bytes), 0xCBF43926u);  // the catalogued check value of CRC-32/ISO-HDLC
+  EXPECT_EQ(tavrpki::Crc32({}), 0u);
+  std::vector<std::uint8_t> data(1000);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 131 + 7);
+  const std::uint32_t whole = tavrpki::Crc32(data);
+  for (std::size_t split : {0, 1, 7, 8, 9, 500, 999, 1000}) {
+    std::uint32_t reg = tavrpki::Crc32Update(tavrpki::kCrc32Init, std::span(data).first(split));
+    reg = tavrpki::Crc32Update(reg, std::span(data).subspan(split));
+    EXPECT_EQ(reg ^ 0xFFFFFFFFu, whole) << split;
+  }
+}
+
+}  // namespace
