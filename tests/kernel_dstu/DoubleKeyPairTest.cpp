@@ -1,0 +1,236 @@
+// The double key pair: what the exportable flag allows, export and import, and
+// the key storage through the kernel and the file key storage plugin, across
+// processes.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <functional>
+#include <fstream>
+
+#include "kernel_dstu/Fixtures.h"
+#include "support/VectorFile.h"
+
+namespace tavrpki::test {
+namespace {
+
+using Kernel::CKernel;
+using Kernel::CKernelDoubleKeyPair;
+
+std::vector<unsigned char> KeysBuffer(const CKernelDoubleKeyPair& keys) {
+  unsigned long length = 0;
+  keys.GetKeysBuffer(nullptr, &length);
+  std::vector<unsigned char> buffer(length);
+  keys.GetKeysBuffer(buffer.data(), &length);
+  return buffer;
+}
+
+const std::array<unsigned char, 32> kHash{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
+                                          17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
+
+bool Verifies(const CKernel& kernel, const std::vector<unsigned char>& signature,
+              const CKernelDoubleKeyPair& keys) {
+  return kernel.VerifyHashSignature(kHash.data(), signature.data(),
+                                    static_cast<unsigned long>(signature.size()), keys);
+}
+
+TEST(DoubleKeyPair, ExportableKeysMoveThroughBuffers) {
+  ConfigSandbox sandbox;
+  CKernel kernel;
+  const auto params = MakeParams(kernel, kCurve257, kCurve431);
+  const CKernelDoubleKeyPair generated = kernel.Generate4145DoubleKeyPair(params, true);
+  unsigned long length = 0;
+  generated.GetSignPrivateKey(nullptr, &length);
+  EXPECT_GT(length, 32u);
+  EXPECT_EQ(KernelCode([&] { generated.Save("k", "pw", nullptr); }), 100028u);
+
+  CKernelDoubleKeyPair imported(kernel, true);
+  const auto buffer = KeysBuffer(generated);
+  imported.InitFromBuffer(buffer.data(), static_cast<unsigned long>(buffer.size()));
+  EXPECT_EQ(KeysBuffer(imported), buffer);
+  EXPECT_EQ(PublicSignKey(imported), PublicSignKey(generated));
+  EXPECT_TRUE(Verifies(kernel, Sign(kernel, kHash.data(), imported, params), generated));
+  EXPECT_TRUE(Verifies(kernel, Sign(kernel, kHash.data(), generated, params), imported));
+}
+
+TEST(DoubleKeyPair, NonExportableKeysKeepTheirSecrets) {
+  ConfigSandbox sandbox;
+  CKernel kernel;
+  const auto params = MakeParams(kernel, kCurve257, kCurve257);
+  CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
+  const auto publicKey = PublicSignKey(keys);
+  unsigned char buffer[600];
+  unsigned long length = sizeof buffer;
+  const struct {
+    const char* what;
+    unsigned long code;
+    std::function<void()> call;
+  } cases[] = {
+      {"GetSignPrivateKey", 100029, [&] { keys.GetSignPrivateKey(buffer, &length); }},
+      {"GetCryptPrivateKey", 100029, [&] { keys.GetCryptPrivateKey(buffer, &length); }},
+      {"GetKeysBuffer", 100029, [&] { keys.GetKeysBuffer(buffer, &length); }},
+      // The exportable test comes before the argument test.
+      {"GetKeysBuffer without length", 100029, [&] { keys.GetKeysBuffer(buffer, nullptr); }},
+      {"SetSignPrivateKey", 100030, [&] { keys.SetSignPrivateKey(buffer, 10); }},
+      {"SetCryptPublicKey", 100030, [&] { keys.SetCryptPublicKey(nullptr, 0); }},
+      {"InitFromBuffer", 100030, [&] { keys.InitFromBuffer(nullptr, 0); }},
+      {"SetSignParams", 100030, [&] { keys.SetSignParams(params.GetSignParams()); }},
+      {"Load with an empty name", 100021, [&] { keys.Load("", "pw", nullptr); }},
+      {"Load without password", 100021, [&] { keys.Load("k", nullptr, nullptr); }},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KernelCode(c.call), c.code) << c.what;
+  EXPECT_EQ(PublicSignKey(keys), publicKey);  // every refusal left the keys alone
+
+  CKernelDoubleKeyPair exportable(kernel, true);
+  EXPECT_EQ(KernelCode([&] { exportable.Load("k", "pw", nullptr); }), 100030u);
+  EXPECT_EQ(KernelCode([&] { exportable.Load(nullptr, nullptr); }), 100030u);
+  exportable.SetHandle(keys.GetHandle());
+  EXPECT_EQ(KernelCode([&] { exportable.GetSignPrivateKey(buffer, &length); }), 100029u);
+  EXPECT_EQ(PublicSignKey(exportable), publicKey);
+}
+
+TEST(DoubleKeyPair, SettersBuildAWorkingPair) {
+  ConfigSandbox sandbox;
+  CKernel kernel;
+  const auto params = MakeParams(kernel, kCurve163, kCurve163);
+  const CKernelDoubleKeyPair source = kernel.Generate4145DoubleKeyPair(params, true);
+  CKernelDoubleKeyPair built(kernel, true);
+  built.SetSignParams(source.GetSignParams());
+  built.SetCryptParams(source.GetCryptParams());
+  auto copyKey = [](auto get, auto set) {
+    unsigned long length = 0;
+    get(nullptr, &length);
+    std::vector<unsigned char> key(length);
+    get(key.data(), &length);
+    set(key.data(), length);
+  };
+  copyKey([&](unsigned char* b, unsigned long* l) { source.GetSignPrivateKey(b, l); },
+          [&](const unsigned char* b, unsigned long l) { built.SetSignPrivateKey(b, l); });
+  copyKey([&](unsigned char* b, unsigned long* l) { source.GetSignPublicKey(b, l); },
+          [&](const unsigned char* b, unsigned long l) { built.SetSignPublicKey(b, l); });
+  copyKey([&](unsigned char* b, unsigned long* l) { source.GetCryptPrivateKey(b, l); },
+          [&](const unsigned char* b, unsigned long l) { built.SetCryptPrivateKey(b, l); });
+  copyKey([&](unsigned char* b, unsigned long* l) { source.GetCryptPublicKey(b, l); },
+          [&](const unsigned char* b, unsigned long l) { built.SetCryptPublicKey(b, l); });
+  EXPECT_EQ(KeysBuffer(built), KeysBuffer(source));
+  ASSERT_NE(built.GetHashSBox(), nullptr);
+  EXPECT_TRUE(std::equal(params::kDke1.begin(), params::kDke1.end(), built.GetHashSBox()));
+  // A malformed key is refused and changes nothing.
+  const unsigned char junk[] = {1, 2, 3};
+  EXPECT_NE(KernelCode([&] { built.SetSignPublicKey(junk, sizeof junk); }), 0u);
+  EXPECT_EQ(KeysBuffer(built), KeysBuffer(source));
+}
+
+// ---- Key storage through the kernel and the plugin ----
+
+class KeyStorage : public ::testing::Test {
+ protected:
+  void SetUp() override { m_kernel.LoadStorage(m_sandbox.Storage().c_str()); }
+  KeyStorageSandbox m_sandbox;  // before the kernel: the kernel loads the plugin it names
+  CKernel m_kernel;
+};
+
+// The child half of the cross-process test: loads the key saved by the parent and
+// signs kHash, writing the signature to the file the parent named.
+TEST(ChildProcess, SignWithStoredKey) {
+  const char* storage = std::getenv("TAVRPKI_TEST_CHILD_STORAGE");
+  if (storage == nullptr) GTEST_SKIP() << "runs only as the child of KeyStorage.*";
+  CKernel kernel;
+  kernel.LoadStorage(storage);
+  CKernelDoubleKeyPair keys(kernel, false);
+  keys.Load(std::getenv("TAVRPKI_TEST_CHILD_KEY"), "child password", nullptr);
+  const auto params = MakeParams(kernel, kCurve257, kCurve257);
+  const auto signature = Sign(kernel, kHash.data(), keys, params);
+  std::ofstream(std::getenv("TAVRPKI_TEST_CHILD_OUT"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(signature.data()), static_cast<std::streamsize>(signature.size()));
+}
+
+std::vector<unsigned char> SignInFreshProcess(const std::string& storage, const std::string& key,
+                                              const std::string& out) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setenv("TAVRPKI_TEST_CHILD_STORAGE", storage.c_str(), 1);
+    ::setenv("TAVRPKI_TEST_CHILD_KEY", key.c_str(), 1);
+    ::setenv("TAVRPKI_TEST_CHILD_OUT", out.c_str(), 1);
+    ::execl("/proc/self/exe", "kernel_dstu_tests", "--gtest_filter=ChildProcess.SignWithStoredKey",
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+  return ReadFileBytes(out);
+}
+
+TEST_F(KeyStorage, SavedKeysSignInAFreshProcess) {
+  for (const char* curve : {kCurve163, kCurve257, kCurve431, kCurve233Onb}) {
+    SCOPED_TRACE(curve);
+    const auto params = MakeParams(m_kernel, curve, curve);
+    const CKernelDoubleKeyPair keys = m_kernel.Generate4145DoubleKeyPair(params, false);
+    const std::string name = std::string("key ") + curve;
+    keys.Save(name.c_str(), "child password", "made by the test", nullptr);
+    const auto signature =
+        SignInFreshProcess(m_sandbox.Storage(), name, (m_sandbox.Root() / "signature").string());
+    ASSERT_FALSE(signature.empty());
+    EXPECT_TRUE(Verifies(m_kernel, signature, keys));
+  }
+}
+
+TEST_F(KeyStorage, MembersManageTheStorage) {
+  const auto params = MakeParams(m_kernel, kCurve163, kCurve163);
+  const CKernelDoubleKeyPair keys = m_kernel.Generate4145DoubleKeyPair(params, false);
+  keys.Save("alice", "pw", "Alice", nullptr);
+  keys.Save("bob", "pw", nullptr);
+  EXPECT_TRUE(m_kernel.IsKeyExists("alice"));
+  EXPECT_FALSE(m_kernel.IsKeyExists("carol"));
+
+  std::vector<std::string> names;
+  m_kernel.EnumerateKeys(&names, [](void* context, const char* name) {
+    static_cast<std::vector<std::string>*>(context)->push_back(name);
+    return 1;
+  });
+  EXPECT_EQ(names, (std::vector<std::string>{"alice", "bob"}));
+
+  unsigned long length = 0;
+  m_kernel.GetKeyDescription("alice", nullptr, &length);
+  std::string text(length, '?');
+  m_kernel.GetKeyDescription("alice", text.data(), &length);
+  EXPECT_STREQ(text.c_str(), "Alice");
+
+  m_kernel.ChangeKeyPassword(nullptr, "alice", "pw", "new");
+  CKernelDoubleKeyPair loaded(m_kernel, false);
+  EXPECT_EQ(KernelCode([&] { loaded.Load("alice", "pw", nullptr); }), 30013u);
+  loaded.Load("alice", "new", nullptr);
+  EXPECT_EQ(PublicSignKey(loaded), PublicSignKey(keys));
+
+  // A failed load leaves the previous keys in place.
+  const CKernelDoubleKeyPair other = m_kernel.Generate4145DoubleKeyPair(params, false);
+  other.Save("carol", "pw", nullptr);
+  EXPECT_EQ(KernelCode([&] { loaded.Load("carol", "wrong", nullptr); }), 30013u);
+  EXPECT_EQ(KernelCode([&] { loaded.Load("nobody", "pw", nullptr); }), 30012u);
+  EXPECT_EQ(PublicSignKey(loaded), PublicSignKey(keys));
+
+  m_kernel.DeleteKey("bob");
+  EXPECT_FALSE(m_kernel.IsKeyExists("bob"));
+  EXPECT_EQ(KernelCode([&] { m_kernel.DeleteKey("bob"); }), 30012u);
+  EXPECT_EQ(KernelCode([&] { m_kernel.LoadStorage((m_sandbox.Root() / "missing").c_str()); }), 30010u);
+  m_kernel.ConfigureKeyStorage(nullptr);
+}
+
+TEST(KeyStorageMissing, EveryMemberReportsTheUnloadedLibrary) {
+  ConfigSandbox sandbox;  // no "KeyStorageManager" value
+  CKernel kernel;
+  const auto params = MakeParams(kernel, kCurve163, kCurve163);
+  const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
+  CKernelDoubleKeyPair target(kernel, false);
+  EXPECT_EQ(KernelCode([&] { kernel.LoadStorage("/tmp"); }), 30002u);
+  EXPECT_EQ(KernelCode([&] { kernel.IsKeyExists("k"); }), 30002u);
+  EXPECT_EQ(KernelCode([&] { keys.Save("k", "pw", nullptr); }), 30002u);
+  EXPECT_EQ(KernelCode([&] { target.Load("k", "pw", nullptr); }), 30002u);
+  EXPECT_EQ(KernelCode([&] { kernel.SelectDefaultKeyStorage(nullptr); }), 30002u);
+}
+
+}  // namespace
+}  // namespace tavrpki::test

@@ -1,0 +1,86 @@
+// Shared pieces of the kernel DSTU 4145 and key storage tests: parameter sets on
+// named curves, the code of a failure, and a kernel whose configuration loads the
+// file key storage plugin over a private directory.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "crypto/params/Dke.h"
+#include "kernel/CKernel.h"
+#include "kernel/CKernelAllParams.h"
+#include "kernel/CKernelDoubleKeyPair.h"
+#include "kernel/CKernelException.h"
+#include "kernel/ConfigSandbox.h"
+
+namespace tavrpki::test {
+
+inline constexpr const char* kCurve163 = "1.2.804.2.1.1.1.1.3.1.1.2.0";
+inline constexpr const char* kCurve257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
+inline constexpr const char* kCurve431 = "1.2.804.2.1.1.1.1.3.1.1.2.9";
+inline constexpr const char* kCurve233Onb = "1.2.804.2.1.1.1.1.3.1.2.2.3";
+
+// Random and cipher S-box DKE No. 1, both key pairs on the given curves.
+inline Kernel::CKernelAllParams MakeParams(const Kernel::CKernel& kernel, const char* signCurve,
+                                           const char* cryptCurve) {
+  params::Dke dke = params::kDke1;
+  Kernel::CKernelAllParams params(kernel);
+  params.SetRandomSBox(dke.data());
+  params.SetCryptSBox(dke.data());
+  params.SetSignParams(kernel.GenerateAsymmetric4145Params(signCurve, dke.data()));
+  params.SetCryptParams(kernel.GenerateAsymmetric4145Params(cryptCurve, dke.data()));
+  return params;
+}
+
+// The code of the CKernelException `body` throws; 0 when it throws none.
+template <class Body>
+unsigned long KernelCode(Body&& body) {
+  try {
+    body();
+  } catch (const Kernel::CKernelException& error) {
+    return error.GetErrorCode();
+  }
+  return 0;
+}
+
+inline std::vector<unsigned char> PublicSignKey(const Kernel::CKernelDoubleKeyPair& keys) {
+  unsigned long length = 0;
+  keys.GetSignPublicKey(nullptr, &length);
+  std::vector<unsigned char> key(length);
+  keys.GetSignPublicKey(key.data(), &length);
+  return key;
+}
+
+inline std::vector<unsigned char> Sign(const Kernel::CKernel& kernel, const unsigned char* hash,
+                                       const Kernel::CKernelDoubleKeyPair& keys,
+                                       const Kernel::CKernelAllParams& params) {
+  unsigned long length = 0;
+  kernel.EnsignHash(hash, nullptr, &length, keys, params);
+  std::vector<unsigned char> signature(length);
+  kernel.EnsignHash(hash, signature.data(), &length, keys, params);
+  signature.resize(length);
+  return signature;
+}
+
+// Configuration that loads the file key storage plugin (logging off), a key
+// storage directory, and few key-derivation iterations so that tests stay fast.
+class KeyStorageSandbox : public ConfigSandbox {
+ public:
+  KeyStorageSandbox() {
+    WriteSystem(std::string("\"KeyStorageManager\"=\"") + TAVRPKI_FILEKEYSTORE_PATH +
+                "\"\n\"UseLog\"=dword:00000000");
+    m_storage = (Root() / "keys").string();
+    std::filesystem::create_directories(m_storage);
+    setenv("TAVRPKI_KEYSTORE_ITERATIONS", "2", 1);
+  }
+  const std::string& Storage() const { return m_storage; }
+
+ private:
+  std::string m_storage;
+};
+
+}  // namespace tavrpki::test

@@ -1,0 +1,222 @@
+// Signing, verification, asymmetric encryption and key generation through the
+// whole kernel path, on polynomial- and normal-basis curves.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+
+#include "asn1/Blob.h"
+#include "core/Exception.h"
+#include "crypto/dstu/Dstu4145Ops.h"
+#include "crypto/objects/CKeyPair.h"
+#include "crypto/params/NamedCurves.h"
+#include "gostcrypto/HashEngine.h"
+#include "kernel_dstu/Fixtures.h"
+#include "support/VectorFile.h"
+
+namespace tavrpki::test {
+namespace {
+
+using Kernel::CKernel;
+using Kernel::CKernelDoubleKeyPair;
+
+std::array<unsigned char, 32> SomeHash(unsigned char seed) {
+  std::array<unsigned char, 32> hash{};
+  for (std::size_t i = 0; i < hash.size(); ++i) hash[i] = static_cast<unsigned char>(seed + 7 * i);
+  return hash;
+}
+
+class EveryCurve : public ::testing::TestWithParam<const char*> {
+ protected:
+  ConfigSandbox m_sandbox;
+};
+
+TEST_P(EveryCurve, SignaturesVerifyAndFailAfterAnyChange) {
+  CKernel kernel;
+  const auto params = MakeParams(kernel, GetParam(), GetParam());
+  const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
+  const auto hash = SomeHash(1);
+  const auto signature = Sign(kernel, hash.data(), keys, params);
+  const auto* curve = params::FindNamedCurve(GetParam());
+  ASSERT_NE(curve, nullptr);
+  EXPECT_EQ(signature.size() % 2, 0u);
+  EXPECT_LE(signature.size(), 2 * curve->ByteLength());
+  EXPECT_TRUE(kernel.VerifyHashSignature(hash.data(), signature.data(),
+                                         static_cast<unsigned long>(signature.size()), keys));
+  // The hash enters as a field element: only its low m bits count (m >= 163).
+  for (std::size_t bit : {0u, 9u, 100u, 162u}) {
+    auto changed = hash;
+    changed[bit / 8] ^= static_cast<unsigned char>(1u << (bit % 8));
+    EXPECT_FALSE(kernel.VerifyHashSignature(changed.data(), signature.data(),
+                                            static_cast<unsigned long>(signature.size()), keys))
+        << "hash bit " << bit;
+  }
+  for (std::size_t at : {std::size_t{0}, signature.size() / 2, signature.size() - 1}) {
+    auto changed = signature;
+    changed[at] ^= 0x10;
+    EXPECT_FALSE(kernel.VerifyHashSignature(hash.data(), changed.data(),
+                                            static_cast<unsigned long>(changed.size()), keys))
+        << "signature byte " << at;
+  }
+  // Another key pair of the same curve does not accept it.
+  const CKernelDoubleKeyPair other = kernel.Generate4145DoubleKeyPair(params, false);
+  EXPECT_FALSE(kernel.VerifyHashSignature(hash.data(), signature.data(),
+                                          static_cast<unsigned long>(signature.size()), other));
+}
+
+TEST_P(EveryCurve, AsymmetricEncryptionRoundTrips) {
+  CKernel kernel;
+  const auto params = MakeParams(kernel, kCurve257, GetParam());
+  const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
+  for (std::size_t size : {1u, 32u, 33u, 100u}) {
+    std::vector<unsigned char> data(size);
+    for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(i * 13 + 5);
+    unsigned long cipherLength = 0;
+    kernel.EncryptAsymmetric(keys, data.data(), static_cast<unsigned long>(size), nullptr, &cipherLength);
+    std::vector<unsigned char> ciphertext(cipherLength);
+    kernel.EncryptAsymmetric(keys, data.data(), static_cast<unsigned long>(size), ciphertext.data(),
+                             &cipherLength);
+    ciphertext.resize(cipherLength);
+    unsigned long plainLength = 0;
+    kernel.DecryptAsymmetric(keys, ciphertext.data(), cipherLength, nullptr, &plainLength);
+    std::vector<unsigned char> plaintext(plainLength);
+    kernel.DecryptAsymmetric(keys, ciphertext.data(), cipherLength, plaintext.data(), &plainLength);
+    // Whole pieces come back: the data, then zero bits up to the piece boundary.
+    ASSERT_GE(plainLength, size);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), plaintext.begin())) << size;
+    EXPECT_TRUE(std::all_of(plaintext.begin() + static_cast<long>(size), plaintext.end(),
+                            [](unsigned char b) { return b == 0; }));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Curves, EveryCurve, ::testing::Values(kCurve163, kCurve257, kCurve431, kCurve233Onb));
+
+TEST(KernelDstu, BufferSignatureIsTheSignatureOfTheKeysOwnHash) {
+  ConfigSandbox sandbox;
+  CKernel kernel;
+  const auto params = MakeParams(kernel, kCurve257, kCurve257);
+  const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
+  const std::string data = "a message to sign";
+  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
+  unsigned long length = 200;
+  std::vector<unsigned char> signature(length);
+  kernel.EnsignBuffer(bytes, static_cast<unsigned long>(data.size()), signature.data(), &length, keys, params);
+  signature.resize(length);
+
+  std::array<unsigned char, 32> hash{};
+  gostcrypto::HashEngine engine(params::kDke1.data(), nullptr);
+  engine.CalculateHash(bytes, static_cast<unsigned long>(data.size()));
+  engine.Done(hash.data());
+  EXPECT_TRUE(kernel.VerifyHashSignature(hash.data(), signature.data(), length, keys));
+  EXPECT_TRUE(kernel.VerifyBufferSignature(bytes, static_cast<unsigned long>(data.size()),
+                                           signature.data(), length, keys));
+  EXPECT_FALSE(kernel.VerifyBufferSignature(bytes, static_cast<unsigned long>(data.size() - 1),
+                                            signature.data(), length, keys));
+}
+
+TEST(KernelDstu, SizeQuerySignsAndWritesNothing) {
+  ConfigSandbox sandbox;
+  CKernel kernel;
+  const auto params = MakeParams(kernel, kCurve257, kCurve257);
+  const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
+  const auto hash = SomeHash(3);
+  unsigned long length = 0;
+  kernel.EnsignHash(hash.data(), nullptr, &length, keys, params);
+  EXPECT_EQ(length, 64u);
+  std::vector<unsigned char> small(10, 0xAB);
+  length = static_cast<unsigned long>(small.size());
+  EXPECT_EQ(KernelCode([&] { kernel.EnsignHash(hash.data(), small.data(), &length, keys, params); }), 100000u);
+  EXPECT_EQ(length, 64u);
+  EXPECT_EQ(small, std::vector<unsigned char>(10, 0xAB));
+}
+
+TEST(KernelDstu, RefusalsCarryTheirCodes) {
+  ConfigSandbox sandbox;
+  CKernel fresh;  // never seeded
+  const auto params = MakeParams(fresh, kCurve257, kCurve257);
+  CKernel other;
+  const CKernelDoubleKeyPair keys = other.Generate4145DoubleKeyPair(params, false);
+  const auto hash = SomeHash(5);
+  unsigned char out[200];
+  unsigned long length = sizeof out;
+  const struct {
+    const char* what;
+    unsigned long code;
+    std::function<void()> call;
+  } cases[] = {
+      {"encrypt before any seeding", 40013, [&] { fresh.EncryptAsymmetric(keys, hash.data(), 32, out, &length); }},
+      {"null S-box", 100021, [&] { fresh.GenerateAsymmetric4145Params(kCurve257, nullptr); }},
+      {"null curve", 100021, [&] { fresh.GenerateAsymmetric4145Params(nullptr, out); }},
+      {"null hash", 100021, [&] { fresh.EnsignHash(nullptr, out, &length, keys, params); }},
+      {"null length", 100021, [&] { fresh.EnsignHash(hash.data(), out, nullptr, keys, params); }},
+      {"empty signature", 100021, [&] { fresh.VerifyHashSignature(hash.data(), out, 0, keys); }},
+      {"empty data", 100021, [&] { fresh.EnsignBuffer(hash.data(), 0, out, &length, keys, params); }},
+      {"decrypt without output length", 100021,
+       [&] { fresh.DecryptAsymmetric(keys, hash.data(), 32, out, nullptr); }},
+  };
+  for (const auto& c : cases) EXPECT_EQ(KernelCode(c.call), c.code) << c.what;
+  // Signing seeds the generator itself; afterwards encryption has one to draw from.
+  (void)Sign(fresh, hash.data(), keys, params);
+  EXPECT_EQ(KernelCode([&] { fresh.EncryptAsymmetric(keys, hash.data(), 32, out, &length); }), 0u);
+}
+
+TEST(KernelDstu, AdaptersRefuseTheWrongKeyUsage) {
+  ConfigSandbox sandbox;
+  CKernel kernel;
+  const auto params = MakeParams(kernel, kCurve163, kCurve163);
+  const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, true);
+  const auto& pairs = *static_cast<const CDoubleKeyPair*>(keys.GetHandle());
+  const auto hash = SomeHash(7);
+  const std::span<const std::uint8_t, 32> hashSpan(hash);
+  const dstu::RandomSource zeros = [](std::span<std::uint8_t> out) { std::fill(out.begin(), out.end(), 1); };
+  auto code = [](auto&& body) {
+    try {
+      body();
+    } catch (const Exception& error) {
+      return error.GetErrorCode();
+    }
+    return 0ul;
+  };
+  EXPECT_EQ(code([&] { dstu::Sign(pairs.GetCryptPair(), hashSpan, zeros); }), 40006u);
+  EXPECT_EQ(code([&] { dstu::Verify(pairs.GetCryptPair(), hashSpan, Blob(hash.data(), 32)); }), 40006u);
+  EXPECT_EQ(code([&] { dstu::Encrypt(pairs.GetSignPair(), Blob(hash.data(), 32), zeros); }), 40006u);
+  EXPECT_EQ(code([&] { dstu::Decrypt(pairs.GetSignPair(), Blob(hash.data(), 32)); }), 40006u);
+  // A source whose every value the core rejects exhausts the attempts.
+  const dstu::RandomSource useless = [](std::span<std::uint8_t> out) { std::fill(out.begin(), out.end(), 0); };
+  EXPECT_EQ(code([&] { dstu::Sign(pairs.GetSignPair(), hashSpan, useless); }), 40012u);
+}
+
+// Published signatures verify through the kernel: the byte order of hash,
+// signature and public key is the one the rest of the world uses.
+TEST(KernelDstu, VerifiesKnownAnswerSignatures) {
+  ConfigSandbox sandbox;
+  CKernel kernel;
+  int checked = 0;
+  for (const Vector& v : ReadVectorFile("dstu4145.txt")) {
+    if (!v.Has("curve_oid") || !v.Has("sig_le") || !v.Has("Qx")) continue;
+    SCOPED_TRACE(v.Where());
+    const auto* curve = params::FindNamedCurve(v.Get("curve_oid"));
+    ASSERT_NE(curve, nullptr);
+    const std::uint32_t m = curve->m;
+    params::Dke dke = params::kDke1;
+    CKernelDoubleKeyPair keys(kernel, true);
+    keys.SetSignParams(kernel.GenerateAsymmetric4145Params(v.Get("curve_oid").c_str(), dke.data()));
+    const CPublicKey q(CAsymmetricKey(CBitBlob(v.Get("Qx"), m)), CAsymmetricKey(CBitBlob(v.Get("Qy"), m)));
+    Blob qForm;
+    q.ToBinary(qForm);
+    keys.SetSignPublicKey(qForm.Data(), qForm.Size());
+    const auto hash = v.Bytes("hash_bytes");
+    auto signature = v.Bytes("sig_le");
+    if (hash.size() != 32) continue;  // the kernel signs 32-byte hashes only
+    EXPECT_TRUE(kernel.VerifyHashSignature(hash.data(), signature.data(),
+                                           static_cast<unsigned long>(signature.size()), keys));
+    signature[3] ^= 1;
+    EXPECT_FALSE(kernel.VerifyHashSignature(hash.data(), signature.data(),
+                                            static_cast<unsigned long>(signature.size()), keys));
+    ++checked;
+  }
+  EXPECT_GE(checked, 6);
+}
+
+}  // namespace
+}  // namespace tavrpki::test
