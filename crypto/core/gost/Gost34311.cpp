@@ -1,9 +1,12 @@
 #include "Gost34311.h"
 
 #include <cstring>
+#include <utility>
 
 #include "Wipe.h"
 #include "Gost28147.h"
+#include "CpuPath.h"
+#include "Gost34311Step.h"
 
 namespace gostcrypto::detail {
 
@@ -20,10 +23,6 @@ inline void Store64(unsigned char* p, std::uint64_t v) {
   Store32(p, static_cast<std::uint32_t>(v));
   Store32(p + 4, static_cast<std::uint32_t>(v >> 32));
 }
-
-// C3 in memory order: 00FF00FF00FF00FF FF00FF00FF00FF00 00FFFF00FF0000FF FF000000FFFF00FF.
-constexpr std::uint64_t kC3[4] = {0xFF00FF00FF00FF00ull, 0x00FF00FF00FF00FFull, 0xFF0000FF00FFFF00ull,
-                                  0xFF00FFFF000000FFull};
 
 // A(y) = (y2, y3, y4, y1 xor y2) on 64-bit quarters.
 inline void A(std::uint64_t y[4]) {
@@ -44,16 +43,18 @@ inline void P(const std::uint64_t w[4], std::uint32_t key[8]) {
   }
 }
 
-// psi^n over sixteen 16-bit words: each application drops the first word and appends
-// w1 ^ w2 ^ w3 ^ w4 ^ w13 ^ w16. Written as one growing sequence, no shifting.
-template <int N>
-inline void Psi(std::uint16_t w[16]) {
-  std::uint16_t seq[16 + N];
-  std::memcpy(seq, w, 32);
-  for (int i = 0; i < N; ++i)
-    seq[16 + i] = static_cast<std::uint16_t>(seq[i] ^ seq[i + 1] ^ seq[i + 2] ^ seq[i + 3] ^ seq[i + 12] ^
-                                             seq[i + 15]);
-  std::memcpy(w, seq + N, 32);
+template <int Map, int J, int... I>
+inline std::uint16_t PsiRow(const std::uint16_t* w, std::integer_sequence<int, I...>) {
+  return static_cast<std::uint16_t>(((kPsi.rows[Map][J] >> I & 1 ? w[I] : 0) ^ ...));
+}
+
+template <int... J>
+inline void PsiAll(const std::uint16_t* h, const std::uint16_t* m, const std::uint16_t* s, std::uint16_t* out,
+                   std::integer_sequence<int, J...>) {
+  constexpr auto kInputs = std::make_integer_sequence<int, 16>{};
+  ((out[J] = static_cast<std::uint16_t>(PsiRow<0, J>(h, kInputs) ^ PsiRow<1, J>(m, kInputs) ^
+                                        PsiRow<2, J>(s, kInputs))),
+   ...);
 }
 
 inline void ToWords(const std::uint64_t v[4], std::uint16_t w[16]) {
@@ -98,25 +99,22 @@ void Step(const Sub& f, std::uint64_t h[4], const std::uint64_t m[4]) {
 
   std::uint64_t s[4];
   for (int i = 0; i < 4; ++i) s[i] = static_cast<std::uint64_t>(n1[i]) | static_cast<std::uint64_t>(n2[i]) << 32;
-  std::uint16_t x[16];
-  ToWords(s, x);
-  Psi<12>(x);
-  FromWords(x, s);
-  for (int i = 0; i < 4; ++i) s[i] ^= m[i];
-  ToWords(s, x);
-  Psi<1>(x);
-  FromWords(x, s);
-  for (int i = 0; i < 4; ++i) s[i] ^= h[i];
-  ToWords(s, x);
-  Psi<61>(x);
-  FromWords(x, h);
+  std::uint16_t wh[16], wm[16], ws[16], out[16];
+  ToWords(h, wh);
+  ToWords(m, wm);
+  ToWords(s, ws);
+  PsiAll(wh, wm, ws, out, std::make_integer_sequence<int, 16>{});
+  FromWords(out, h);
 
   SecureWipe(keys, sizeof keys);
   SecureWipe(u, sizeof u);
   SecureWipe(v, sizeof v);
   SecureWipe(w, sizeof w);
   SecureWipe(s, sizeof s);
-  SecureWipe(x, sizeof x);
+  SecureWipe(wh, sizeof wh);
+  SecureWipe(wm, sizeof wm);
+  SecureWipe(ws, sizeof ws);
+  SecureWipe(out, sizeof out);
   SecureWipe(n1, sizeof n1);
   SecureWipe(n2, sizeof n2);
 }
@@ -134,7 +132,12 @@ inline void AddTo(std::uint64_t sum[4], const std::uint64_t m[4]) {
 }  // namespace
 
 Gost34311::Gost34311(const SBox& sbox, const unsigned char* start, bool constantTime)
-    : m_sbox(&sbox), m_constantTime(constantTime), m_h{}, m_sigma{}, m_buffer{} {
+    : m_sbox(&sbox),
+      m_constantTime(constantTime),
+      m_vector(ActiveCpuPath() == CpuPath::kAvx512),
+      m_h{},
+      m_sigma{},
+      m_buffer{} {
   if (start != nullptr)
     for (int i = 0; i < 4; ++i) m_h[i] = Load64(start + 8 * i);
 }
@@ -147,6 +150,17 @@ Gost34311::~Gost34311() {
 
 void Gost34311::Blocks(const unsigned char* data, std::size_t count) {
   std::uint64_t m[4];
+#if defined(TAVRPKI_HAVE_AVX512_KERNELS)
+  if (m_vector) {
+    for (std::size_t b = 0; b < count; ++b, data += 32) {
+      for (int i = 0; i < 4; ++i) m[i] = Load64(data + 8 * i);
+      HashStepAvx512(*m_sbox, m_h, m);
+      AddTo(m_sigma, m);
+    }
+    SecureWipe(m, sizeof m);
+    return;
+  }
+#endif
   if (m_constantTime) {
     const ShiftSub f{*m_sbox};
     for (std::size_t b = 0; b < count; ++b, data += 32) {
@@ -199,7 +213,12 @@ void Gost34311::Final(unsigned char out[32]) {
   const std::uint64_t length[4] = {m_bytes << 3, (m_bytesHigh << 3) | (m_bytes >> 61), m_bytesHigh >> 61, 0};
   std::uint64_t sigma[4];
   std::memcpy(sigma, m_sigma, sizeof sigma);
-  if (m_constantTime) {
+  if (m_vector) {
+#if defined(TAVRPKI_HAVE_AVX512_KERNELS)
+    HashStepAvx512(*m_sbox, m_h, length);
+    HashStepAvx512(*m_sbox, m_h, sigma);
+#endif
+  } else if (m_constantTime) {
     Step(ShiftSub{*m_sbox}, m_h, length);
     Step(ShiftSub{*m_sbox}, m_h, sigma);
   } else {

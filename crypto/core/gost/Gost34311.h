@@ -13,8 +13,9 @@ namespace gostcrypto::detail {
 class Gost34311 {
  public:
   // sbox must outlive this object. start: optional 32-byte starting value.
-  // constantTime selects the shift substitution for the GOST 28147 encryptions
-  // (for secret input); otherwise the combined tables run.
+  // On the AVX-512 path the step runs on byte permutes (constant time). On the
+  // portable path constantTime selects the shift substitution (for secret input);
+  // otherwise the combined tables run.
   Gost34311(const SBox& sbox, const unsigned char* start, bool constantTime);
   Gost34311(const Gost34311&) = default;
   Gost34311& operator=(const Gost34311&) = default;
@@ -31,6 +32,7 @@ class Gost34311 {
 
   const SBox* m_sbox;
   bool m_constantTime;
+  bool m_vector;  // the AVX-512 step (constant time as well)
   std::uint64_t m_h[4];
   std::uint64_t m_sigma[4];
   std::uint64_t m_bytes = 0;      // message length in bytes, low 64 bits

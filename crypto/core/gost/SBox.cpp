@@ -1,6 +1,7 @@
 #include "SBox.h"
 
 #include <bit>
+#include <cstring>
 
 namespace gostcrypto::detail {
 
@@ -15,8 +16,9 @@ const unsigned char kDefaultSBoxEntries[128] = {
     3,  8,  11, 5,  6,  4,  14, 10, 2,  12, 1,  7,  9,  15, 13, 0,   //
     1,  2,  3,  14, 6,  13, 11, 8,  15, 10, 12, 5,  7,  9,  0,  4};
 
-void ExpandSBox(const unsigned char* entries, SBox& out) {
-  if (entries == nullptr) entries = kDefaultSBoxEntries;
+namespace {
+
+void Expand(const unsigned char* entries, SBox& out) {
   unsigned char rows[8][16];
   for (int r = 0; r < 8; ++r)
     for (int i = 0; i < 16; ++i) rows[r][i] = static_cast<unsigned char>(entries[16 * r + i] & 15);
@@ -35,8 +37,43 @@ void ExpandSBox(const unsigned char* entries, SBox& out) {
   for (int k = 0; k < 4; ++k)
     for (int i = 0; i < 16; ++i) {
       out.permLow[16 * k + i] = rows[2 * k][i];
-      out.permHigh[16 * k + i] = rows[2 * k + 1][i];
+      out.permHigh[16 * k + i] = static_cast<std::uint8_t>(rows[2 * k + 1][i] << 4);
     }
+}
+
+}  // namespace
+
+// Expanding a table costs more than hashing a short message, and callers use very
+// few distinct tables: the default one is built once, and each thread remembers the
+// last two others. Tables are public parameters, so caching them leaks nothing.
+void ExpandSBox(const unsigned char* entries, SBox& out) {
+  static const SBox* const kDefault = [] {
+    static SBox box;
+    Expand(kDefaultSBoxEntries, box);
+    return &box;
+  }();
+  if (entries == nullptr || std::memcmp(entries, kDefaultSBoxEntries, 128) == 0) {
+    out = *kDefault;
+    return;
+  }
+  struct Slot {
+    unsigned char entries[128];
+    SBox box;
+    bool used = false;
+  };
+  thread_local Slot slots[2];
+  thread_local int next = 0;
+  for (Slot& slot : slots)
+    if (slot.used && std::memcmp(slot.entries, entries, 128) == 0) {
+      out = slot.box;
+      return;
+    }
+  Slot& slot = slots[next];
+  next ^= 1;
+  Expand(entries, slot.box);
+  std::memcpy(slot.entries, entries, 128);
+  slot.used = true;
+  out = slot.box;
 }
 
 }  // namespace gostcrypto::detail

@@ -20,7 +20,7 @@ struct SBox {
   alignas(64) std::uint32_t combined[4][256];
   std::uint64_t packed[8];
   alignas(64) std::uint8_t permLow[64];   // rows 0, 2, 4, 6: entry i of row 2k at 16k + i
-  alignas(64) std::uint8_t permHigh[64];  // rows 1, 3, 5, 7
+  alignas(64) std::uint8_t permHigh[64];  // rows 1, 3, 5, 7, entries shifted left by 4
 };
 
 // Builds every form from 128 entries; entries are taken modulo 16. A null table

@@ -1,0 +1,100 @@
+// The GOST 34.311-95 step on AVX-512: key derivation by byte and lane permutes, the
+// four encryptions as four lanes of one register (Avx512Round.h, constant time), and
+// the linear map psi^61(H) ^ psi^62(M) ^ psi^74(S) as word broadcasts under column
+// masks. Compiled with -mavx512f -mavx512bw -mavx512vl -mavx512vbmi.
+#include "Avx512Round.h"
+#include "Gost34311Step.h"
+
+namespace gostcrypto::detail {
+namespace {
+
+// Column masks of the linear map: lane j of column i is all ones when input word i
+// enters output word j. H and M share one 512-bit column (H low half, M high half).
+struct Columns {
+  alignas(64) std::uint16_t hm[16][32];
+  alignas(32) std::uint16_t s[16][16];
+};
+
+constexpr Columns MakeColumns() {
+  Columns c{};
+  for (int i = 0; i < 16; ++i)
+    for (int j = 0; j < 16; ++j) {
+      c.hm[i][j] = (kPsi.rows[0][j] >> i & 1) ? 0xFFFF : 0;
+      c.hm[i][16 + j] = (kPsi.rows[1][j] >> i & 1) ? 0xFFFF : 0;
+      c.s[i][j] = (kPsi.rows[2][j] >> i & 1) ? 0xFFFF : 0;
+    }
+  return c;
+}
+
+constexpr Columns kColumns = MakeColumns();
+
+// A(y) = (y2, y3, y4, y1 ^ y2) on 64-bit quarters.
+inline __m256i A(__m256i y) {
+  const __m256i rotated = _mm256_permute4x64_epi64(y, _MM_SHUFFLE(0, 3, 2, 1));
+  const __m256i second = _mm256_permute4x64_epi64(y, _MM_SHUFFLE(1, 0, 0, 0));
+  return _mm256_mask_xor_epi64(rotated, 0x8, rotated, second);
+}
+
+// P(y): output byte i + 4k = input byte 8i + k.
+inline __m256i P(__m256i y) {
+  const __m256i index = _mm256_setr_epi8(0, 8, 16, 24, 1, 9, 17, 25, 2, 10, 18, 26, 3, 11, 19, 27, 4, 12, 20, 28,
+                                         5, 13, 21, 29, 6, 14, 22, 30, 7, 15, 23, 31);
+  return _mm256_permutexvar_epi8(index, y);
+}
+
+}  // namespace
+
+void HashStepAvx512(const SBox& sbox, std::uint64_t h[4], const std::uint64_t m[4]) {
+  const __m256i hv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h));
+  const __m256i mv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m));
+  const __m256i c3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kC3));
+
+  __m256i u = hv, v = mv;
+  const __m256i k1 = P(_mm256_xor_si256(u, v));
+  u = A(u);
+  v = A(A(v));
+  const __m256i k2 = P(_mm256_xor_si256(u, v));
+  u = _mm256_xor_si256(A(u), c3);
+  v = A(A(v));
+  const __m256i k3 = P(_mm256_xor_si256(u, v));
+  u = A(u);
+  v = A(A(v));
+  const __m256i k4 = P(_mm256_xor_si256(u, v));
+
+  // Round key j for lane l is word j of key l.
+  const __m512i k12 = _mm512_inserti64x4(_mm512_castsi256_si512(k1), k2, 1);
+  const __m512i k34 = _mm512_inserti64x4(_mm512_castsi256_si512(k3), k4, 1);
+  __m512i keys[8];
+  for (int j = 0; j < 8; ++j) {
+    const __m512i index = _mm512_set_epi32(24 + j, 16 + j, 8 + j, j, 24 + j, 16 + j, 8 + j, j, 24 + j, 16 + j,
+                                           8 + j, j, 24 + j, 16 + j, 8 + j, j);
+    keys[j] = _mm512_permutex2var_epi32(k12, index, k34);
+  }
+
+  // Lane i encrypts quarter i of H: N1 = its low word, N2 its high word.
+  const __m512i h512 = _mm512_castsi256_si512(hv);
+  __m512i n1 = _mm512_permutexvar_epi32(_mm512_set_epi32(6, 4, 2, 0, 6, 4, 2, 0, 6, 4, 2, 0, 6, 4, 2, 0), h512);
+  __m512i n2 = _mm512_permutexvar_epi32(_mm512_set_epi32(7, 5, 3, 1, 7, 5, 3, 1, 7, 5, 3, 1, 7, 5, 3, 1), h512);
+  avx512::Rounds<1, false>(avx512::MakeTables(sbox), keys, &n1, &n2);
+  const __m256i s = _mm512_castsi512_si256(
+      _mm512_permutex2var_epi32(n1, _mm512_set_epi32(23, 7, 22, 6, 21, 5, 20, 4, 19, 3, 18, 2, 17, 1, 16, 0), n2));
+
+  // psi^61(H) ^ psi^62(M) ^ psi^74(S).
+  const __m512i hm = _mm512_inserti64x4(_mm512_castsi256_si512(hv), mv, 1);
+  __m512i accHm = _mm512_setzero_si512();
+  __m256i accS = _mm256_setzero_si256();
+  for (int i = 0; i < 16; ++i) {
+    const __m512i pick = _mm512_inserti64x4(_mm512_castsi256_si512(_mm256_set1_epi16(static_cast<short>(i))),
+                                            _mm256_set1_epi16(static_cast<short>(16 + i)), 1);
+    const __m512i words = _mm512_permutexvar_epi16(pick, hm);
+    accHm = _mm512_ternarylogic_epi32(accHm, words, _mm512_load_si512(kColumns.hm[i]), 0x78);  // acc ^ (w & col)
+    const __m256i sWords = _mm256_permutexvar_epi16(_mm256_set1_epi16(static_cast<short>(i)), s);
+    accS = _mm256_ternarylogic_epi32(accS, sWords,
+                                     _mm256_load_si256(reinterpret_cast<const __m256i*>(kColumns.s[i])), 0x78);
+  }
+  const __m256i out = _mm256_ternarylogic_epi32(_mm512_castsi512_si256(accHm), _mm512_extracti64x4_epi64(accHm, 1),
+                                                accS, 0x96);  // a ^ b ^ c
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), out);
+}
+
+}  // namespace gostcrypto::detail
