@@ -36,7 +36,7 @@ std::string FormatV(const char* format, va_list args) {
 std::string BuildLine(int level, const std::string& message) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  char stamp[32];
+  char stamp[64];  // room for any WORD values, so the compiler can prove no truncation
   std::snprintf(stamp, sizeof stamp, "%02d.%02d.%02d %02d:%02d:%02d.%03u ", now.wYear % 100, now.wMonth,
                 now.wDay, now.wHour, now.wMinute, now.wSecond, static_cast<unsigned>(now.wMilliseconds));
   std::string line = stamp;
