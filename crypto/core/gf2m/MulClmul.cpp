@@ -9,6 +9,8 @@
 
 #if defined(__PCLMUL__)
 #include <immintrin.h>
+#elif defined(__x86_64__)
+#error "MulClmul.cpp must be compiled with -mpclmul"
 #endif
 
 namespace gostcrypto::gf2m::detail {

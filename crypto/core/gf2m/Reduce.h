@@ -1,52 +1,59 @@
-// Reduction modulo a sparse polynomial t^M + t^K1 (+ t^K2 + t^K3) + 1, unrolled at
-// compile time: every shift count below is a constant.
+// Reduction modulo a sparse polynomial f = t^M + t^K1 (+ t^K2 + t^K3) + 1, unrolled
+// at compile time: every shift count below is a constant and every array index too,
+// so the words stay in registers.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 
 namespace gostcrypto::gf2m::detail {
 
-// Adds x * t^shift into the little-endian word array t (which must be long enough).
-template <unsigned kShift>
-inline void XorShifted(std::uint64_t* t, std::uint64_t x) {
-  constexpr unsigned kWord = kShift / 64, kBit = kShift % 64;
-  t[kWord] ^= x << kBit;
-  if constexpr (kBit != 0) t[kWord + 1] ^= x >> (64 - kBit);
-}
-
-// x * t^(base - M) * (t^K... + 1): the image of x * t^base modulo the polynomial.
-template <unsigned M, unsigned kBase, unsigned... K>
-inline void Fold(std::uint64_t* t, std::uint64_t x) {
-  XorShifted<kBase - M>(t, x);
-  (XorShifted<kBase - M + K>(t, x), ...);
-}
-
-template <unsigned M, unsigned... K, std::size_t... I>
-inline void FoldHighWords(std::uint64_t* t, std::index_sequence<I...>) {
-  constexpr std::size_t kWords = (M + 63) / 64;
-  // Top word first: a fold lands strictly below the word it came from (M - K >= 64).
-  (Fold<M, 64 * (2 * kWords - 1 - I), K...>(t, t[2 * kWords - 1 - I]), ...);
-}
-
-// r = t mod f, for t of 2W words holding a product of two reduced elements
-// (degree <= 2M - 2). t is clobbered. r may not overlap t.
+// r = t mod f for t of 2W words holding a product of two reduced elements
+// (degree <= 2M - 2). r may alias t.
+//
+// Two folds: with t = L + H * t^M (deg L < M), t = L + H + H * (t^K...) mod f; H has
+// degree <= M - 2, so H * t^K spills at most K - 1 bits D past t^M, and D * f is below
+// t^M again.
 template <unsigned M, unsigned... K>
-inline void Reduce(std::uint64_t* r, std::uint64_t* t) {
+inline __attribute__((always_inline)) void Reduce(std::uint64_t* r, const std::uint64_t* t) {
   constexpr std::size_t kWords = (M + 63) / 64;
   constexpr unsigned kTop = M % 64;
-  static_assert(((M >= K + 64) && ...), "middle terms must lie a word below the degree");
-  static_assert(((K > 0) && ...));
-  FoldHighWords<M, K...>(t, std::make_index_sequence<kWords>{});
-  if constexpr (kTop != 0) {
-    const std::uint64_t x = t[kWords - 1] >> kTop;
-    t[kWords - 1] &= (std::uint64_t{1} << kTop) - 1;
-    // x * t^M = x * (1 + t^K...): below M because x has at most 64 - kTop bits.
-    XorShifted<0>(t, x);
-    (XorShifted<K>(t, x), ...);
+  constexpr std::uint64_t kTopMask = kTop == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << kTop) - 1;
+  static_assert(((K > 0 && K < 64 && K + 64 <= M) && ...), "middle terms below 64, a word below M");
+
+  std::uint64_t h[kWords], x[kWords + 1];
+#pragma GCC unroll 16
+  for (std::size_t i = 0; i < kWords; ++i) {
+    if constexpr (kTop == 0) {
+      h[i] = t[kWords + i];
+    } else {
+      h[i] = (t[kWords - 1 + i] >> kTop) | (t[kWords + i] << (64 - kTop));
+    }
   }
-  for (std::size_t i = 0; i < kWords; ++i) r[i] = t[i];
+#pragma GCC unroll 16
+  for (std::size_t i = 0; i + 1 < kWords; ++i) x[i] = t[i] ^ h[i];
+  x[kWords - 1] = (t[kWords - 1] & kTopMask) ^ h[kWords - 1];
+  x[kWords] = 0;
+  const auto addShifted = [&](unsigned k) {
+#pragma GCC unroll 16
+    for (std::size_t i = 0; i < kWords; ++i) {
+      x[i] ^= h[i] << k;
+      x[i + 1] ^= h[i] >> (64 - k);
+    }
+  };
+  (addShifted(K), ...);
+
+  std::uint64_t d;
+  if constexpr (kTop == 0) {
+    d = x[kWords];
+  } else {
+    d = (x[kWords - 1] >> kTop) | (x[kWords] << (64 - kTop));
+    x[kWords - 1] &= kTopMask;
+  }
+  x[0] ^= d;
+  ((x[0] ^= d << K, x[1] ^= d >> (64 - K)), ...);
+#pragma GCC unroll 16
+  for (std::size_t i = 0; i < kWords; ++i) r[i] = x[i];
 }
 
 }  // namespace gostcrypto::gf2m::detail
