@@ -198,4 +198,14 @@ CKeyPair GenerateKeyPair(const CAsymmetric4145Params& params, std::uint32_t usag
   });
 }
 
+Blob CompressPublicKey(const CKeyPair& pair) {
+  return CoreCall([&] {
+    gostcrypto::CryptoEngine engine;
+    SetUpEngine(engine, pair.GetParams());
+    const CPublicKey& q = pair.GetPublicKey();
+    const LongInt c = engine.CompressPoint(Number(q.GetX().GetValue()), Number(q.GetY().GetValue()));
+    return Blob(c.Bytes());
+  });
+}
+
 }  // namespace tavrpki::dstu

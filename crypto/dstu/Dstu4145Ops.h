@@ -49,4 +49,9 @@ Blob Decrypt(const CKeyPair& pair, ByteView data);
 CKeyPair GenerateKeyPair(const CAsymmetric4145Params& params, std::uint32_t usage,
                          const RandomSource& random);
 
+// The compressed form of the public key of `pair` on its curve: m bits, ceil(m/8)
+// bytes least significant first, as certificates carry it. A point not on the
+// curve: 40003.
+Blob CompressPublicKey(const CKeyPair& pair);
+
 }  // namespace tavrpki::dstu
