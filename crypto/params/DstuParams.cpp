@@ -27,7 +27,12 @@ CBitBlob FieldNumber(ByteView le, std::uint32_t m) {
 Blob DkeOf(const ASN1OctetString& der) {
   const Blob& packed = der.Value();
   if (packed.IsEmpty()) return Blob(ByteView(params::kDefaultSBox));
-  if (packed.Size() >= params::kDkeSize) return Blob(packed.View().first(params::kDkeSize));
+  if (packed.Size() >= params::kDkeSize) {
+    // Entries are 4 bits; anything above would index past the cipher's rows.
+    Blob table(packed.View().first(params::kDkeSize));
+    for (std::uint32_t i = 0; i < table.Size(); ++i) table.Data()[i] &= 15;
+    return table;
+  }
   if (packed.Size() < params::kPackedDkeSize) Raise(kMsgBadECBinaryDecode);
   return Blob(ByteView(params::UnpackDke(packed.View())));
 }

@@ -29,9 +29,9 @@ ASN1DSTUParams ToDstuParams(const CAsymmetric4145Params& params);
 Blob EncodeDstuParams(const CAsymmetric4145Params& params);
 
 // The parameter object of the DER form. Version not 0: code 230000. A dke of 128
-// bytes or more is the expanded table, 64 to 127 bytes are unpacked from the first
-// 64, none gives the default S-box, fewer than 64 is refused (50029). `out` is
-// replaced only on success.
+// bytes or more is the expanded table (entries cut to 4 bits), 64 to 127 bytes are
+// unpacked from the first 64, none gives the default S-box, fewer than 64 is
+// refused (50029). `out` is replaced only on success.
 void FromDstuParams(const ASN1DSTUParams& der, bool storedOrder, CAsymmetric4145Params& out);
 void DecodeDstuParams(ByteView der, bool storedOrder, CAsymmetric4145Params& out);
 
