@@ -27,9 +27,8 @@ using NamedFields =
 
 template <CpuPath P, unsigned M, unsigned... K>
 GenericField GenericTwinOf(const PolyField<P, M, K...>&) {
-  const unsigned k[] = {K...};
-  if constexpr (sizeof...(K) == 1) return GenericField(M, k[0]);
-  else return GenericField(M, k[0], k[1], k[2]);
+  const unsigned k[] = {K..., 0, 0};  // a trinomial leaves k2 = k3 = 0
+  return GenericField(M, k[0], k[1], k[2]);
 }
 
 // Calls fn(field) for each named field on each path the CPU supports.
