@@ -27,7 +27,6 @@ enum LogLevel : int { kLogInfo = 0, kLogWarning = 1, kLogError = 2 };
 class Logger {
  public:
   Logger() = default;
-  virtual ~Logger();  // closes, writing the trailer
   Logger(const Logger&) = delete;
   Logger& operator=(const Logger&) = delete;
 
@@ -37,6 +36,7 @@ class Logger {
       __attribute__((format(printf, 4, 5)));
   // Writes `bytes` as "0Ah FFh " (each "%Xh" left-padded with 0 to three characters and a blank).
   virtual void WriteHex(int verbosity, int level, std::span<const std::uint8_t> bytes);
+  virtual ~Logger();  // closes, writing the trailer
 
   // Opens, or continues, this month's file "<directory>/<prefix>YYMM.log" (local
   // time), creating the directory when missing. Nothing happens while a file is

@@ -122,9 +122,52 @@ std::vector<std::string> LogicalLines(std::string_view text) {
   return lines;
 }
 
+// Registry Editor exports UTF-16LE with a byte order mark; read such a file as
+// UTF-8. Nothing when the text is not well-formed UTF-16.
+std::optional<std::string> Utf16LeToUtf8(std::string_view bytes) {
+  if (bytes.size() % 2 != 0) return std::nullopt;
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  auto unit = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8;
+  };
+  const std::size_t units = bytes.size() / 2;
+  for (std::size_t i = 0; i < units; ++i) {
+    std::uint32_t cp = unit(i);
+    if (cp >= 0xDC00 && cp <= 0xDFFF) return std::nullopt;
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      if (i + 1 >= units || unit(i + 1) < 0xDC00 || unit(i + 1) > 0xDFFF) return std::nullopt;
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+      ++i;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | cp >> 6));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | cp >> 12));
+      out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | cp >> 18));
+      out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::optional<RegFile> RegFile::Parse(std::string_view text) {
+  if (text.substr(0, 2) == "\xFF\xFE") {
+    const auto utf8 = Utf16LeToUtf8(text.substr(2));
+    if (!utf8) return std::nullopt;
+    return Parse(*utf8);
+  }
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   RegFile file;
   std::map<std::string, RegValue>* section = nullptr;

@@ -12,8 +12,10 @@
 //
 // Key and value names compare without regard to ASCII case, as the registry's do.
 // A later line for the same value replaces the earlier one; sections for the same
-// key merge; a section written "[-KEY]" is ignored. A UTF-8 byte order mark is
-// skipped. Anything else the syntax does not allow makes the whole file malformed.
+// key merge; a section written "[-KEY]" is ignored. Files are UTF-8 (a byte order
+// mark is skipped) or, as Registry Editor exports them, UTF-16LE with its byte
+// order mark; texts come back as UTF-8. Anything else the syntax does not allow
+// makes the whole file malformed.
 #pragma once
 
 #include <cstdint>

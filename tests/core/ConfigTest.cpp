@@ -81,6 +81,27 @@ TEST(RegFile, ReadsWhatRegeditWrites) {
   EXPECT_EQ(file->FindKey("HKEY_CURRENT_USER\\SOFTWARE\\TAVR_PKI"), nullptr);
 }
 
+TEST(RegFile, ReadsRegistryEditorUtf16Exports) {
+  const std::u16string text =
+      u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\r\n"
+      u"\"APILogFile\"=\"/var/log/журнал \U0001F512\"\r\n";
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  const auto file = RegFile::Parse(bytes);
+  ASSERT_TRUE(file.has_value());
+  const RegValue* value = Find(*file, kKey, "APILOGFILE");
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->text, "/var/log/журнал \xF0\x9F\x94\x92");
+
+  EXPECT_FALSE(RegFile::Parse(bytes.substr(0, bytes.size() - 1)).has_value()) << "odd length";
+  const std::string loneSurrogate = std::string("\xFF\xFE", 2) + std::string("\x00\xD8\x41\x00", 4);
+  EXPECT_FALSE(RegFile::Parse(loneSurrogate).has_value());
+}
+
 TEST(RegFile, MalformedFilesAreRefusedWhole) {
   const char* kMalformed[] = {
       "\"UseLog\"=dword:1\n",                            // a value before any section
