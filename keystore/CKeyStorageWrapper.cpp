@@ -15,8 +15,9 @@ constexpr const char* kPathValue = "KeyStorageManager";
 constexpr const char* kCreateExport = "CreateKeyStorageManager";
 constexpr const char* kDestroyExport = "DestroyKeyStorageManager";
 
-// The audit line that names the reason behind 30002: the loader's own words.
+// The audit lines that give the reason behind 30001-30003: the loader's own words.
 constexpr const char* kLogNotLoaded = Cp1251<"Бібліотека сховища ключів не завантажена: %s">;
+constexpr const char* kLogLoadFailed = Cp1251<"Помилка завантаження бібліотеки сховища ключів: %s">;
 
 }  // namespace
 
@@ -33,7 +34,12 @@ CKeyStorageWrapper::~CKeyStorageWrapper() { Unload(); }
 
 void CKeyStorageWrapper::Reload() {
   Unload();
-  Load();
+  try {
+    Load();
+  } catch (...) {
+    ProcessLogger().Write(0, kLogError, kLogLoadFailed, m_failure.c_str());
+    throw;
+  }
 }
 
 KeyStorageManager& CKeyStorageWrapper::Manager() {

@@ -3,9 +3,11 @@
 // Loading reads the library path from the configuration value "KeyStorageManager"
 // (HKEY_LOCAL_MACHINE hive, no default), loads the library, checks that it has both
 // C exports "CreateKeyStorageManager" and "DestroyKeyStorageManager" and creates the
-// manager. Construction swallows a failure and keeps its reason; an operation
-// asked of an unloaded wrapper throws 30002 and writes that reason into the audit
-// log as an error line, since the catalogue message has room only for a number.
+// manager. Construction swallows a failure and keeps its reason (every kernel and
+// every copy loads, so a missing plugin is not worth a line each time); an
+// operation asked of an unloaded wrapper throws 30002 and a failed `Reload` its
+// own code, each writing the reason into the audit log as an error line, since
+// the catalogue message has room only for a number.
 #pragma once
 
 #include <string>

@@ -62,18 +62,25 @@ TEST_P(KeyStorageLoadFailure, IsKeptUntilAskedAndLoggedWhenReported) {
 
   CKeyStorageWrapper wrapper;  // construction never throws
   EXPECT_FALSE(wrapper.IsLoaded());
-  EXPECT_EQ(CodeOf([&] { wrapper.Reload(); }), c.reloadCode);
-  EXPECT_FALSE(wrapper.IsLoaded());
 
   const auto logDirectory = sandbox.Root() / "log";
   ProcessLogger().Open(logDirectory.string(), "keystore_");
+  EXPECT_EQ(CodeOf([&] { wrapper.Reload(); }), c.reloadCode);
+  EXPECT_FALSE(wrapper.IsLoaded());
   EXPECT_EQ(CodeOf([&] { wrapper.Manager(); }), 30002u);
   ProcessLogger().Close();
+
+  // One error line for each failure reported, both naming the cause.
   const auto files = sandbox.Files(logDirectory);
   ASSERT_EQ(files.size(), 1u);
   const std::string log = ConfigSandbox::ReadFile(files[0]);
-  EXPECT_NE(log.find("[err] "), std::string::npos) << log;
-  EXPECT_NE(log.find(c.logFragment), std::string::npos) << log;
+  std::size_t lines = 0;
+  for (std::size_t at = 0; (at = log.find("[err] ", at)) != std::string::npos; ++at) {
+    const std::string line = log.substr(at, log.find("\r\n", at) - at);
+    EXPECT_NE(line.find(c.logFragment), std::string::npos) << line;
+    ++lines;
+  }
+  EXPECT_EQ(lines, 2u) << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(
