@@ -16,6 +16,8 @@
 namespace gostcrypto {
 namespace {
 
+constexpr std::size_t kSystemBytes = 64;
+
 bool FromOperatingSystem(unsigned char* out, std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
@@ -66,12 +68,16 @@ int TAVRCLCRNGEntropyDataCollect(unsigned char* out, const unsigned char* a, con
                                  unsigned long reserved1, unsigned long reserved2) {
   if (out == nullptr || reserved1 != 0 || reserved2 != 0) return 2;
   std::memset(out, 0, kEntropyBufferSize);
-  const bool ok = FromOperatingSystem(out, kEntropyBufferSize);
-  for (std::size_t at = 0; at < kEntropyBufferSize; at += 64) {
+  // The generator condenses this buffer to 256 bits; 512 bits from the system are
+  // plenty, and each further system byte costs time on every reseed.
+  const bool ok = FromOperatingSystem(out, kSystemBytes);
+  // One timer sample per 64-byte stretch, each at a different offset within its
+  // stretch so that folding the buffer by 64 keeps them apart.
+  for (std::size_t stretch = 0; stretch < kEntropyBufferSize / 64; ++stretch) {
     const std::uint64_t sample = TimerSample();
     unsigned char bytes[8];
     std::memcpy(bytes, &sample, 8);
-    XorInto(out + at, bytes, 8);
+    XorInto(out + 64 * stretch + 8 * (stretch % 8), bytes, 8);
   }
   if (a != nullptr) XorInto(out, a, 128);
   if (c != nullptr) XorInto(out + 128, c, 32);

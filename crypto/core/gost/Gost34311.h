@@ -21,9 +21,6 @@ class Gost34311 {
   Gost34311& operator=(const Gost34311&) = default;
   ~Gost34311();
 
-  // Points the object at the copy of its table that a copied owner holds.
-  void Rebind(const SBox& sbox) { m_sbox = &sbox; }
-
   void Update(const unsigned char* data, std::size_t size);
   void Final(unsigned char out[32]);
 

@@ -1,23 +1,19 @@
 #include "gostcrypto/HashEngine.h"
 
-#include "Wipe.h"
 #include "Gost34311.h"
 #include "SBox.h"
 #include "gostcrypto/CryptoException.h"
 
 namespace gostcrypto {
 
+// The running state (Gost34311) wipes itself; the table is public and shared.
 struct HashEngine::State {
-  detail::SBox sbox;
+  std::shared_ptr<const detail::SBox> sbox;
   detail::Gost34311 hash;
   bool finished = false;
 
-  State(const unsigned char* table, const unsigned char* start) : sbox{}, hash(sbox, start, false) {
-    detail::ExpandSBox(table, sbox);
-  }
-  State(const State& other) : sbox(other.sbox), hash(other.hash), finished(other.finished) { hash.Rebind(sbox); }
-  ~State() { SecureWipeState(); }
-  void SecureWipeState() { tavrpki::SecureWipe(&sbox, sizeof sbox); }
+  State(const unsigned char* table, const unsigned char* start)
+      : sbox(detail::SharedSBox(table)), hash(*sbox, start, false) {}
 };
 
 HashEngine::HashEngine(const unsigned char* sbox, const unsigned char* second)

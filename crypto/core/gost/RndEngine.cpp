@@ -25,24 +25,29 @@ const detail::BulkOps& GeneratorOps() {
 }  // namespace
 
 struct RndEngine::State {
-  detail::SBox sbox;
+  std::shared_ptr<const detail::SBox> sbox;  // public, shared; everything below is wiped
   std::uint32_t key[8];
   std::uint32_t n3, n4;
   unsigned char buffer[8 * kOutputBlocks];
   std::size_t position;  // next unread byte of buffer; sizeof buffer = empty
   const detail::BulkOps* ops;
 
-  ~State() { tavrpki::SecureWipe(this, sizeof *this); }
+  ~State() {
+    tavrpki::SecureWipe(key, sizeof key);
+    tavrpki::SecureWipe(buffer, sizeof buffer);
+    tavrpki::SecureWipeObject(n3);
+    tavrpki::SecureWipeObject(n4);
+  }
 
   void Start(const unsigned char* table, const unsigned char* keyBytes, const unsigned char* extra,
              const unsigned char* seed) {
-    detail::ExpandSBox(table, sbox);
+    sbox = detail::SharedSBox(table);
     detail::LoadKey(keyBytes, key);
     if (extra != nullptr)
       for (int i = 0; i < 8; ++i) key[i] ^= detail::Load32(extra + 4 * i);
     // The counter starts from the encrypted seed, as in the cipher's gamma mode.
     std::uint32_t a = detail::Load32(seed), b = detail::Load32(seed + 4);
-    detail::EncryptBlock(detail::ShiftSub{sbox}, key, a, b);
+    detail::EncryptBlock(detail::ShiftSub{*sbox}, key, a, b);
     n3 = a;
     n4 = b;
     position = sizeof buffer;
@@ -64,11 +69,10 @@ RndEngine::RndEngine(const unsigned char* entropy, unsigned long entropyLength, 
   unsigned char folded[kFoldSize] = {};
   for (unsigned long i = 0; i < entropyLength; ++i) folded[i % kFoldSize] ^= entropy[i];
 
-  detail::SBox table;
-  detail::ExpandSBox(hashSBox, table);
+  const auto table = detail::SharedSBox(hashSBox);
   unsigned char key[kKeySize];
   {
-    detail::Gost34311 hash(table, hashStart, true);
+    detail::Gost34311 hash(*table, hashStart, true);
     hash.Update(folded, sizeof folded);
     hash.Update(seed, kSeedSize);
     hash.Final(key);
@@ -77,7 +81,6 @@ RndEngine::RndEngine(const unsigned char* entropy, unsigned long entropyLength, 
   m_state->Start(sbox, key, nullptr, seed);
   tavrpki::SecureWipe(folded, sizeof folded);
   tavrpki::SecureWipe(key, sizeof key);
-  tavrpki::SecureWipeObject(table);
 }
 
 RndEngine::RndEngine(const RndEngine& other) : m_state(std::make_unique<State>(*other.m_state)) {}
@@ -93,7 +96,7 @@ RndEngine::~RndEngine() = default;
 void RndEngine::Refill() {
   State& s = *m_state;
   unsigned char gamma[8 * (kKeyBlocks + kOutputBlocks)] = {};
-  s.ops->ctr(s.sbox, s.key, s.n3, s.n4, gamma, gamma, kKeyBlocks + kOutputBlocks);
+  s.ops->ctr(*s.sbox, s.key, s.n3, s.n4, gamma, gamma, kKeyBlocks + kOutputBlocks);
   detail::LoadKey(gamma, s.key);
   std::memcpy(s.buffer, gamma + kKeySize, sizeof s.buffer);
   s.position = 0;

@@ -43,37 +43,34 @@ void Expand(const unsigned char* entries, SBox& out) {
 
 }  // namespace
 
-// Expanding a table costs more than hashing a short message, and callers use very
-// few distinct tables: the default one is built once, and each thread remembers the
-// last two others. Tables are public parameters, so caching them leaks nothing.
 void ExpandSBox(const unsigned char* entries, SBox& out) {
+  Expand(entries == nullptr ? kDefaultSBoxEntries : entries, out);
+}
+
+// Tables are public parameters, so caching them leaks nothing.
+std::shared_ptr<const SBox> SharedSBox(const unsigned char* entries) {
   static const SBox* const kDefault = [] {
     static SBox box;
     Expand(kDefaultSBoxEntries, box);
     return &box;
   }();
-  if (entries == nullptr || std::memcmp(entries, kDefaultSBoxEntries, 128) == 0) {
-    out = *kDefault;
-    return;
-  }
+  if (entries == nullptr || std::memcmp(entries, kDefaultSBoxEntries, 128) == 0)
+    return std::shared_ptr<const SBox>(std::shared_ptr<const SBox>(), kDefault);  // not owned: lives forever
   struct Slot {
     unsigned char entries[128];
-    SBox box;
-    bool used = false;
+    std::shared_ptr<const SBox> box;
   };
   thread_local Slot slots[2];
   thread_local int next = 0;
-  for (Slot& slot : slots)
-    if (slot.used && std::memcmp(slot.entries, entries, 128) == 0) {
-      out = slot.box;
-      return;
-    }
+  for (const Slot& slot : slots)
+    if (slot.box && std::memcmp(slot.entries, entries, 128) == 0) return slot.box;
+  auto box = std::make_shared<SBox>();
+  Expand(entries, *box);
   Slot& slot = slots[next];
   next ^= 1;
-  Expand(entries, slot.box);
   std::memcpy(slot.entries, entries, 128);
-  slot.used = true;
-  out = slot.box;
+  slot.box = box;
+  return box;
 }
 
 }  // namespace gostcrypto::detail

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace gostcrypto::detail {
 
@@ -26,6 +27,11 @@ struct SBox {
 // Builds every form from 128 entries; entries are taken modulo 16. A null table
 // selects the default (DKE No. 1).
 void ExpandSBox(const unsigned char* entries, SBox& out);
+
+// The same, shared and immutable: the default table is built once per process and
+// each thread remembers the last two others, so engines made again and again with
+// one table (a hash per message, a generator per signature) do not rebuild it.
+std::shared_ptr<const SBox> SharedSBox(const unsigned char* entries);
 
 // DKE No. 1, 128 entries.
 extern const unsigned char kDefaultSBoxEntries[128];

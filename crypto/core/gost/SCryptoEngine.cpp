@@ -13,7 +13,7 @@ using detail::Load32;
 using detail::Store32;
 
 struct SCryptoEngine::State {
-  detail::SBox sbox;
+  std::shared_ptr<const detail::SBox> sbox;  // public, shared; everything below is wiped
   std::uint32_t key[8];
   int mode;
   bool encrypt;
@@ -23,7 +23,14 @@ struct SCryptoEngine::State {
   std::uint32_t mac1 = 0, mac2 = 0;
   std::uint64_t macBlocks = 0;
 
-  ~State() { tavrpki::SecureWipe(this, sizeof *this); }
+  ~State() {
+    tavrpki::SecureWipe(key, sizeof key);
+    tavrpki::SecureWipe(feedback, sizeof feedback);
+    tavrpki::SecureWipeObject(n3);
+    tavrpki::SecureWipeObject(n4);
+    tavrpki::SecureWipeObject(mac1);
+    tavrpki::SecureWipeObject(mac2);
+  }
 };
 
 SCryptoEngine::SCryptoEngine(const unsigned char* sbox, bool encrypt, int mode, const unsigned char* key,
@@ -31,7 +38,7 @@ SCryptoEngine::SCryptoEngine(const unsigned char* sbox, bool encrypt, int mode, 
   if (key == nullptr || mode < kSimpleReplacement || mode > kImitovstavka) throw CryptoException(kBadArgument);
   m_state = std::make_unique<State>();
   State& s = *m_state;
-  detail::ExpandSBox(sbox, s.sbox);
+  s.sbox = detail::SharedSBox(sbox);
   detail::LoadKey(key, s.key);
   s.mode = mode;
   s.encrypt = encrypt;
@@ -41,7 +48,7 @@ SCryptoEngine::SCryptoEngine(const unsigned char* sbox, bool encrypt, int mode, 
   if (mode == kGamming) {
     // The counter starts from the encrypted synchronisation vector.
     std::uint32_t a = Load32(sync), b = Load32(sync + 4);
-    detail::EncryptBlock(detail::ShiftSub{s.sbox}, s.key, a, b);
+    detail::EncryptBlock(detail::ShiftSub{*s.sbox}, s.key, a, b);
     s.n3 = a;
     s.n4 = b;
   }
@@ -63,16 +70,16 @@ void SCryptoEngine::makeTransform(const unsigned char* in, unsigned char* out, u
   State& s = *m_state;
   switch (s.mode) {
     case kSimpleReplacement:
-      (s.encrypt ? s.ops->ecbEncrypt : s.ops->ecbDecrypt)(s.sbox, s.key, in, out, blocks);
+      (s.encrypt ? s.ops->ecbEncrypt : s.ops->ecbDecrypt)(*s.sbox, s.key, in, out, blocks);
       break;
     case kGamming:
-      s.ops->ctr(s.sbox, s.key, s.n3, s.n4, in, out, blocks);
+      s.ops->ctr(*s.sbox, s.key, s.n3, s.n4, in, out, blocks);
       break;
     case kGammingFeedback:
-      (s.encrypt ? s.ops->cfbEncrypt : s.ops->cfbDecrypt)(s.sbox, s.key, s.feedback, in, out, blocks);
+      (s.encrypt ? s.ops->cfbEncrypt : s.ops->cfbDecrypt)(*s.sbox, s.key, s.feedback, in, out, blocks);
       break;
     case kImitovstavka: {
-      const detail::ShiftSub f{s.sbox};
+      const detail::ShiftSub f{*s.sbox};
       for (unsigned long i = 0; i < blocks; ++i) {
         s.mac1 ^= Load32(in + 8 * i);
         s.mac2 ^= Load32(in + 8 * i + 4);
