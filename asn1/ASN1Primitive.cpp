@@ -54,9 +54,26 @@ Blob ASN1Primitive::LengthOctets() const {
 }
 
 void ASN1Primitive::AppendChild(const ASN1Any& child) {
-  Blob encoded;
-  child.Encode(encoded);
-  Blob::Append(encoded);
+  // One scratch buffer per thread: composing a structure of many children then
+  // allocates only for the growing content, not once per child. A child that
+  // composes its own children meanwhile gets buffers of its own.
+  thread_local Blob scratch;
+  thread_local bool busy = false;
+  if (busy) {
+    Blob encoded;
+    child.Encode(encoded);
+    Blob::Append(encoded);
+    return;
+  }
+  busy = true;
+  try {
+    child.Encode(scratch);
+  } catch (...) {
+    busy = false;
+    throw;
+  }
+  busy = false;
+  Blob::Append(scratch);
 }
 
 }  // namespace tavrpki

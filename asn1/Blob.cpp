@@ -57,8 +57,10 @@ Blob::~Blob() { delete[] m_data; }
 
 void Blob::Reallocate(std::uint32_t n, std::uint32_t keep) {
   const std::uint32_t capacity = CapacityFor(n);
-  auto* data = new std::uint8_t[capacity]();
+  auto* data = new std::uint8_t[capacity];
   if (keep != 0) std::memcpy(data, m_data, keep);
+  // Bytes past the kept ones read as zero until written, never as stale memory.
+  std::memset(data + keep, 0, capacity - keep);
   delete[] m_data;
   m_data = data;
   m_capacity = capacity;

@@ -43,6 +43,13 @@ std::uint32_t DecodeLength(ByteView lengthOctets) {
   return length;
 }
 
+std::uint32_t Header::TagNumber() const {
+  if ((identifier[0] & 0x1F) != 0x1F) return identifier[0] & 0x1Fu;
+  std::uint32_t number = 0;
+  for (const std::uint8_t octet : identifier.subspan(1)) number = number << 7 | (octet & 0x7Fu);
+  return number;
+}
+
 Header ReadHeader(ByteView in) {
   Header header;
   header.identifier = ReadIdentifierOctets(in);
@@ -98,18 +105,32 @@ std::uint8_t* WriteLength(std::uint8_t* out, std::uint64_t length) {
   return out;
 }
 
+namespace {
+
+bool Overlaps(ByteView view, const Blob& blob) {
+  if (view.empty() || blob.Capacity() == 0) return false;
+  const std::uint8_t* begin = blob.Data();
+  return view.data() < begin + blob.Capacity() && begin < view.data() + view.size();
+}
+
+}  // namespace
+
 void WriteElement(Blob& out, std::uint8_t tagClass, bool constructed, std::uint32_t tagNumber,
                   ByteView prefix, ByteView content) {
   const std::uint64_t length = std::uint64_t{prefix.size()} + content.size();
   const std::uint64_t total = IdentifierSize(tagNumber) + LengthSize(length) + length;
   if (total > 0xFFFFFFFFu) throw std::bad_alloc();
-  Blob encoded;  // separate storage: `content` may view `out`
-  std::uint8_t* p = encoded.ResizeAndGet(static_cast<std::uint32_t>(total));
+  // Writing in place reuses `out`'s storage (encoders call this once per child);
+  // when the content views `out` itself it goes through separate storage.
+  Blob separate;
+  const bool aliased = Overlaps(prefix, out) || Overlaps(content, out);
+  Blob& target = aliased ? separate : out;
+  std::uint8_t* p = target.ResizeAndGet(static_cast<std::uint32_t>(total));
   p = WriteIdentifier(p, tagClass, constructed, tagNumber);
   p = WriteLength(p, length);
   if (!prefix.empty()) std::memcpy(p, prefix.data(), prefix.size());
   if (!content.empty()) std::memcpy(p + prefix.size(), content.data(), content.size());
-  out = std::move(encoded);
+  if (aliased) out = std::move(separate);
 }
 
 ByteView ReadContentOf(ByteView in, std::uint32_t identifier, const Message& mismatch) {

@@ -38,6 +38,10 @@ struct Header {
   std::size_t Size() const { return identifier.size() + lengthOctets.size(); }
   // The identifier as one octet, or -1 when it has several.
   int SingleOctet() const { return identifier.size() == 1 ? identifier[0] : -1; }
+  std::uint8_t TagClass() const { return static_cast<std::uint8_t>(identifier[0] >> 6); }
+  bool IsConstructed() const { return (identifier[0] & 0x20) != 0; }
+  // The tag number, high tag numbers included (kept to their low 32 bits).
+  std::uint32_t TagNumber() const;
 };
 
 // Identifier and length of the element at the start of `in`; the content is not checked.

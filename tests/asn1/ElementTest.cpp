@@ -1,0 +1,155 @@
+// The DER element: identifier and length octets, reading through views, the
+// malformed-input table, and structures composed from elements.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "asn1/ASN1AttrTypeValue.h"
+#include "asn1/ASN1BitString.h"
+#include "asn1/ASN1Bool.h"
+#include "asn1/ASN1Integer.h"
+#include "asn1/ASN1Name.h"
+#include "asn1/ASN1OID.h"
+#include "asn1/ASN1OctetString.h"
+#include "asn1/ASN1UTCTime.h"
+#include "asn1/Der.h"
+#include "tests/asn1/Support.h"
+
+namespace tavrpki::test {
+namespace {
+
+TEST(Element, LengthOctets) {
+  const struct {
+    std::uint32_t length;
+    const char* octets;
+  } cases[] = {{0, "00"},          {127, "7F"},         {128, "8180"},           {255, "81FF"},
+               {256, "820100"},    {65535, "82FFFF"},   {65536, "83010000"},     {0xFFFFFF, "83FFFFFF"},
+               {0x1000000, "8401000000"}};
+  for (const auto& c : cases) {
+    ASN1Primitive element(0, false, 4);
+    element.Resize(c.length);
+    EXPECT_EQ(H(element.LengthOctets()), c.octets) << c.length;
+    EXPECT_EQ(der::DecodeLength(B(c.octets)), c.length) << c.octets;
+    EXPECT_EQ(element.EncodedSize(), 1 + FromHex(c.octets).size() + c.length);
+    if (c.length < 70000) {  // and back through Decode, content included
+      Blob encoded;
+      element.Encode(encoded);
+      ASN1Primitive decoded;
+      decoded.Decode(encoded);
+      EXPECT_EQ(decoded.Size(), c.length);
+    }
+  }
+  EXPECT_EQ(der::DecodeLength(B("80")), 0u);  // the indefinite form is not recognised
+  EXPECT_EQ(der::DecodeLength(B("84FFFFFFFF")), 0xFFFFFFFFu);
+  EXPECT_EQ(Catch([] { der::DecodeLength(B("850000000001")); }).message, "Estimated size exceeds limits");
+}
+
+TEST(Element, IdentifierOctets) {
+  const struct {
+    std::uint8_t tagClass;
+    bool constructed;
+    std::uint32_t number;
+    const char* octets;
+  } cases[] = {
+      {0, false, 2, "02"},      {0, true, 16, "30"},        {0, true, 17, "31"},
+      {2, true, 0, "A0"},       {2, false, 1, "81"},        {2, true, 30, "BE"},
+      {2, true, 31, "BF1F"},    {2, true, 127, "BF7F"},     {2, true, 128, "BF8100"},
+      {2, true, 200, "BF8148"}, {3, false, 0x4000, "DF818000"}, {1, false, 0xFFFFFFFF, "5F8FFFFFFF7F"},
+  };
+  for (const auto& c : cases) {
+    ASN1Primitive element(c.tagClass, c.constructed, c.number);
+    EXPECT_EQ(H(element.IdentifierOctets()), c.octets) << c.number;
+    EXPECT_EQ(H(Blob(der::ReadIdentifierOctets(B(std::string(c.octets) + "00")))), c.octets);
+  }
+}
+
+TEST(Element, DecodeSetsLowTagsAndKeepsFieldsForHighTags) {
+  ASN1Primitive element;
+  element.Decode(B("A503020100AABB"));  // bytes after the element are ignored
+  EXPECT_EQ(element.TagClass(), 2);
+  EXPECT_TRUE(element.IsConstructed());
+  EXPECT_EQ(element.TagNumber(), 5u);
+  EXPECT_EQ(H(element), "020100");
+
+  element.Decode(B("BF81480101"));  // [200]: identifier fields stay as they were
+  EXPECT_EQ(element.TagNumber(), 5u);
+  EXPECT_EQ(H(element), "01");
+}
+
+// Every decoder refuses malformed input with its exact message and keeps its value.
+TEST(Element, MalformedInputTable) {
+  using Factory = std::function<std::unique_ptr<ASN1Primitive>()>;
+  const std::map<std::string, Factory> types = {
+      {"ASN1Primitive", [] { return std::make_unique<ASN1Primitive>(0, false, 4); }},
+      {"ASN1Integer", [] { return std::make_unique<ASN1Integer>(5); }},
+      {"ASN1OID", [] { return std::make_unique<ASN1OID>("1.2.3"); }},
+      {"ASN1OctetString", [] { return std::make_unique<ASN1OctetString>(B("AA")); }},
+      {"ASN1BitString", [] { auto b = std::make_unique<ASN1BitString>(); b->SetBytes(B("F0"), 4); return b; }},
+      {"ASN1Bool", [] { return std::make_unique<ASN1Bool>(true); }},
+      {"ASN1PrintableString", [] { return std::make_unique<ASN1PrintableString>("x"); }},
+      {"ASN1UTCTime", [] { return std::make_unique<ASN1UTCTime>(DateTime(2009, 6, 1)); }},
+      {"ASN1GeneralizedTime", [] { return std::make_unique<ASN1GeneralizedTime>(DateTime(2009, 6, 1)); }},
+      {"ASN1AttrTypeValue", [] { return std::make_unique<ASN1AttrTypeValue>("2.5.4.3", ASN1PrintableString("x")); }},
+      {"ASN1Name", [] { auto n = std::make_unique<ASN1Name>(); n->AddAttribute("2.5.4.6", ASN1PrintableString("UA")); return n; }},
+  };
+  for (const Vector& v : ReadVectorFile("asn1/malformed.vec")) {
+    const auto type = types.find(v.section);
+    ASSERT_NE(type, types.end()) << v.Where();
+    const std::unique_ptr<ASN1Primitive> value = type->second();
+    const std::string before = EncodeHex(*value);
+    // An exact-size heap copy, so that ASan reports any read past the input.
+    const std::vector<std::uint8_t> der = v.Bytes("der");
+    const auto input = std::make_unique<std::uint8_t[]>(der.size());
+    std::copy(der.begin(), der.end(), input.get());
+    const Failure failure = Catch([&] { value->Decode(ByteView(input.get(), der.size())); });
+    EXPECT_EQ(failure.message, v.Get("error")) << v.Where();
+    EXPECT_EQ(failure.code, kNoCode) << v.Where();
+    EXPECT_EQ(EncodeHex(*value), before) << v.Where() << ": a failed Decode changed the value";
+    v.ExpectAllUsed();
+  }
+}
+
+// Every strict prefix of a valid element is refused, by every decoder.
+TEST(Element, EveryTruncationIsRefused) {
+  const Blob valid = B("300D310B3009060355040613025541");
+  for (std::uint32_t n = 0; n < valid.Size(); ++n) {
+    const ByteView prefix = valid.View().first(n);
+    ASN1Name name;
+    EXPECT_THROW(name.Decode(prefix), Exception) << n;
+    ASN1Primitive element;
+    EXPECT_THROW(element.Decode(prefix), Exception) << n;
+  }
+}
+
+TEST(Element, CompositionSkipsAbsentChildrenAndReaderFollowsSizesAsRead) {
+  // SEQUENCE { INTEGER 5, [0] EXPLICIT OCTET STRING (absent), BOOLEAN TRUE }
+  ASN1Integer number(5);
+  ASN1OctetString absent;
+  ASN1Bool flag(true);
+  ASN1Primitive sequence(0, true, 16);
+  for (const ASN1Primitive* child : {static_cast<const ASN1Primitive*>(&number), static_cast<const ASN1Primitive*>(&absent),
+                                     static_cast<const ASN1Primitive*>(&flag)})
+    if (!child->IsEmpty()) sequence.AppendChild(*child);
+  EXPECT_EQ(EncodeHex(sequence), "3006020105" "0101FF");
+
+  // A non-minimal length (81 03) is followed by its size as read, not as re-encoded.
+  const Blob input = B("300A8103AABBCC0101FF0500");
+  DerReader reader(input);
+  der::Header header;
+  DerReader content = reader.Enter(header);
+  EXPECT_EQ(header.SingleOctet(), 0x30);
+  EXPECT_FALSE(reader.HasMore());
+  EXPECT_EQ(H(Blob(content.Next())), "8103AABBCC");
+  EXPECT_EQ(content.PeekIdentifier(), 0x01);
+  ASN1Bool read;
+  content.Read(read);
+  EXPECT_TRUE(read.GetValue());
+  EXPECT_EQ(H(Blob(content.Rest())), "0500");
+  content.Next();
+  EXPECT_EQ(Catch([&] { content.PeekIdentifier(); }).message, "Insufficient blob size");
+}
+
+}  // namespace
+}  // namespace tavrpki::test

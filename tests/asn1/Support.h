@@ -1,0 +1,54 @@
+// Helpers shared by the codec tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "asn1/Blob.h"
+#include "asn1/Hex.h"
+#include "core/Exception.h"
+#include "platform/CodePage.h"
+#include "support/VectorFile.h"
+
+namespace tavrpki::test {
+
+inline Blob B(const std::string& hex) {
+  const std::vector<std::uint8_t> bytes = FromHex(hex);
+  return Blob(ByteView(bytes));
+}
+
+// Uppercase hexadecimal, as the expected values in these tests are written.
+inline std::string H(const Blob& blob) { return HexEncode(blob.View()); }
+
+inline std::string Utf8(const char* cp1251) {
+  std::string out;
+  EXPECT_EQ(platform::Cp1251ToUtf8(cp1251, out), 0);
+  return out;
+}
+
+template <typename T>
+std::string EncodeHex(const T& value) {
+  Blob out;
+  value.Encode(out);
+  return H(out);
+}
+
+// The message (as UTF-8) and code of the Exception `body` throws; fails the test if none.
+struct Failure {
+  std::string message;
+  std::uint64_t code = 0;
+};
+
+template <typename Body>
+Failure Catch(Body&& body) {
+  try {
+    body();
+  } catch (const Exception& e) {
+    return {Utf8(e.GetErrorMessage()), static_cast<std::uint64_t>(e.GetErrorCode())};
+  }
+  ADD_FAILURE() << "no exception";
+  return {};
+}
+
+}  // namespace tavrpki::test
