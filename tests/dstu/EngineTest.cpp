@@ -103,13 +103,20 @@ TEST_F(Engine, SignatureLayoutAndKeyChecks) {
   EXPECT_TRUE(m_engine.CheckSign(hash, sig, x, y));
 }
 
-TEST_F(Engine, RandomValuesAreRejectionSampled) {
-  // The low bitlen(n) bits are the secret: 0 and values >= n ask for another draw.
-  const std::vector<std::uint8_t> zero(128, 0), high(128, 0xFF);
-  EXPECT_EQ(CodeOf([&] { m_engine.GetPrivateKey(Value(zero, 257)); }), CryptoException::kBadRandom);
-  EXPECT_EQ(CodeOf([&] { m_engine.GetPrivateKey(Value(high, 257)); }), CryptoException::kBadRandom);
-  const LongInt d = Retry([&](const LongInt& r) { return m_engine.GetPrivateKey(r); });
-  EXPECT_EQ(CodeOf([&] { m_engine.Sign(LongInt(256), d, Value(high, 257)); }), CryptoException::kBadRandom);
+TEST_F(Engine, RandomValuesAreReducedModN) {
+  // The secret is the first 8 (words of n + 1) = 40 bytes mod n; only 0 asks for
+  // another draw.
+  std::vector<std::uint8_t> bytes(128, 0);
+  EXPECT_EQ(CodeOf([&] { m_engine.GetPrivateKey(Value(bytes, 257)); }), CryptoException::kBadRandom);
+  const auto n = CurveByOid("1.2.804.2.1.1.1.1.3.1.1.2.6").params.n;
+  std::copy(n.begin(), n.end(), bytes.begin());
+  EXPECT_EQ(CodeOf([&] { m_engine.GetPrivateKey(Value(bytes, 257)); }), CryptoException::kBadRandom) << "n mod n";
+  bytes.assign(128, 0);
+  bytes[32] = 1;  // 2^256 mod n = 2^256 - n
+  bytes[100] = 0xFF;  // beyond the 40 bytes: ignored
+  const LongInt d = m_engine.GetPrivateKey(Value(bytes, 257));
+  std::vector<std::uint8_t> expected = NumberLE("7FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF98A6DEC50E7D16782C1E88EB6F82B8F3", 32);
+  EXPECT_EQ(ToHex(d.GetData(), 32), ToHex(expected));
   EXPECT_EQ(CodeOf([&] { m_engine.GetPrivateKey(Value({1, 2, 3}, 24)); }), 0x12) << "too short";
 }
 

@@ -44,13 +44,13 @@ Scalar LoadPrivate(const ec::Curve& curve, const LongInt& priv) {
   return d;
 }
 
-// The secret in [1, n-1] from the low bitlen(n) bits of random; rejection throws
-// CryptoException(kBadRandom), which reveals only that this draw was unusable.
+// The secret in [1, n-1]: the first 8 (words of n + 1) bytes of random, mod n. A zero
+// result (probability 2^-bitlen(n)) throws CryptoException(kBadRandom): draw again.
 Scalar LoadRandom(const ec::Curve& curve, const LongInt& random) {
   const ScalarField& order = curve.Order();
-  if (random.GetByteLength() < order.Bytes()) Fail(kBadArgument);
+  if (random.GetByteLength() < order.ReducedInputBytes()) Fail(kBadArgument);
   Scalar k;
-  if (Declassify(order.LoadTruncated(k, random.Bytes(), order.Bits())) == 0) {
+  if (Declassify(order.LoadReduced(k, random.Bytes())) == 0) {
     tavrpki::SecureWipeObject(k);
     Fail(kBadRandom);
   }

@@ -27,7 +27,7 @@ std::uint64_t SubWords(std::uint64_t* r, const std::uint64_t* a, const std::uint
 ScalarField::ScalarField(std::span<const std::uint8_t> nLE) {
   std::size_t top = nLE.size();
   while (top > 0 && nLE[top - 1] == 0) --top;
-  if (top == 0 || top > 8 * kMaxScalarWords || (nLE[0] & 1) == 0 || top < 3) Fail(kBadCurve);
+  if (top == 0 || top > 8 * kMaxScalarWords || (nLE[0] & 1) == 0 || top < 9) Fail(kBadCurve);
   for (std::size_t i = 0; i < top; ++i) m_n[i / 8] |= std::uint64_t{nLE[i]} << (8 * (i % 8));
   m_words = (top + 7) / 8;
   m_bits = static_cast<unsigned>(64 * (m_words - 1) + 64 - __builtin_clzll(m_n[m_words - 1]));
@@ -50,6 +50,9 @@ ScalarField::ScalarField(std::span<const std::uint8_t> nLE) {
     ReduceOnce(x, x, carry);
   }
   m_rr = x;
+  Scalar one{};
+  one[0] = 1;
+  MontMul(m_r, m_rr, one);
 }
 
 void ScalarField::ReduceOnce(Scalar& r, const Scalar& a, std::uint64_t carry) const {
@@ -84,6 +87,26 @@ std::uint64_t ScalarField::LoadTruncated(Scalar& r, std::span<const std::uint8_t
   if (bits % 64 != 0) r[full] &= (std::uint64_t{1} << (bits % 64)) - 1;
   for (std::size_t i = (bits + 63) / 64; i < kMaxScalarWords; ++i) r[i] = 0;
   return LessThanNMask(r) & ~ZeroMask(r);
+}
+
+std::uint64_t ScalarField::LoadReduced(Scalar& r, std::span<const std::uint8_t> bytes) const {
+  // x = low + high 2^(64 W) with W = Words(): x mod n = (low mod n) + high (2^(64 W) mod n).
+  // low < 2^(64 W) is a valid Montgomery operand: MontMul(low, R^2) = low R mod n,
+  // and a second MontMul by 1 leaves low mod n.
+  Scalar low{}, high{}, one{}, t;
+  one[0] = 1;
+  for (std::size_t i = 0; i < 8 * m_words && i < bytes.size(); ++i)
+    low[i / 8] |= std::uint64_t{bytes[i]} << (8 * (i % 8));
+  for (std::size_t i = 8 * m_words; i < 8 * (m_words + 1) && i < bytes.size(); ++i)
+    high[0] |= std::uint64_t{bytes[i]} << (8 * (i % 8));
+  MontMul(t, low, m_rr);
+  MontMul(low, t, one);
+  Mul(high, high, m_r);  // high < 2^64 < n
+  Add(r, low, high);
+  tavrpki::SecureWipeObject(low);
+  tavrpki::SecureWipeObject(high);
+  tavrpki::SecureWipeObject(t);
+  return ~ZeroMask(r);
 }
 
 void ScalarField::Store(std::span<std::uint8_t> out, const Scalar& a) const {

@@ -24,7 +24,7 @@ using Scalar = std::array<std::uint64_t, kMaxScalarWords>;
 class ScalarField {
  public:
   // n as little-endian bytes. Throws CryptoException(kBadCurve) unless n is odd,
-  // greater than 2^16 and at most 576 bits long.
+  // greater than 2^64 and at most 576 bits long.
   explicit ScalarField(std::span<const std::uint8_t> nLE);
 
   unsigned Bits() const { return m_bits; }        // bitlen(n)
@@ -37,6 +37,11 @@ class ScalarField {
   std::uint64_t Load(Scalar& r, std::span<const std::uint8_t> bytes) const;
   // r = the low `bits` bits of the bytes (bits <= Bits()); the mask as for Load.
   std::uint64_t LoadTruncated(Scalar& r, std::span<const std::uint8_t> bytes, unsigned bits) const;
+  // r = the first 8 (Words() + 1) bytes as a little-endian number, mod n: a
+  // uniform value up to a bias below 2^-64 (bytes must be at least that long).
+  // Returns all ones when r != 0. Constant time.
+  std::uint64_t LoadReduced(Scalar& r, std::span<const std::uint8_t> bytes) const;
+  std::size_t ReducedInputBytes() const { return 8 * (m_words + 1); }
   // Writes all of out, least significant byte first, zeros past the number.
   void Store(std::span<std::uint8_t> out, const Scalar& a) const;
 
@@ -58,6 +63,7 @@ class ScalarField {
 
   Scalar m_n{};
   Scalar m_rr{};          // 2^(128 Words()) mod n, to leave the Montgomery domain in one step
+  Scalar m_r{};           // 2^(64 Words()) mod n
   std::uint64_t m_n0 = 0;  // -n^-1 mod 2^64
   std::size_t m_words = 0;
   unsigned m_bits = 0;

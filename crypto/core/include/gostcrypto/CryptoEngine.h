@@ -15,9 +15,10 @@
 //  * hash: the 32 bytes of the hash as they come from the hash function;
 //  * signature: r then s, each ceil(bitlen(n)/8) bytes (length 16 ceil(bitlen(n)/8)
 //    bits); CheckSign splits whatever it gets into two equal halves;
-//  * random: at least ceil(bitlen(n)/8) bytes; the low bitlen(n) bits are the secret.
-//    When they are 0 or >= n the operation throws CryptoException(2) and the caller
-//    draws again (rejection sampling keeps the secret uniform in [1, n-1]).
+//  * random: at least 8 (w + 1) bytes, w = the 64-bit words of n (40 bytes for the
+//    257-bit curve; the kernel's 128 bytes always suffice). The secret is those bytes
+//    as a number mod n (bias below 2^-64); when that is 0 the operation throws
+//    CryptoException(2) and the caller draws again.
 // Public keys are Q = -d P, for signing and for encryption alike.
 //
 // Failures are CryptoException: 2 = draw another random value; 0x10 = the curve
@@ -64,7 +65,7 @@ class CryptoEngine {
   bool CheckSign(const longmath::LongInt& hash, const longmath::LongInt& signature,
                  const longmath::LongInt& x, const longmath::LongInt& y, int reserved = 0) const;
 
-  // A private key d in [1, n-1] from random (bitlen(n) bits long).
+  // A private key d in [1, n-1] from random; the result is bitlen(n) bits long.
   longmath::LongInt GetPrivateKey(const longmath::LongInt& random) const;
   // The public key (x, y) = -d P of a signing key, and of an encryption key.
   void GetPublicKey(const longmath::LongInt& priv, longmath::LongInt& x, longmath::LongInt& y) const;
