@@ -34,8 +34,10 @@ inline void LoadKey(const unsigned char* key, std::uint32_t out[8]) {
 struct TableSub {
   const SBox& s;
   std::uint32_t operator()(std::uint32_t x) const {
-    return s.combined[0][x & 255] ^ s.combined[1][(x >> 8) & 255] ^ s.combined[2][(x >> 16) & 255] ^
-           s.combined[3][x >> 24];
+    // Two independent pairs: the XOR tree is two deep, not three.
+    const std::uint32_t low = s.combined[0][x & 255] ^ s.combined[1][(x >> 8) & 255];
+    const std::uint32_t high = s.combined[2][(x >> 16) & 255] ^ s.combined[3][x >> 24];
+    return low ^ high;
   }
 };
 
@@ -91,9 +93,33 @@ inline void EncryptLanes(const Sub& f, const std::uint32_t key[8], std::uint32_t
   EncryptLanes<Lanes>(f, keys, n1, n2);
 }
 
+// One block with the 32 rounds written out and the key words in registers: the
+// chained modes (CFB encryption) are bound by the latency of this sequence.
 template <typename Sub>
 inline void EncryptBlock(const Sub& f, const std::uint32_t key[8], std::uint32_t& n1, std::uint32_t& n2) {
-  EncryptLanes<1>(f, key, &n1, &n2);
+  const std::uint32_t k0 = key[0], k1 = key[1], k2 = key[2], k3 = key[3], k4 = key[4], k5 = key[5], k6 = key[6],
+                      k7 = key[7];
+  std::uint32_t a = n1, b = n2;
+  for (int rep = 0; rep < 3; ++rep) {
+    b ^= f(a + k0);
+    a ^= f(b + k1);
+    b ^= f(a + k2);
+    a ^= f(b + k3);
+    b ^= f(a + k4);
+    a ^= f(b + k5);
+    b ^= f(a + k6);
+    a ^= f(b + k7);
+  }
+  b ^= f(a + k7);
+  a ^= f(b + k6);
+  b ^= f(a + k5);
+  a ^= f(b + k4);
+  b ^= f(a + k3);
+  a ^= f(b + k2);
+  b ^= f(a + k1);
+  a ^= f(b + k0);
+  n1 = b;  // the last round does not swap
+  n2 = a;
 }
 
 // The 16 rounds of the MAC mode (K0..K7 twice, every round swaps).
