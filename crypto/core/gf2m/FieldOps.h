@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <stdexcept>
+#include <vector>
 
 namespace gostcrypto::gf2m::detail {
 
@@ -34,15 +35,15 @@ constexpr Element TraceMask(unsigned m, std::span<const unsigned> k) {
 // r = a^-1 = a^(2^m - 2) by Itoh-Tsujii: with b_k = a^(2^k - 1),
 // b_(i+j) = b_i^(2^j) * b_j, along the binary addition chain of m - 1; then
 // a^-1 = b_(m-1)^2. The chain depends only on m, so the time does not depend on a.
-// Inv(0) = 0.
-template <class F>
-void InvItohTsujii(const F& f, typename F::Element& r, const typename F::Element& a) {
+// Inv(0) = 0. sqrN(t, b, k) computes t = b^(2^k).
+template <class F, class SqrNFn>
+void InvItohTsujii(const F& f, typename F::Element& r, const typename F::Element& a, SqrNFn&& sqrN) {
   const unsigned e = f.Degree() - 1;
   unsigned top = 31 - static_cast<unsigned>(__builtin_clz(e));
   typename F::Element b = a, t;
   unsigned k = 1;  // b = a^(2^k - 1)
   while (top-- > 0) {
-    f.SqrN(t, b, k);
+    sqrN(t, b, k);
     f.Mul(b, t, b);
     k *= 2;
     if ((e >> top) & 1) {
@@ -53,6 +54,50 @@ void InvItohTsujii(const F& f, typename F::Element& r, const typename F::Element
   }
   f.Sqr(r, b);
 }
+
+template <class F>
+void InvItohTsujii(const F& f, typename F::Element& r, const typename F::Element& a) {
+  InvItohTsujii(f, r, a, [&](auto& t, const auto& b, unsigned k) { f.SqrN(t, b, k); });
+}
+
+// The squaring counts k of the Itoh-Tsujii chain of degree m, in chain order.
+inline std::vector<unsigned> ItohTsujiiSteps(unsigned m) {
+  std::vector<unsigned> steps;
+  const unsigned e = m - 1;
+  unsigned top = 31 - static_cast<unsigned>(__builtin_clz(e)), k = 1;
+  while (top-- > 0) {
+    steps.push_back(k);
+    k = 2 * k + ((e >> top) & 1);
+  }
+  return steps;
+}
+
+// x -> x^(2^n) is linear over GF(2); row i of its matrix is (t^i)^(2^n). Applying it
+// costs m masked row XORs whatever x is, which beats n squarings for large n.
+template <class F>
+struct PowerMatrix {
+  unsigned n = 0;
+  std::vector<typename F::Element> rows;
+
+  PowerMatrix(const F& f, unsigned power) : n(power), rows(f.Degree()) {
+    typename F::Element step{};
+    step[0] = 2;  // t
+    f.SqrN(step, step, n);
+    rows[0] = typename F::Element{1};
+    for (unsigned i = 1; i < f.Degree(); ++i) f.Mul(rows[i], rows[i - 1], step);
+  }
+
+  // r = a^(2^n); r may alias a.
+  void Apply(typename F::Element& r, const typename F::Element& a) const {
+    typename F::Element acc{};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const std::uint64_t mask = 0 - ((a[i / 64] >> (i % 64)) & 1);
+      const auto& row = rows[i];
+      for (std::size_t w = 0; w < acc.size(); ++w) acc[w] ^= row[w] & mask;
+    }
+    r = acc;
+  }
+};
 
 // r = sum_{i=0}^{(m-1)/2} a^(4^i); for m odd and Tr(a) = 0 it solves r^2 + r = a.
 template <class F>

@@ -75,8 +75,17 @@ class PolyField {
   // r = a^(1/2) = a^(2^(M-1)).
   void Sqrt(Element& r, const Element& a) const { SqrN(r, a, M - 1); }
 
-  // Constant time (Itoh-Tsujii); Inv(0) = 0.
-  void Inv(Element& r, const Element& a) const { detail::InvItohTsujii(*this, r, a); }
+  // Constant time (Itoh-Tsujii); Inv(0) = 0. The long runs of squarings go through
+  // precomputed power matrices (built on first use, shared by all threads).
+  void Inv(Element& r, const Element& a) const {
+    const InversionTables& tables = Tables();
+    detail::InvItohTsujii(*this, r, a, [&](Element& t, const Element& b, unsigned k) {
+      for (const auto& matrix : tables.matrices) {
+        if (matrix.n == k) return matrix.Apply(t, b);
+      }
+      SqrN(t, b, k);
+    });
+  }
 
   unsigned Trace(const Element& a) const {
     std::uint64_t x = 0;
@@ -134,6 +143,24 @@ class PolyField {
   }
 
  private:
+  // One matrix application costs about as much as kMatrixFrom squarings.
+  static constexpr unsigned kMatrixFrom = P == CpuPath::kClmul ? 40 : 24;
+
+  struct InversionTables {
+    std::vector<detail::PowerMatrix<PolyField>> matrices;
+  };
+
+  static const InversionTables& Tables() {
+    static const InversionTables kTables = [] {
+      InversionTables tables;
+      for (unsigned k : detail::ItohTsujiiSteps(M)) {
+        if (k >= kMatrixFrom) tables.matrices.emplace_back(PolyField{}, k);
+      }
+      return tables;
+    }();
+    return kTables;
+  }
+
   static constexpr unsigned kExponents[] = {K...};
   static constexpr Element kTraceMask = detail::TraceMask<Element>(M, kExponents);
 };
