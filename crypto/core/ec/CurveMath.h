@@ -66,54 +66,34 @@ class CurveMath {
     for (std::size_t i = 0; i < F::kWords; ++i) p.y[i] ^= mask & p.x[i];
   }
 
-  // r = 2p (4M + 5S). Correct for every p, O included.
+  // r = 2p (4M + 4S, b not needed): with A = X Z and C = X^2 + Y, lambda = C / A, so
+  // Z3 = A^2, X3 = C^2 + A C + a Z3, Y3 = X^4 Z3 + (Z3 + A C) X3. Correct for every
+  // p: O (Z = 0) and the point of order 2 (X = 0) both give Z3 = 0.
   void Double(LdPoint<F>& r, const LdPoint<F>& p) const {
-    Element x2, z2, x4, bz4, y2, t;
-    m_f.Sqr(x2, p.X);
-    m_f.Sqr(z2, p.Z);
-    m_f.Sqr(x4, x2);
-    m_f.Sqr(t, z2);
-    m_f.Mul(bz4, t, m_b);
-    m_f.Sqr(y2, p.Y);
-    m_f.Mul(r.Z, x2, z2);           // Z3 = X^2 Z^2
-    m_f.Add(r.X, x4, bz4);          // X3 = X^4 + b Z^4
-    m_f.Add(t, y2, bz4);            // Y3 = b Z^4 Z3 + X3 (a Z3 + Y^2 + b Z^4)
-    if (m_a != 0) m_f.Add(t, t, r.Z);
-    m_f.Mul(t, t, r.X);
-    m_f.Mul(bz4, bz4, r.Z);
-    m_f.Add(r.Y, t, bz4);
+    Element A, B, C, D, z3, x3;
+    m_f.Mul(A, p.X, p.Z);
+    m_f.Sqr(B, p.X);
+    m_f.Add(C, B, p.Y);
+    m_f.Mul(D, A, C);
+    m_f.Sqr(z3, A);
+    m_f.Sqr(x3, C);
+    m_f.Add(x3, x3, D);
+    if (m_a != 0) m_f.Add(x3, x3, z3);
+    m_f.Add(D, D, z3);
+    m_f.Mul(D, D, x3);  // (Z3 + A C) X3
+    m_f.Sqr(B, B);
+    m_f.Mul(B, B, z3);  // X^4 Z3
+    m_f.Add(r.Y, D, B);
+    r.X = x3;
+    r.Z = z3;
   }
 
   // r = p + q for projective p and affine q (8M + 5S). Exceptional: p = O, p = q,
   // p = -q (the result then has Z = 0 and is wrong).
   void AddMixed(LdPoint<F>& r, const LdPoint<F>& p, const Affine<F>& q) const {
-    Element A, B, C, D, E, t;
-    m_f.Sqr(t, p.Z);
-    m_f.Mul(A, q.y, t);
-    m_f.Add(A, A, p.Y);        // A = Y1 + y2 Z1^2
-    m_f.Mul(B, q.x, p.Z);
-    m_f.Add(B, B, p.X);        // B = X1 + x2 Z1
-    m_f.Mul(C, p.Z, B);        // C = Z1 B
-    if (m_a != 0) m_f.Add(t, C, t); else t = C;
-    m_f.Sqr(D, B);
-    m_f.Mul(D, D, t);          // D = B^2 (C + a Z1^2)
-    Element z3, x3;
-    m_f.Sqr(z3, C);            // Z3 = C^2
-    m_f.Mul(E, A, C);          // E = A C
-    m_f.Sqr(x3, A);
-    m_f.Add(x3, x3, D);
-    m_f.Add(x3, x3, E);        // X3 = A^2 + D + E
-    Element fx, g;
-    m_f.Mul(fx, q.x, z3);
-    m_f.Add(fx, fx, x3);       // F = X3 + x2 Z3
-    m_f.Add(g, q.x, q.y);
-    m_f.Sqr(t, z3);
-    m_f.Mul(g, g, t);          // G = (x2 + y2) Z3^2
-    m_f.Add(E, E, z3);
-    m_f.Mul(E, E, fx);
-    m_f.Add(r.Y, E, g);        // Y3 = (E + Z3) F + G
-    r.X = x3;
-    r.Z = z3;
+    Element z2, A, B;
+    Prepare(z2, A, B, p, q);
+    Finish(r, p, q, z2, A, B);
   }
 
   // AddMixed with every case handled.
@@ -122,12 +102,8 @@ class CurveMath {
       r = Lift(q);
       return;
     }
-    Element t, A, B;
-    m_f.Sqr(t, p.Z);
-    m_f.Mul(A, q.y, t);
-    m_f.Add(A, A, p.Y);
-    m_f.Mul(B, q.x, p.Z);
-    m_f.Add(B, B, p.X);
+    Element z2, A, B;
+    Prepare(z2, A, B, p, q);
     if (m_f.IsZero(B)) {  // same x: p = q or p = -q
       if (m_f.IsZero(A)) {
         Double(r, Lift(q));
@@ -137,7 +113,7 @@ class CurveMath {
       }
       return;
     }
-    AddMixed(r, p, q);
+    Finish(r, p, q, z2, A, B);
   }
 
   // Affine form of p; O (Z = 0) gives (0, 0). Constant time.
@@ -174,6 +150,42 @@ class CurveMath {
   }
 
  private:
+  // The first steps of the mixed addition: z2 = Z1^2, A = Y1 + y2 Z1^2, B = X1 + x2 Z1.
+  void Prepare(Element& z2, Element& A, Element& B, const LdPoint<F>& p, const Affine<F>& q) const {
+    m_f.Sqr(z2, p.Z);
+    m_f.Mul(A, q.y, z2);
+    m_f.Add(A, A, p.Y);
+    m_f.Mul(B, q.x, p.Z);
+    m_f.Add(B, B, p.X);
+  }
+
+  // The rest (r may alias p; p is not read after its first line).
+  void Finish(LdPoint<F>& r, const LdPoint<F>& p, const Affine<F>& q, Element& t, const Element& A,
+              const Element& B) const {
+    Element C, D, E;
+    m_f.Mul(C, p.Z, B);        // C = Z1 B
+    if (m_a != 0) m_f.Add(t, C, t); else t = C;
+    m_f.Sqr(D, B);
+    m_f.Mul(D, D, t);          // D = B^2 (C + a Z1^2)
+    Element z3, x3;
+    m_f.Sqr(z3, C);            // Z3 = C^2
+    m_f.Mul(E, A, C);          // E = A C
+    m_f.Sqr(x3, A);
+    m_f.Add(x3, x3, D);
+    m_f.Add(x3, x3, E);        // X3 = A^2 + D + E
+    Element fx, g;
+    m_f.Mul(fx, q.x, z3);
+    m_f.Add(fx, fx, x3);       // F = X3 + x2 Z3
+    m_f.Add(g, q.x, q.y);
+    m_f.Sqr(t, z3);
+    m_f.Mul(g, g, t);          // G = (x2 + y2) Z3^2
+    m_f.Add(E, E, z3);
+    m_f.Mul(E, E, fx);
+    m_f.Add(r.Y, E, g);        // Y3 = (E + Z3) F + G
+    r.X = x3;
+    r.Z = z3;
+  }
+
   F m_f;
   unsigned m_a;
   Element m_b;
