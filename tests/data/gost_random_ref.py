@@ -106,8 +106,8 @@ def main():
     print("[Seeded]")
     for length, hsb, start, sbname in [(1024, "default", None, "default"), (100, "test", bytes(range(32)), "test")]:
         entropy = bytes((7 * i + 3) % 256 for i in range(length))
-        folded = bytearray(64)
-        for i, b in enumerate(entropy): folded[i % 64] ^= b
+        folded = bytearray(32)
+        for i, b in enumerate(entropy): folded[i % 32] ^= b
         seed = bytes.fromhex("00D5E1A3B7C9D201")
         hsbox = SBOXES["dke" if hsb == "default" else hsb]
         key = gost34311(hsbox, bytes(folded) + seed, start if start else bytes(32))

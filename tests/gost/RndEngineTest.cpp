@@ -66,7 +66,8 @@ TEST(RndEngine, CopyAndAssignmentContinueTheSameSequence) {
   RndEngine original(nullptr, key.data(), seed.data(), nullptr);
   for (int i = 0; i < 300; ++i) original.GenerateByte();  // part-way into the second refill
   RndEngine copy(original);
-  RndEngine assigned(nullptr, seed.data(), key.data(), nullptr);
+  const Bytes otherKey(32, 0x99);
+  RndEngine assigned(nullptr, otherKey.data(), seed.data(), nullptr);
   assigned = original;
   for (int i = 0; i < 1000; ++i) {
     const unsigned char next = original.GenerateByte();

@@ -46,16 +46,16 @@ bool FromOperatingSystem(unsigned char* out, std::size_t size) {
   return done == size;
 }
 
-// A high-resolution timer sample: the cycle counter where there is one, mixed with
-// the monotonic clock.
+// A high-resolution timer sample: the cycle counter where the CPU has one (a few
+// nanoseconds to read), else the monotonic clock.
 std::uint64_t TimerSample() {
+#if defined(__x86_64__) || defined(__i386__)
+  return __rdtsc();
+#else
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
-  std::uint64_t value = static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
-#if defined(__x86_64__) || defined(__i386__)
-  value ^= __rdtsc() << 17;
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
 #endif
-  return value;
 }
 
 void XorInto(unsigned char* out, const unsigned char* data, std::size_t size) {
@@ -73,8 +73,12 @@ int TAVRCLCRNGEntropyDataCollect(unsigned char* out, const unsigned char* a, con
   const bool ok = FromOperatingSystem(out, kSystemBytes);
   // One timer sample per 64-byte stretch, each at a different offset within its
   // stretch so that folding the buffer by 64 keeps them apart.
+  timespec clock{};
+  clock_gettime(CLOCK_MONOTONIC, &clock);
   for (std::size_t stretch = 0; stretch < kEntropyBufferSize / 64; ++stretch) {
-    const std::uint64_t sample = TimerSample();
+    std::uint64_t sample = TimerSample();
+    if (stretch == 1)
+      sample ^= static_cast<std::uint64_t>(clock.tv_sec) << 32 ^ static_cast<std::uint64_t>(clock.tv_nsec);
     unsigned char bytes[8];
     std::memcpy(bytes, &sample, 8);
     XorInto(out + 64 * stretch + 8 * (stretch % 8), bytes, 8);

@@ -14,7 +14,7 @@ namespace {
 
 constexpr std::size_t kKeyBlocks = RndEngine::kKeySize / 8;
 constexpr std::size_t kOutputBlocks = 32;  // bytes handed out per refill: 256
-constexpr std::size_t kFoldSize = 64;      // seed material is folded to this many bytes
+constexpr std::size_t kFoldSize = 32;      // seed material is folded to this many bytes
 
 // The generator's gamma must not leak through the cache: constant-time kernels only.
 const detail::BulkOps& GeneratorOps() {
@@ -45,13 +45,15 @@ struct RndEngine::State {
     detail::LoadKey(keyBytes, key);
     if (extra != nullptr)
       for (int i = 0; i < 8; ++i) key[i] ^= detail::Load32(extra + 4 * i);
-    // The counter starts from the encrypted seed, as in the cipher's gamma mode.
-    std::uint32_t a = detail::Load32(seed), b = detail::Load32(seed + 4);
-    detail::EncryptBlock(detail::ShiftSub{*sbox}, key, a, b);
-    n3 = a;
-    n4 = b;
-    position = sizeof buffer;
+    // The counter starts from the encrypted seed, as in the cipher's gamma mode
+    // (constant-time kernels: the key is secret).
     ops = &GeneratorOps();
+    unsigned char start[8];
+    ops->ecbEncrypt(*sbox, key, seed, start, 1);
+    n3 = detail::Load32(start);
+    n4 = detail::Load32(start + 4);
+    tavrpki::SecureWipe(start, sizeof start);
+    position = sizeof buffer;
   }
 };
 

@@ -7,8 +7,9 @@ inline constexpr unsigned long kEntropyBufferSize = 1024;
 
 // Fills out[0..1024) with fresh seed material: 64 bytes (512 bits) from the
 // operating system's generator (getrandom) at the start, and in each 64-byte stretch
-// a sample of the high-resolution timers; the rest is zero. RndEngine condenses the
-// buffer to a 256-bit key, so more system bytes would add cost, not strength. When
+// a sample of the cycle counter (and once the monotonic clock); the rest is zero.
+// RndEngine condenses the buffer to a 256-bit key, so more system bytes would add
+// cost, not strength. When
 // the operating system has none to give the buffer still holds the timer samples and
 // the result is non-zero.
 //   a         optional 128 bytes of caller data mixed in (null: none);

@@ -42,7 +42,7 @@ class RndEngine {
   //   seed          8 bytes (the time of seeding), mixed into the key and used as the
   //                 synchronisation seed, required;
   //   sbox          128-byte random substitution table of the gamma (null: default).
-  // The key is the constant-time hash of (entropy folded to 64 bytes by XOR, then seed). A null
+  // The key is the constant-time hash of (entropy folded to 32 bytes by XOR, then seed). A null
   // entropy or seed, or fewer than 32 entropy bytes, throws CryptoException(kMissingInput).
   RndEngine(const unsigned char* entropy, unsigned long entropyLength, const unsigned char* hashSBox,
             const unsigned char* hashStart, const unsigned char* seed, const unsigned char* sbox);
