@@ -316,6 +316,14 @@ TEST(DerForms, VersionAbsentDkeAndNullBasePoint) {
   der.Encode(expanded);
   DecodeDstuParams(expanded, true, target);
   EXPECT_TRUE(target == p);
+  // Its entries are 4 bits: high nibbles are dropped, never used as row indexes.
+  std::vector<std::uint8_t> wide(params::kDke1.begin(), params::kDke1.end());
+  for (auto& entry : wide) entry |= 0xF0;
+  der.dke.SetValue(wide);
+  Blob wideDer;
+  der.Encode(wideDer);
+  DecodeDstuParams(wideDer, true, target);
+  EXPECT_TRUE(target == p);
 
   // A NULL base point reads as an empty one.
   der.explicitCurve.bp = ASN1OctetString();
