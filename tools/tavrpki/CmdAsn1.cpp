@@ -70,7 +70,7 @@ std::string TagName(const der::Header& header) {
 }
 
 std::string Time(const DateTime& t) {
-  char text[40];
+  char text[96];  // room for any int fields, so the compiler can prove no truncation
   std::snprintf(text, sizeof text, " (%04d-%02d-%02d %02d:%02d:%02d UTC)", t.Year(), t.Month(), t.Day(), t.Hour(),
                 t.Minute(), t.Second());
   return text;
