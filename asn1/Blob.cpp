@@ -112,11 +112,15 @@ void Blob::Assign(ByteView bytes) {
   if (bytes.size() > 0xFFFFFFFFu) throw std::bad_alloc();
   const auto n = static_cast<std::uint32_t>(bytes.size());
   if (n > m_capacity) {
-    Blob copy;  // `bytes` may view this Blob's storage
-    copy.Reallocate(n, 0);
-    if (n != 0) std::memcpy(copy.m_data, bytes.data(), n);
-    copy.m_size = n;
-    *this = std::move(copy);
+    // Exactly n bytes: decoding copies each element's content in once, and a
+    // revocation list holds millions of small elements; rounding each up to
+    // 255 bytes would multiply its memory by ten.
+    auto* data = new std::uint8_t[n];
+    std::memcpy(data, bytes.data(), n);  // `bytes` may view the old storage
+    delete[] m_data;
+    m_data = data;
+    m_capacity = n;
+    m_size = n;
     return;
   }
   if (n != 0) std::memmove(m_data, bytes.data(), n);

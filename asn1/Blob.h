@@ -49,7 +49,9 @@ class Blob : public Serializable {
   // Size 0; the storage is kept.
   void Clear() { m_size = 0; }
   // Size becomes n. Growing beyond the capacity replaces the storage: the old
-  // contents are lost (the new bytes read as zero).
+  // contents are lost (the new bytes read as zero). Resize, Grow and Reserve
+  // round capacities up to the next multiple of 255 above the request (growing
+  // by at least half, so appends stay linear); Assign allocates the exact size.
   void Resize(std::uint32_t n);
   // Size becomes n, keeping the first min(old size, n) bytes.
   void Grow(std::uint32_t n);

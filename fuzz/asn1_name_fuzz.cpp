@@ -1,5 +1,7 @@
 // Distinguished names: whatever decodes renders as text, and its encoding reads
-// back to an equal name that encodes to the same bytes again.
+// back to a name that encodes to the same bytes again and equals the first,
+// unless some value was empty (writing leaves it out) or a type repeats
+// (equality compares with the first attribute of each type).
 #include <cstdint>
 #include <cstdlib>
 
@@ -20,13 +22,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Exception&) {
     // a value that is no string, or UTF-8 outside Windows-1251
   }
-  for (std::uint32_t i = 0; i < name.Count(); ++i) (void)name.GetAttribute(i).TypeText();
+  bool comparable = true;
+  for (std::uint32_t i = 0; i < name.Count(); ++i) {
+    const ASN1AttrTypeValue attribute = name.GetAttribute(i);
+    comparable = comparable && !attribute.Value().IsEmpty();
+    for (std::uint32_t j = 0; j < i; ++j)
+      comparable = comparable && name.GetAttribute(j).TypeText().NotEquals(attribute.TypeText());
+  }
   Blob encoded;
   name.Encode(encoded);
   ASN1Name again;
   again.Decode(encoded);
   Blob twice;
   again.Encode(twice);
-  if (!again.Equals(name) || !twice.Equals(encoded) || name.EncodedSize() != encoded.Size()) std::abort();
+  if ((comparable && !again.Equals(name)) || !twice.Equals(encoded) || name.EncodedSize() != encoded.Size())
+    std::abort();
   return 0;
 }

@@ -18,9 +18,12 @@ namespace {
 
 using namespace tavrpki;
 
+// DER: the shortest length form (so not 80 for zero, nor 81 05 for five).
 bool IsDer(ByteView in) {
   const der::Header header = der::ReadHeader(in);
-  return header.lengthOctets.size() == der::LengthSize(header.contentLength);
+  std::uint8_t minimal[8];
+  const std::size_t size = static_cast<std::size_t>(der::WriteLength(minimal, header.contentLength) - minimal);
+  return size == header.lengthOctets.size() && std::memcmp(minimal, header.lengthOctets.data(), size) == 0;
 }
 
 void ExpectSameBytes(const ASN1Primitive& value, ByteView in) {
