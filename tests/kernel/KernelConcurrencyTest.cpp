@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,6 +36,24 @@ std::uint32_t Crc32(const std::string& bytes) {
     for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
   }
   return crc ^ 0xFFFFFFFFu;
+}
+
+// A whole line as the logging threads write it, "yy.mm.dd hh:mm:ss.mmm [inf] thread
+// T line N abc...z": false for anything torn or interleaved. Sets thread and number.
+bool ParseLine(const std::string& text, int& thread, int& number) {
+  const std::string stamp = "00.00.00 00:00:00.000 ";
+  if (text.size() < stamp.size()) return false;
+  for (std::size_t i = 0; i < stamp.size(); ++i) {
+    const bool digitWanted = stamp[i] == '0';
+    if (digitWanted ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != stamp[i]) return false;
+  }
+  char letters[27] = {};
+  int consumed = 0;
+  if (std::sscanf(text.c_str() + stamp.size(), "[inf] thread %d line %d %26[a-z]%n", &thread, &number, letters,
+                  &consumed) != 3)
+    return false;
+  return stamp.size() + static_cast<std::size_t>(consumed) == text.size() &&
+         std::string(letters) == "abcdefghijklmnopqrstuvwxyz" && thread >= 0 && thread < kLoggingThreads;
 }
 
 class Handle : public Kernel::CKernelHandleWrapper {
@@ -83,17 +101,15 @@ TEST(KernelConcurrency, KernelsComeAndGoWhileThreadsLog) {
   EXPECT_EQ(log.substr(log.size() - 8), trailer) << "the last close left a trailer that does not verify";
 
   // Every line whole; each thread's lines in the order it wrote them.
-  const std::regex line(R"(\d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d{3} \[inf\] thread (\d) line (\d+) [a-z]{26})");
   std::vector<int> last(kLoggingThreads, -1);
   int lines = 0;
   for (std::size_t at = 0; at < content.size();) {
     const std::size_t end = content.find("\r\n", at);
     ASSERT_NE(end, std::string::npos) << "unterminated line at " << at;
     const std::string text = content.substr(at, end - at);
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(text, match, line)) << "torn or foreign line: " << text;
-    const int thread = std::stoi(match[1]);
-    const int number = std::stoi(match[2]);
+    int thread = 0;
+    int number = 0;
+    ASSERT_TRUE(ParseLine(text, thread, number)) << "torn or foreign line: " << text;
     EXPECT_GT(number, last[thread]) << text;
     last[thread] = number;
     ++lines;
