@@ -19,7 +19,7 @@ struct FieldSpec {
 
 // A curve over the specialised field of that polynomial, or null when it is not
 // one of the named polynomials.
-std::shared_ptr<const Curve> BuildClmul(const FieldSpec& spec, const CurveParams& params);
-std::shared_ptr<const Curve> BuildPortable(const FieldSpec& spec, const CurveParams& params);
+std::shared_ptr<const Curve> BuildClmul(const FieldSpec& shape, const CurveParams& params);
+std::shared_ptr<const Curve> BuildPortable(const FieldSpec& shape, const CurveParams& params);
 
 }  // namespace gostcrypto::ec::detail

@@ -6,12 +6,12 @@
 
 namespace gostcrypto::ec::detail {
 
-std::shared_ptr<const Curve> BuildPortable(const FieldSpec& spec, const CurveParams& params) {
-  const std::array<unsigned, 3> wanted{spec.k, spec.j, spec.l};
+std::shared_ptr<const Curve> BuildPortable(const FieldSpec& shape, const CurveParams& params) {
+  const std::array<unsigned, 3> wanted{shape.k, shape.j, shape.l};
 #define TAVRPKI_EC_TRY_FIELD(M, ...)                                                       \
-  if (spec.m == M && wanted == std::array<unsigned, 3>{__VA_ARGS__}) {                     \
+  if (shape.m == M && wanted == std::array<unsigned, 3>{__VA_ARGS__}) {                     \
     using F = gf2m::PolyField<gf2m::CpuPath::kPortable, M, __VA_ARGS__>;                       \
-    return std::make_shared<CurveImpl<F>>(F{}, spec.onb, params, spec.cofactor, "portable"); \
+    return std::make_shared<CurveImpl<F>>(F{}, shape.onb, params, shape.cofactor, "portable"); \
   }
   TAVRPKI_GF2M_NAMED_FIELDS(TAVRPKI_EC_TRY_FIELD)
 #undef TAVRPKI_EC_TRY_FIELD

@@ -32,14 +32,14 @@ unsigned Cofactor(unsigned m, const std::vector<std::uint8_t>& n) {
 }
 
 // The named polynomial of degree m (the one normal-basis maps convert to).
-bool NamedPolynomial(unsigned m, detail::FieldSpec& spec) {
+bool NamedPolynomial(unsigned m, detail::FieldSpec& shape) {
   bool found = false;
 #define TAVRPKI_EC_NAMED(M, ...)                         \
   if (m == M) {                                          \
     const unsigned k[3] = {__VA_ARGS__};                 \
-    spec.k = k[0];                                       \
-    spec.j = k[1];                                       \
-    spec.l = k[2];                                       \
+    shape.k = k[0];                                       \
+    shape.j = k[1];                                       \
+    shape.l = k[2];                                       \
     found = true;                                        \
   }
   TAVRPKI_GF2M_NAMED_FIELDS(TAVRPKI_EC_NAMED)
@@ -49,21 +49,21 @@ bool NamedPolynomial(unsigned m, detail::FieldSpec& spec) {
 
 detail::FieldSpec Specify(const CurveParams& p) {
   if (p.m < 3 || p.m > 64 * gf2m::kMaxWords || p.a > 1) Fail(kBadCurve);
-  detail::FieldSpec spec;
-  spec.m = p.m;
+  detail::FieldSpec shape;
+  shape.m = p.m;
   if (p.k == 0 && p.j == 0 && p.l == 0) {
-    if (!gf2m::NormalBasisMap::Has(p.m) || !NamedPolynomial(p.m, spec)) Fail(kBadCurve);
-    spec.onb = &gf2m::NormalBasisMap::For(p.m);
+    if (!gf2m::NormalBasisMap::Has(p.m) || !NamedPolynomial(p.m, shape)) Fail(kBadCurve);
+    shape.onb = &gf2m::NormalBasisMap::For(p.m);
   } else {
     const bool trinomial = p.j == 0 && p.l == 0 && p.k > 0 && p.k < p.m;
     const bool pentanomial = p.k > 0 && p.k < p.j && p.j < p.l && p.l < p.m;
     if (!trinomial && !pentanomial) Fail(kBadCurve);
-    spec.k = p.k;
-    spec.j = p.j;
-    spec.l = p.l;
+    shape.k = p.k;
+    shape.j = p.j;
+    shape.l = p.l;
   }
-  spec.cofactor = Cofactor(p.m, p.n);
-  return spec;
+  shape.cofactor = Cofactor(p.m, p.n);
+  return shape;
 }
 
 std::string CacheKey(const CurveParams& p) {
@@ -80,21 +80,21 @@ std::string CacheKey(const CurveParams& p) {
 }  // namespace
 
 std::shared_ptr<const Curve> BuildCurve(const CurveParams& params, FieldChoice choice) {
-  const detail::FieldSpec spec = Specify(params);
+  const detail::FieldSpec shape = Specify(params);
   std::shared_ptr<const Curve> curve;
   if (choice != FieldChoice::kGeneric) {
     const bool clmul = choice == FieldChoice::kBest && gf2m::BestPath() == gf2m::CpuPath::kClmul;
-    curve = clmul ? detail::BuildClmul(spec, params) : detail::BuildPortable(spec, params);
+    curve = clmul ? detail::BuildClmul(shape, params) : detail::BuildPortable(shape, params);
   }
   if (!curve) {
     std::unique_ptr<gf2m::GenericField> field;
     try {
-      field = std::make_unique<gf2m::GenericField>(spec.m, spec.k, spec.j, spec.l);
+      field = std::make_unique<gf2m::GenericField>(shape.m, shape.k, shape.j, shape.l);
     } catch (const std::invalid_argument&) {
       Fail(kBadCurve);
     }
-    curve = std::make_shared<CurveImpl<gf2m::GenericField>>(*field, spec.onb, params,
-                                                            spec.cofactor, "generic");
+    curve = std::make_shared<CurveImpl<gf2m::GenericField>>(*field, shape.onb, params,
+                                                            shape.cofactor, "generic");
   }
   return curve;
 }
