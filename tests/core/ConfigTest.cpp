@@ -8,14 +8,14 @@
 #include "core/MessageText.h"
 #include "core/RegFile.h"
 #include "core/RegistryHandler.h"
-#include "tests/core/TestEnvironment.h"
+#include "support/ConfigSandbox.h"
 
 namespace {
 
 using tavrpki::RegFile;
 using tavrpki::RegistryHandler;
 using tavrpki::RegValue;
-using tavrpki::test::TestEnvironment;
+using tavrpki::test::ConfigSandbox;
 
 constexpr const char* kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI";
 
@@ -128,7 +128,7 @@ TEST(RegFile, MalformedFilesAreRefusedWhole) {
 
 // ReadString without a default: the three failures, with the words callers see.
 TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
-  TestEnvironment env;
+  ConfigSandbox env;
   auto failure = [](const char* name) -> std::pair<unsigned long, std::string> {
     try {
       RegistryHandler::ReadString(false, name);
@@ -139,12 +139,12 @@ TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
   };
   EXPECT_EQ(failure("RootOID"),
             std::make_pair(150000ul, std::string("Помилка відкриття ключа реєстру. (") + kKey + ")"));
-  TestEnvironment::WriteFile(env.SystemHive(), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n");
+  ConfigSandbox::WriteFile(env.SystemHive(), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n");
   EXPECT_EQ(failure("RootOID").first, 150000ul) << "a hive without the key's section";
-  TestEnvironment::WriteFile(env.SystemHive(), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\n\"x\"=\"1\" junk\n");
+  ConfigSandbox::WriteFile(env.SystemHive(), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\n\"x\"=\"1\" junk\n");
   EXPECT_EQ(failure("x").first, 150000ul) << "a malformed hive";
 
-  env.WriteHive(false, "\"UseLog\"=dword:00000001\n\"RootOID\"=\"1.2\"");
+  env.WriteSystem("\"UseLog\"=dword:00000001\n\"RootOID\"=\"1.2\"");
   EXPECT_EQ(failure("KeyStorageManager"),
             std::make_pair(150001ul, std::string("Помилка читання даних реєстру. (Ключ ") + kKey +
                                          "  Значення KeyStorageManager)"));
@@ -152,6 +152,9 @@ TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
             std::make_pair(150002ul, std::string("Не вірний тип даних реєстру. (Ключ ") + kKey +
                                          "  Значення UseLog)"));
   EXPECT_EQ(RegistryHandler::ReadString(false, "rootoid"), "1.2");
+  env.WriteSystem("\"RootOID\"=\"1.3\"");  // an edit takes effect without a restart
+  EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.3");
+  env.WriteSystem("\"UseLog\"=dword:00000001\n\"RootOID\"=\"1.2\"");
   // With a default, every one of those failures gives the default.
   EXPECT_EQ(RegistryHandler::ReadString(false, "UseLog", "d"), "d");
   EXPECT_EQ(RegistryHandler::ReadString(false, "Missing", "d"), "d");
@@ -161,16 +164,8 @@ TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
   EXPECT_EQ(RegistryHandler::ReadDword(false, "", "UseLog", 7), 1u);
 }
 
-TEST(RegistryHandler, EditsTakeEffectWithoutRestart) {
-  TestEnvironment env;
-  env.WriteHive(false, "\"RootOID\"=\"1.2\"");
-  EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.2");
-  env.WriteHive(false, "\"RootOID\"=\"1.3\"");
-  EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.3");
-}
-
 TEST(RegistryHandler, HivesAreFoundThroughTheEnvironment) {
-  TestEnvironment env;
+  ConfigSandbox env;
   env.Set("TAVR_PKI_USER_CONFIG", nullptr);
   env.Set("TAVR_PKI_SYSTEM_CONFIG", nullptr);
   env.Set("HOME", "/home/someone");
@@ -212,20 +207,20 @@ TEST(LogSettings, UserHiveFirstThenMachineThenDefaults) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.what);
-    TestEnvironment env;
-    env.WriteHive(true, c.user);
-    env.WriteHive(false, c.system);
+    ConfigSandbox env;
+    if (*c.user) env.WriteUser(c.user);
+    if (*c.system) env.WriteSystem(c.system);
     const auto settings = tavrpki::ReadLogSettings();
     EXPECT_EQ(settings.useLog, c.useLog);
     if (c.useLog) {
       EXPECT_EQ(settings.directory,
-                c.directory != nullptr ? c.directory : (env.Root() / "state" / "tavr-pki").string());
+                c.directory != nullptr ? c.directory : env.DefaultLogDirectory().string());
     }
   }
 }
 
 TEST(LogSettings, DefaultDirectoryFollowsXdgStateHome) {
-  TestEnvironment env;
+  ConfigSandbox env;
   env.Set("HOME", "/home/someone");
   env.Set("XDG_STATE_HOME", "/state");
   EXPECT_EQ(tavrpki::DefaultLogDirectory(), "/state/tavr-pki");

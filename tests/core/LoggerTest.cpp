@@ -12,12 +12,13 @@
 #include "core/Crc32.h"
 #include "core/Logger.h"
 #include "platform/Time.h"
-#include "tests/core/TestEnvironment.h"
+#include "support/ConfigSandbox.h"
+#include "support/LogCheck.h"
 
 namespace {
 
 using tavrpki::Logger;
-using tavrpki::test::TestEnvironment;
+using namespace tavrpki::test;
 
 const std::string kStamp = R"(\d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d\d\d )";
 const std::string kCorruption = "\r\n\r\n!!! \xD4\xE0\xE9\xEB \xEF\xEE\xF8\xEA\xEE\xE6\xE4\xE5\xED\xEE !!!\r\n\r\n";
@@ -30,18 +31,6 @@ std::string MonthFile(const std::filesystem::path& directory, const std::string&
   return (directory / (prefix + month + ".log")).string();
 }
 
-// Splits a closed log into content and trailer and checks the trailer.
-std::string VerifiedContent(const std::string& log) {
-  EXPECT_GE(log.size(), 8u);
-  if (log.size() < 8) return std::string();
-  const std::string content = log.substr(0, log.size() - 8);
-  char expected[9];
-  std::snprintf(expected, sizeof expected, "%08X",
-                tavrpki::Crc32({reinterpret_cast<const std::uint8_t*>(content.data()), content.size()}));
-  EXPECT_EQ(log.substr(log.size() - 8), expected) << "trailer does not verify";
-  return content;
-}
-
 std::size_t Count(const std::string& text, const std::string& what) {
   std::size_t count = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
@@ -50,7 +39,7 @@ std::size_t Count(const std::string& text, const std::string& what) {
 
 class LoggerTest : public testing::Test {
  protected:
-  TestEnvironment m_env;
+  ConfigSandbox m_env;
   std::filesystem::path m_dir = m_env.Root() / "logs" / "nested";
   std::string m_file = MonthFile(m_dir, "ukvt_7_");
 };
@@ -73,7 +62,7 @@ TEST_F(LoggerTest, LinesAndTrailer) {
     logger.Write(0, 0, "lost after close");
   }
   EXPECT_FALSE(std::filesystem::exists("/ignored/while/open"));
-  const std::string content = VerifiedContent(TestEnvironment::ReadFile(m_file));
+  const std::string content = VerifiedLogContent(ConfigSandbox::ReadFile(m_file));
   const std::regex expected(kStamp + R"(\[inf\] info 5 five\r\n)" + kStamp + R"(\[wrn\] warning\r\n)" +
                             kStamp + R"(\[err\] error\r\n)" + kStamp + R"(no level\r\n)" + kStamp +
                             R"(\[inf\] 0Ah FFh 00h \r\n)");
@@ -104,7 +93,7 @@ TEST_F(LoggerTest, ReopenedByAnotherProcessWithoutCorruption) {
   logger.Close();
   logger.Open(m_dir.string(), "ukvt_7_");  // and once more, with nothing written in between
   logger.Close();
-  const std::string content = VerifiedContent(TestEnvironment::ReadFile(m_file));
+  const std::string content = VerifiedLogContent(ConfigSandbox::ReadFile(m_file));
   EXPECT_EQ(Count(content, "!!!"), 0u) << content;
   EXPECT_TRUE(std::regex_match(content, std::regex(kStamp + R"(\[inf\] from the first process\r\n)" + kStamp +
                                                    R"(\[inf\] from the second process\r\n)")))
@@ -130,16 +119,16 @@ TEST_F(LoggerTest, DamageIsRecordedOnceAndSealedByTheNextTrailer) {
     logger.Open(m_dir.string(), "ukvt_7_");
     logger.Write(0, 0, "a line long enough to edit");
     logger.Close();
-    std::string log = TestEnvironment::ReadFile(m_file);
+    std::string log = ConfigSandbox::ReadFile(m_file);
     c.damage(log);
-    TestEnvironment::WriteFile(m_file, log);
+    ConfigSandbox::WriteFile(m_file, log);
 
     logger.Open(m_dir.string(), "ukvt_7_");
     logger.Write(0, 0, "after");
     logger.Close();
     logger.Open(m_dir.string(), "ukvt_7_");  // the new trailer verifies: no second line
     logger.Close();
-    const std::string content = VerifiedContent(TestEnvironment::ReadFile(m_file));
+    const std::string content = VerifiedLogContent(ConfigSandbox::ReadFile(m_file));
     EXPECT_EQ(Count(content, kCorruption), 1u) << content;
     EXPECT_EQ(content.substr(0, log.size()), log) << "damaged bytes are kept as they are";
     EXPECT_TRUE(std::regex_match(content.substr(log.size()),
@@ -152,7 +141,7 @@ TEST_F(LoggerTest, DamageIsRecordedOnceAndSealedByTheNextTrailer) {
 TEST_F(LoggerTest, ShortOrUnopenableFilesAreRefused) {
   std::filesystem::create_directories(m_dir);
   for (std::size_t size = 1; size <= 7; ++size) {
-    TestEnvironment::WriteFile(m_file, std::string(size, '0'));
+    ConfigSandbox::WriteFile(m_file, std::string(size, '0'));
     Logger logger;
     try {
       logger.Open(m_dir.string(), "ukvt_7_");
@@ -162,17 +151,17 @@ TEST_F(LoggerTest, ShortOrUnopenableFilesAreRefused) {
       EXPECT_STREQ(e.GetErrorMessage(), "Log file I/O error");
     }
     EXPECT_FALSE(logger.IsOpen());
-    EXPECT_EQ(TestEnvironment::ReadFile(m_file).size(), size) << "a refused file is left alone";
+    EXPECT_EQ(ConfigSandbox::ReadFile(m_file).size(), size) << "a refused file is left alone";
   }
   // Eight bytes are a trailer alone: the CRC of nothing is 00000000.
-  TestEnvironment::WriteFile(m_file, "00000000");
+  ConfigSandbox::WriteFile(m_file, "00000000");
   Logger logger;
   logger.Open(m_dir.string(), "ukvt_7_");
   logger.Close();
-  EXPECT_EQ(TestEnvironment::ReadFile(m_file), "00000000");
+  EXPECT_EQ(ConfigSandbox::ReadFile(m_file), "00000000");
 
   const std::string underAFile = (m_dir / "ukvt_7_plain").string();
-  TestEnvironment::WriteFile(underAFile, "x");
+  ConfigSandbox::WriteFile(underAFile, "x");
   for (const std::string& directory : {underAFile + "/sub", std::string()}) {
     try {
       logger.Open(directory, "ukvt_7_");

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/OidTable.h"
-#include "tests/core/TestEnvironment.h"
+#include "support/ConfigSandbox.h"
 
 namespace {
 
@@ -19,9 +19,9 @@ TEST(OidTable, FormedFromTheConfiguredRoot) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.hive);
-    tavrpki::test::TestEnvironment env;
-    env.WriteHive(false, c.hive);
-    env.WriteHive(true, "\"RootOID\"=\"9.9\"");  // the user's hive is never asked
+    tavrpki::test::ConfigSandbox env;
+    if (*c.hive) env.WriteSystem(c.hive);
+    env.WriteUser("\"RootOID\"=\"9.9\"");  // the user's hive is never asked
     tavrpki::BuildOidTable();
     EXPECT_EQ(tavrpki::GetOidRoot(), c.root);
     const std::string formed[] = {tavrpki::GetOidRoot1(), tavrpki::GetOidRoot2(), tavrpki::GetOidRoot3(),

@@ -5,14 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cctype>
-#include <cstdint>
-#include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "ConfigSandbox.h"
+#include "support/ConfigSandbox.h"
+#include "support/LogCheck.h"
 #include "core/Logger.h"
 #include "core/OidTable.h"
 #include "kernel/CKernelHandleWrapper.h"
@@ -27,34 +25,6 @@ constexpr int kLoggingThreads = 8;
 constexpr int kLinesPerThread = 1000;
 constexpr int kKernelThreads = 4;
 constexpr int kKernelsPerThread = 40;
-
-// CRC-32 (ISO-HDLC), bit by bit: slow and obviously right.
-std::uint32_t Crc32(const std::string& bytes) {
-  std::uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char byte : bytes) {
-    crc ^= byte;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return crc ^ 0xFFFFFFFFu;
-}
-
-// A whole line as the logging threads write it, "yy.mm.dd hh:mm:ss.mmm [inf] thread
-// T line N abc...z": false for anything torn or interleaved. Sets thread and number.
-bool ParseLine(const std::string& text, int& thread, int& number) {
-  const std::string stamp = "00.00.00 00:00:00.000 ";
-  if (text.size() < stamp.size()) return false;
-  for (std::size_t i = 0; i < stamp.size(); ++i) {
-    const bool digitWanted = stamp[i] == '0';
-    if (digitWanted ? !std::isdigit(static_cast<unsigned char>(text[i])) : text[i] != stamp[i]) return false;
-  }
-  char letters[27] = {};
-  int consumed = 0;
-  if (std::sscanf(text.c_str() + stamp.size(), "[inf] thread %d line %d %26[a-z]%n", &thread, &number, letters,
-                  &consumed) != 3)
-    return false;
-  return stamp.size() + static_cast<std::size_t>(consumed) == text.size() &&
-         std::string(letters) == "abcdefghijklmnopqrstuvwxyz" && thread >= 0 && thread < kLoggingThreads;
-}
 
 class Handle : public Kernel::CKernelHandleWrapper {
  public:
@@ -73,7 +43,7 @@ TEST(KernelConcurrency, KernelsComeAndGoWhileThreadsLog) {
     threads.emplace_back([&start, t] {
       while (!start) std::this_thread::yield();
       for (int i = 0; i < kLinesPerThread; ++i)
-        ProcessLogger().Write(0, kLogInfo, "thread %d line %d %s", t, i, "abcdefghijklmnopqrstuvwxyz");
+        ProcessLogger().Write(0, kLogInfo, test::kThreadLineFormat, t, i);
     });
   }
   for (int t = 0; t < kKernelThreads; ++t) {
@@ -93,28 +63,9 @@ TEST(KernelConcurrency, KernelsComeAndGoWhileThreadsLog) {
 
   const auto files = sandbox.Files();
   ASSERT_EQ(files.size(), 1u);
-  const std::string log = ConfigSandbox::ReadFile(files[0]);
-  ASSERT_GE(log.size(), 8u);
-  const std::string content = log.substr(0, log.size() - 8);
-  char trailer[9];
-  std::snprintf(trailer, sizeof trailer, "%08X", Crc32(content));
-  EXPECT_EQ(log.substr(log.size() - 8), trailer) << "the last close left a trailer that does not verify";
-
-  // Every line whole; each thread's lines in the order it wrote them.
-  std::vector<int> last(kLoggingThreads, -1);
-  int lines = 0;
-  for (std::size_t at = 0; at < content.size();) {
-    const std::size_t end = content.find("\r\n", at);
-    ASSERT_NE(end, std::string::npos) << "unterminated line at " << at;
-    const std::string text = content.substr(at, end - at);
-    int thread = 0;
-    int number = 0;
-    ASSERT_TRUE(ParseLine(text, thread, number)) << "torn or foreign line: " << text;
-    EXPECT_GT(number, last[thread]) << text;
-    last[thread] = number;
-    ++lines;
-    at = end + 2;
-  }
+  // The last close left a trailer that verifies; every line whole and in order.
+  const int lines = test::CountThreadLines(test::VerifiedLogContent(ConfigSandbox::ReadFile(files[0])),
+                                           kLoggingThreads);
   EXPECT_LE(lines, kLoggingThreads * kLinesPerThread);
 }
 

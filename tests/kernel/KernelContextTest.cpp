@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "ConfigSandbox.h"
+#include "support/ConfigSandbox.h"
 #include "core/Cp1251.h"
 #include "core/Logger.h"
 #include "gostcrypto/RndEngine.h"
@@ -100,16 +100,11 @@ TEST(KernelContext, CertificateStorageTravelsWithEveryCopy) {
   handle.SetKernel(copy);
   EXPECT_EQ(handle.Embedded().GetCertStorage(), &otherStorage);
   EXPECT_EQ(kernel.GetCertStorage(), &storage);
-}
 
-TEST(KernelContext, NullCertificateStorageIsRefusedAndChangesNothing) {
-  ConfigSandbox sandbox;
-  int storage = 0;
-  CKernel kernel;
-  kernel.SetCertStorage(&storage);
+  // A null storage is refused and changes nothing.
   try {
     kernel.SetCertStorage(nullptr);
-    FAIL() << "no exception";
+    ADD_FAILURE() << "no exception";
   } catch (const Kernel::CKernelException& error) {
     EXPECT_EQ(error.GetErrorCode(), 100021u);
     EXPECT_STREQ(error.GetErrorMessage(), Cp1251<"Вказано не вірне значення параметру.">);
@@ -137,17 +132,12 @@ TEST(KernelContext, CopiesContinueTheGeneratorSequenceOfTheirSource) {
   EXPECT_EQ(Draw(assigned), expected);
   // Separate states from here on: drawing from one does not move the other.
   EXPECT_EQ(Draw(copy), Draw(assigned));
-}
 
-TEST(KernelContext, AssigningAKernelWithoutGeneratorRemovesTheTargets) {
-  ConfigSandbox sandbox;
-  CKernel seeded;
-  SeedFixed(seeded, 3);
-  CKernel unseeded;
-  seeded = unseeded;
-  EXPECT_FALSE(HasGenerator(seeded));
-  seeded = seeded;  // self-assignment keeps whatever there is
-  EXPECT_FALSE(HasGenerator(seeded));
+  // Assigning a kernel without a generator removes the target's; so does self-assignment not.
+  assigned = copiedBefore;
+  EXPECT_FALSE(HasGenerator(assigned));
+  copy = copy;
+  EXPECT_TRUE(HasGenerator(copy));
 }
 
 // ---- The logging switch ----
@@ -162,58 +152,46 @@ std::string MonthLogName() {
   return name;
 }
 
-struct UseLogCase {
-  const char* name;
-  const char* user;    // .reg lines of HKEY_CURRENT_USER; nullptr: no hive file
-  const char* system;  // the same for HKEY_LOCAL_MACHINE
-  bool useLog;
-  const char* logDirectory;  // relative to the sandbox root; "" for the default
-};
-
-class UseLogSetting : public ::testing::TestWithParam<UseLogCase> {};
-
-TEST_P(UseLogSetting, DecidesWhetherAndWhereTheKernelLogs) {
-  const UseLogCase& c = GetParam();
-  ConfigSandbox sandbox;
-  auto expand = [&](std::string lines) {
-    for (std::size_t at; (at = lines.find("@root")) != std::string::npos;) lines.replace(at, 5, sandbox.Root().string());
-    return lines;
+// Whether and where a kernel logs; which hive wins is the settings' own concern.
+TEST(KernelContext, LogsWhereTheConfigurationSays) {
+  const struct {
+    const char* what;
+    const char* user;    // .reg lines of HKEY_CURRENT_USER; "" for no hive file
+    const char* system;  // the same for HKEY_LOCAL_MACHINE
+    bool useLog;
+    const char* logDirectory;  // below the sandbox root; "" for the default
+  } kCases[] = {
+      {"nothing configured", "", "", true, ""},
+      {"switched off", "\"UseLog\"=dword:00000000", "\"UseLog\"=dword:00000001", false, ""},
+      {"own directory", "\"APILogFile\"=\"@root/user-logs\"", "\"APILogFile\"=\"@root/machine-logs\"", true,
+       "user-logs"},
   };
-  if (c.user != nullptr) sandbox.WriteUser(expand(c.user));
-  if (c.system != nullptr) sandbox.WriteSystem(expand(c.system));
-
-  const auto directory = *c.logDirectory ? sandbox.Root() / c.logDirectory : sandbox.DefaultLogDirectory();
-  {
-    CKernel kernel;
-    EXPECT_EQ(kernel.GetUseLog(), c.useLog);
-    EXPECT_EQ(ProcessLogger().IsOpen(), c.useLog);
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    ConfigSandbox sandbox;
+    auto expand = [&](std::string lines) {
+      for (std::size_t at; (at = lines.find("@root")) != std::string::npos;)
+        lines.replace(at, 5, sandbox.Root().string());
+      return lines;
+    };
+    if (*c.user) sandbox.WriteUser(expand(c.user));
+    if (*c.system) sandbox.WriteSystem(expand(c.system));
+    {
+      CKernel kernel;
+      EXPECT_EQ(kernel.GetUseLog(), c.useLog);
+      EXPECT_EQ(ProcessLogger().IsOpen(), c.useLog);
+    }
+    // The last kernel that logged closed the file, leaving its trailer.
+    EXPECT_FALSE(ProcessLogger().IsOpen());
+    const auto files =
+        sandbox.Files(*c.logDirectory ? sandbox.Root() / c.logDirectory : sandbox.DefaultLogDirectory());
+    ASSERT_EQ(files.size(), c.useLog ? 1u : 0u);
+    if (c.useLog) {
+      EXPECT_EQ(files[0].filename().string(), MonthLogName());
+      EXPECT_EQ(ConfigSandbox::ReadFile(files[0]), "00000000") << "an empty log closes with the CRC of nothing";
+    }
   }
-  // The last kernel that logged closed the file, leaving its trailer.
-  EXPECT_FALSE(ProcessLogger().IsOpen());
-  const auto files = sandbox.Files(directory);
-  if (!c.useLog) {
-    EXPECT_TRUE(files.empty());
-    return;
-  }
-  ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(files[0].filename().string(), MonthLogName());
-  EXPECT_EQ(ConfigSandbox::ReadFile(files[0]), "00000000") << "an empty log closes with the CRC of nothing";
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, UseLogSetting,
-    ::testing::Values(
-        UseLogCase{"AbsentEverywhere", nullptr, nullptr, true, ""},
-        UseLogCase{"UserOffWinsOverMachineOn", "\"UseLog\"=dword:00000000", "\"UseLog\"=dword:00000001", false, ""},
-        UseLogCase{"MachineOffWhenUserHasNone", "\"APILogFile\"=\"\"", "\"UseLog\"=dword:00000000", false, ""},
-        UseLogCase{"OnlyOneMeansOn", "\"UseLog\"=dword:00000002", nullptr, false, ""},
-        UseLogCase{"UserOnWinsOverMachineOff", "\"UseLog\"=dword:00000001", "\"UseLog\"=dword:00000000", true, ""},
-        UseLogCase{"UserTextIsNotADword", "\"UseLog\"=\"1\"", "\"UseLog\"=dword:00000000", false, ""},
-        UseLogCase{"UserDirectory", "\"APILogFile\"=\"@root/user-logs\"", "\"APILogFile\"=\"@root/machine-logs\"",
-                   true, "user-logs"},
-        UseLogCase{"EmptyUserDirectoryFallsBackToMachine", "\"APILogFile\"=\"\"",
-                   "\"APILogFile\"=\"@root/machine-logs\"", true, "machine-logs"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(KernelContext, ALogThatCannotBeOpenedLeavesLoggingOff) {
   ConfigSandbox sandbox;

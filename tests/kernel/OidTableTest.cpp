@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ConfigSandbox.h"
+#include "support/ConfigSandbox.h"
 #include "core/Exception.h"
 #include "core/OidTable.h"
 #include "kernel/GetKernelInstance.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/Exception.h"
+#include "crypto/params/CurveEngine.h"
 #include "crypto/params/Dke.h"
 #include "crypto/params/DstuParams.h"
 #include "crypto/params/NamedCurves.h"
@@ -19,28 +20,13 @@ namespace {
 using test::ReadVectorFile;
 using test::ToHex;
 
-longmath::LongInt Number(std::string_view hex, std::uint32_t m) {
-  const auto bytes = params::LittleEndianFromHex(hex, (m + 7) / 8);
-  longmath::LongInt value(static_cast<std::uint16_t>(m));
-  value.SetFromBuffer(bytes.data(), bytes.size());
-  return value;
-}
-
 std::string Hex(std::span<const std::uint8_t> bytes) { return ToHex(bytes.data(), bytes.size()); }
 
 TEST(NamedCurvesOnTheEngine, BasePointsHaveOrderNAndCompressAsTabled) {
   for (const params::NamedCurve& curve : params::NamedCurves()) {
     SCOPED_TRACE(curve.name);
     gostcrypto::CryptoEngine engine;
-    engine.m = curve.m;
-    engine.k = curve.k;
-    engine.j = curve.j;
-    engine.l = curve.l;
-    engine.A = curve.a;
-    engine.B = Number(curve.b, curve.m);
-    engine.n = Number(curve.n, curve.m);
-    engine.Px = Number(curve.x, curve.m);
-    engine.Py = Number(curve.y, curve.m);
+    params::LoadCurve(engine, curve);
     // On the curve, not O, n * P = O (the engine also refuses the curve otherwise).
     EXPECT_TRUE(engine.CheckPublicKey(engine.Px, engine.Py));
     const longmath::LongInt c = engine.CompressPoint(engine.Px, engine.Py);

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,11 +14,13 @@
 #include "crypto/params/Dke.h"
 #include "crypto/params/DstuParams.h"
 #include "crypto/params/NamedCurves.h"
+#include "support/ExpectError.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki {
 namespace {
 
+using test::ExpectError;
 using test::FromHex;
 using test::ReadVectorFile;
 using test::ToHex;
@@ -28,16 +30,6 @@ constexpr const char* k431 = "1.2.804.2.1.1.1.1.3.1.1.2.9";
 
 std::string Hex(const Blob& blob) { return ToHex(blob.Data(), blob.Size()); }
 std::string Hex(ByteView bytes) { return ToHex(bytes.data(), bytes.size()); }
-
-void ExpectError(const std::function<void()>& body, const Message& expected) {
-  try {
-    body();
-    ADD_FAILURE() << "no exception, expected: " << expected.format;
-  } catch (const Exception& error) {
-    EXPECT_EQ(error.GetErrorCode(), expected.code);
-    EXPECT_STREQ(error.GetErrorMessage(), expected.format);
-  }
-}
 
 Blob Dke1() { return Blob(ByteView(params::kDke1)); }
 
@@ -52,14 +44,6 @@ std::string NamedOid(const std::string& sampleName) {
     if (curve.name == "DSTU4145-" + sampleName) return std::string(curve.oid);
   ADD_FAILURE() << "no curve " << sampleName;
   return {};
-}
-
-// The parameters element that follows the algorithm OID in an AlgorithmIdentifier.
-ByteView ParamsOfAlgorithmIdentifier(ByteView algorithmIdentifier) {
-  DerReader outer(algorithmIdentifier);
-  DerReader inner = outer.Enter();
-  inner.Next();  // the algorithm OID
-  return inner.Next();
 }
 
 TEST(NamedCurves, TableAgreesWithTheStandardsValues) {
@@ -95,14 +79,6 @@ TEST(NamedCurves, TableAgreesWithTheStandardsValues) {
 }
 
 TEST(NamedCurves, LookupIsByExactOid) {
-  const CAsymmetric4145Params p = NamedCurveParams(k257, Dke1());
-  EXPECT_EQ(p.m, 257u);
-  EXPECT_EQ(p.k, 12u);
-  EXPECT_EQ(p.j + p.l, 0u);
-  EXPECT_EQ(p.a, 0u);
-  EXPECT_STREQ(p.curveOid.CStr(), k257);
-  EXPECT_EQ(p.b.GetBitLength(), 257u);
-  EXPECT_EQ(Hex(p.dke), Hex(Dke1()));
   for (const char* oid : {"1.2.804.2.1.1.1.1.3.1.1.2.10", "1.2.804.2.1.1.1.1.3.1.1.2", "", "1.2.804.2.1.1.1.1.3.1.1.2.6 "})
     ExpectError([&] { NamedCurveParams(oid, Dke1()); }, kMsgCurveNotFound);
 }
@@ -166,114 +142,73 @@ TEST(DerForms, EveryNamedCurveBothFormsRoundTrip) {
   EXPECT_EQ(count, 15);
 }
 
-// Parameter blocks observed in real certificates and test PKIs.
-TEST(DerForms, ObservedAlgorithmIdentifiers) {
-  struct Expected {
-    const char* name;       // prefix of the sample's name
-    const char* curve;
-    bool storedOrder;
-    bool namedForm;
-    const params::Dke* dke;
-    bool sameEncoding;      // our encoding of the result reproduces the block
-  };
-  const Expected expected[] = {
-      {"SPKI-AlgorithmIdentifier named curve 257PB + DKE", k257, true, true, &params::kDke1, true},
-      {"SPKI-AlgorithmIdentifier named curve 431PB + DKE", k431, true, true, &params::kDke1, true},
-      {"SPKI-AlgorithmIdentifier explicit ECBinary 257PB + DKE (LE)", k257, true, false, &params::kDke1, true},
-      {"SPKI-AlgorithmIdentifier explicit ECBinary 431PB + DKE (LE)", k431, true, false, &params::kDke1, true},
-      // Big-endian b and bp and no dke: the default S-box.
-      {"SPKI-AlgorithmIdentifier explicit ECBinary 431PB, BE OID", k431, false, false, &params::kDefaultSBox, false},
-      // The one real named-curve certificate carries the default S-box as its dke.
-      {"SPKI-AlgorithmIdentifier named curve 257PB + NON-DEFAULT DKE", k257, true, true, &params::kDefaultSBox, true},
-  };
-  int seen = 0;
-  for (const auto& v : ReadVectorFile("params/der-samples.vec")) {
-    for (const auto& [key, value] : v.fields) v.Skip(key);
-    if (!v.Has("name")) continue;
-    const std::string& name = v.Get("name");
-    for (const Expected& e : expected) {
-      if (name.rfind(e.name, 0) != 0) continue;
-      SCOPED_TRACE(name);
-      ++seen;
-      const auto der = v.Bytes("der");
-      DerReader algorithm = DerReader(der).Enter();
-      ASN1OID algorithmOid;
-      algorithm.Read(algorithmOid);
-      EXPECT_EQ(IsStoredOrderAlgorithm(algorithmOid.ToText().CStr()), e.storedOrder);
-
-      const ByteView block = ParamsOfAlgorithmIdentifier(der);
-      CAsymmetric4145Params read;
-      DecodeDstuParams(block, e.storedOrder, read);
-      const Blob dke(ByteView(*e.dke));
-      EXPECT_TRUE(read == (e.namedForm ? NamedCurveParams(e.curve, dke) : Explicit(e.curve, dke)));
-      if (e.sameEncoding) {
-        EXPECT_EQ(Hex(EncodeDstuParams(read)), Hex(block));
-      }
-    }
-  }
-  EXPECT_EQ(seen, 7);  // the 257 named-curve block is seen twice
+// The public key's AlgorithmIdentifier of a certificate:
+//   Certificate ::= SEQUENCE { tbsCertificate SEQUENCE { [0] version OPTIONAL, serialNumber,
+//     signature, issuer, validity, subject, subjectPublicKeyInfo SEQUENCE { algorithm, ... } ... } ... }
+ByteView PublicKeyAlgorithm(ByteView certificate) {
+  DerReader tbs = DerReader(certificate).Enter().Enter();
+  if (tbs.PeekIdentifier() == 0xA0) tbs.Next();
+  for (int field = 0; field < 5; ++field) tbs.Next();
+  return tbs.Enter().Next();
 }
 
-// Real certificates: find the public key's algorithm identifier and decode its block.
-TEST(DerForms, RealCertificates) {
+// Public-key algorithm identifiers observed in independent samples and in real
+// certificates: the byte order the OID announces, the parameters the block
+// decodes to, and the same bytes again where we write that form ourselves.
+TEST(DerForms, ObservedPublicKeyAlgorithmIdentifiers) {
   struct Expected {
-    const char* file;
+    const char* source;  // a sample in params/der-samples.vec, or a certificate file
     const char* curve;
-    bool bigEndian;  // the 2014 end-entity keys: BE identifier, no dke
     bool namedForm;
+    bool bigEndian;  // BE identifier without dke: the default S-box, and we write LE
+    const params::Dke* dke;
   };
-  const Expected files[] = {
-      {"real/czo-2020-root.cer", k431, false, false},
-      {"real/diia-qtsp-ca-2020.cer", k257, false, false},
-      {"real/diia-tsp-2023.cer", k257, false, false},
-      {"real/diia-ocsp-2020.cer", k257, false, false},
-      {"real/diia-test-sign-2022.cer", k257, false, false},
-      {"real/diia-test-kep-2022.cer", k431, false, false},
-      {"real/czo-2012-root.cer", k431, false, false},
-      {"real/justice-ca-2015.cer", k257, false, false},
-      {"real/privatbank-ca-2012.cer", k431, false, false},
-      {"real/privatbank-ee-2014-83C539.cer", k431, true, false},
-      {"real/privatbank-ee-2014-E06F3A.cer", k431, true, false},
-      {"real/test-pki-root.cer", k257, false, true},
+  const Expected expected[] = {
+      {"SPKI-AlgorithmIdentifier named curve 257PB + DKE", k257, true, false, &params::kDke1},
+      {"SPKI-AlgorithmIdentifier named curve 431PB + DKE", k431, true, false, &params::kDke1},
+      {"SPKI-AlgorithmIdentifier explicit ECBinary 257PB + DKE (LE)", k257, false, false, &params::kDke1},
+      {"SPKI-AlgorithmIdentifier explicit ECBinary 431PB + DKE (LE)", k431, false, false, &params::kDke1},
+      {"SPKI-AlgorithmIdentifier explicit ECBinary 431PB, BE OID, no DKE", k431, false, true, &params::kDefaultSBox},
+      // The one real named-curve certificate carries the default S-box as its dke.
+      {"SPKI-AlgorithmIdentifier named curve 257PB + NON-DEFAULT DKE", k257, true, false, &params::kDefaultSBox},
+      {"real/czo-2020-root.cer", k431, false, false, &params::kDke1},
+      {"real/diia-qtsp-ca-2020.cer", k257, false, false, &params::kDke1},
+      {"real/diia-tsp-2023.cer", k257, false, false, &params::kDke1},
+      {"real/diia-ocsp-2020.cer", k257, false, false, &params::kDke1},
+      {"real/diia-test-sign-2022.cer", k257, false, false, &params::kDke1},
+      {"real/diia-test-kep-2022.cer", k431, false, false, &params::kDke1},
+      {"real/czo-2012-root.cer", k431, false, false, &params::kDke1},
+      {"real/justice-ca-2015.cer", k257, false, false, &params::kDke1},
+      {"real/privatbank-ca-2012.cer", k431, false, false, &params::kDke1},
+      {"real/privatbank-ee-2014-83C539.cer", k431, false, true, &params::kDefaultSBox},
+      {"real/privatbank-ee-2014-E06F3A.cer", k431, false, true, &params::kDefaultSBox},
+      {"real/test-pki-root.cer", k257, true, false, &params::kDke1},
   };
-  // 06 0B/0D followed by the DSTU 4145 algorithm arc (…3.1.1, or …3.1.1.1.1).
-  const std::vector<std::uint8_t> arc = FromHex("2A862402010101010301");
-  for (const Expected& e : files) {
-    SCOPED_TRACE(e.file);
-    const auto cert = test::ReadFileBytes(test::DataPath(e.file));
-    ASSERT_FALSE(cert.empty());
-    // The signature identifiers carry no parameters; the public key's does.
-    bool found = false;
-    for (auto it = std::search(cert.begin(), cert.end(), arc.begin(), arc.end()); it != cert.end();
-         it = std::search(it + 1, cert.end(), arc.begin(), arc.end())) {
-      const std::size_t oidStart = static_cast<std::size_t>(it - cert.begin()) - 2;
-      const ByteView rest = ByteView(cert).subspan(oidStart);
-      const std::size_t oidSize = der::ElementSize(rest);
-      // Parameters follow only when the enclosing SEQUENCE reaches past the OID.
-      bool withParams = false;
-      for (std::size_t h = 2; h <= 4 && h <= oidStart; ++h) {
-        const ByteView outer = ByteView(cert).subspan(oidStart - h);
-        if (outer[0] != 0x30) continue;
-        const der::Header header = der::ReadHeader(outer);
-        if (header.Size() == h) withParams = header.contentLength > oidSize;
-      }
-      if (!withParams) continue;
-      ASN1OID algorithm;
-      algorithm.Decode(rest);
-      const bool storedOrder = IsStoredOrderAlgorithm(algorithm.ToText().CStr());
-      EXPECT_EQ(storedOrder, !e.bigEndian);
-      const ByteView block = rest.subspan(oidSize, der::ElementSize(rest.subspan(oidSize)));
-      CAsymmetric4145Params read;
-      DecodeDstuParams(block, storedOrder, read);
-      const Blob dke(ByteView(e.bigEndian ? params::kDefaultSBox : params::kDke1));
-      EXPECT_TRUE(read == (e.namedForm ? NamedCurveParams(e.curve, dke) : Explicit(e.curve, dke)));
-      if (!e.bigEndian) {
-        EXPECT_EQ(Hex(EncodeDstuParams(read)), Hex(block));
-      }
-      found = true;
-      break;
+  std::map<std::string, std::vector<std::uint8_t>> samples;
+  for (const auto& v : ReadVectorFile("params/der-samples.vec")) {
+    for (const auto& [key, value] : v.fields) v.Skip(key);
+    if (v.Has("name") && v.Has("der")) samples[v.Get("name")] = v.Bytes("der");
+  }
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.source);
+    const bool isFile = std::string(e.source).rfind("real/", 0) == 0;
+    const std::vector<std::uint8_t> bytes = isFile ? test::ReadFileBytes(test::DataPath(e.source)) : samples[e.source];
+    ASSERT_FALSE(bytes.empty());
+    const ByteView der = isFile ? PublicKeyAlgorithm(bytes) : ByteView(bytes);
+    DerReader algorithm = DerReader(der).Enter();
+    ASN1OID algorithmOid;
+    algorithm.Read(algorithmOid);
+    const bool storedOrder = IsStoredOrderAlgorithm(algorithmOid.ToText().CStr());
+    EXPECT_EQ(storedOrder, !e.bigEndian);
+
+    const ByteView block = algorithm.Next();
+    CAsymmetric4145Params read;
+    DecodeDstuParams(block, storedOrder, read);
+    const Blob dke(ByteView(*e.dke));
+    EXPECT_TRUE(read == (e.namedForm ? NamedCurveParams(e.curve, dke) : Explicit(e.curve, dke)));
+    if (!e.bigEndian) {
+      EXPECT_EQ(Hex(EncodeDstuParams(read)), Hex(block));
     }
-    EXPECT_TRUE(found);
   }
 }
 
