@@ -18,6 +18,7 @@ run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
     -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+file(MAKE_DIRECTORY ${WORK_DIR}/keys)
 foreach(program consumer_shared consumer_static consumer_pkgconfig)
   run(${WORK_DIR}/build/${program})
   if(NOT last_output MATCHES "consumer ok")

@@ -1,5 +1,6 @@
 // Uses the installed library as a caller would, and says what went wrong.
 #include <cstdio>
+#include <cstdlib>
 
 #include "kernel/CKernelException.h"
 #include "kernel/GetKernelInstance.h"
@@ -23,6 +24,20 @@ int main() {
     std::puts("a copy shares its source's provider or lost the storage");
     return 1;
   }
+#ifdef CONSUMER_EXPECTS_INSTALLED_PLUGIN
+  // No configuration names a key storage manager: the installed plugin serves.
+  const char* keyStorage = std::getenv("CONSUMER_KEY_STORAGE");
+  try {
+    kernel.LoadStorage(keyStorage);
+    if (kernel.IsKeyExists("nobody")) {
+      std::puts("an empty key storage has a key");
+      return 1;
+    }
+  } catch (const Kernel::CKernelException& error) {
+    std::printf("the installed key storage plugin does not serve: code %lu\n", error.GetErrorCode());
+    return 1;
+  }
+#endif
   std::puts("consumer ok");
   return 0;
 }
