@@ -1,7 +1,5 @@
 #include "asn1/ASN1PrintableString.h"
 
-#include <cstring>
-
 #include "asn1/CodecMessages.h"
 #include "asn1/Der.h"
 #include "asn1/Wrap.h"
@@ -9,16 +7,10 @@
 namespace tavrpki {
 
 void ASN1PrintableString::SetText(const char* text) {
-  Blob::Assign(ByteView(reinterpret_cast<const std::uint8_t*>(text), std::strlen(text)));
+  Blob::Assign(String::CharsOf(text));
 }
 
-String ASN1PrintableString::GetText() const {
-  String text;
-  std::uint8_t* chars = text.ResizeAndGet(Size() + 1);
-  if (!IsEmpty()) std::memcpy(chars, Data(), Size());
-  chars[Size()] = 0;
-  return text;
-}
+String ASN1PrintableString::GetText() const { return String::FromBytes(View()); }
 
 void ASN1PrintableString::SetFromPrimitive(const ASN1Primitive& element) {
   const std::uint32_t tag = element.TagNumber();

@@ -1,6 +1,5 @@
 #include "asn1/ASN1Utf8String.h"
 
-#include <cstring>
 #include <string>
 
 #include "asn1/CodecMessages.h"
@@ -21,16 +20,10 @@ ByteView Bytes(const std::string& text) {
 }  // namespace
 
 void ASN1Utf8String::SetText(const char* text) {
-  Blob::Assign(ByteView(reinterpret_cast<const std::uint8_t*>(text), std::strlen(text)));
+  Blob::Assign(String::CharsOf(text));
 }
 
-String ASN1Utf8String::GetText() const {
-  String text;
-  std::uint8_t* chars = text.ResizeAndGet(Size() + 1);
-  if (!IsEmpty()) std::memcpy(chars, Data(), Size());
-  chars[Size()] = 0;
-  return text;
-}
+String ASN1Utf8String::GetText() const { return String::FromBytes(View()); }
 
 void ASN1Utf8String::SetFromPrimitive(const ASN1Primitive& element) {
   if (element.TagClass() != kUniversal || element.IsConstructed() || element.TagNumber() != 12)

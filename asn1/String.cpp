@@ -18,6 +18,18 @@ String String::Formatted(const char* format, ...) {
   return out;
 }
 
+String String::FromBytes(ByteView bytes) {
+  String text;
+  std::uint8_t* chars = text.ResizeAndGet(static_cast<std::uint32_t>(bytes.size()) + 1);
+  if (!bytes.empty()) std::memcpy(chars, bytes.data(), bytes.size());
+  chars[bytes.size()] = 0;
+  return text;
+}
+
+ByteView String::CharsOf(const char* text) {
+  return {reinterpret_cast<const std::uint8_t*>(text), std::strlen(text)};
+}
+
 void String::FormatV(const char* format, va_list args) {
   va_list measure;
   va_copy(measure, args);

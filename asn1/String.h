@@ -15,6 +15,10 @@ class String : public Blob {
   String(const char* text);  // NOLINT(google-explicit-constructor): texts convert freely
   // A String holding the printf-style formatted text.
   static String Formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));
+  // The text held in `bytes` (content octets, without a NUL), NUL-terminated.
+  static String FromBytes(ByteView bytes);
+  // The characters of `text` without its NUL; the view lives as long as `text`.
+  static ByteView CharsOf(const char* text);
   String(const String& other) = default;
   String(String&& other) noexcept = default;
   String& operator=(const String& other) = default;

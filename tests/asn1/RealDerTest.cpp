@@ -154,17 +154,13 @@ TEST(RealDer, CertificateNamesTimesAndSerials) {
     EXPECT_EQ(Utf8(parts.subject.ToText().CStr()), v.Get("subject") + " ") << v.Where();
     EXPECT_EQ(Utf8(parts.issuer.ToText().CStr()), v.Get("issuer") + " ") << v.Where();
     EXPECT_EQ(H(parts.serial), v.Get("serial")) << v.Where();
-    const DateTime from = parts.notBefore.GetTime(), to = parts.notAfter.GetTime();
-    EXPECT_EQ(String::Formatted("%04d%02d%02d%02d%02d%02d", from.Year(), from.Month(), from.Day(), from.Hour(),
-                                from.Minute(), from.Second())
-                  .CStr(),
-              v.Get("not_before"))
-        << v.Where();
-    EXPECT_EQ(String::Formatted("%04d%02d%02d%02d%02d%02d", to.Year(), to.Month(), to.Day(), to.Hour(), to.Minute(),
-                                to.Second())
-                  .CStr(),
-              v.Get("not_after"))
-        << v.Where();
+    for (const auto& [time, key] : {std::pair{parts.notBefore.GetTime(), "not_before"},
+                                    std::pair{parts.notAfter.GetTime(), "not_after"}})
+      EXPECT_EQ(String::Formatted("%04d%02d%02d%02d%02d%02d", time.Year(), time.Month(), time.Day(), time.Hour(),
+                                  time.Minute(), time.Second())
+                    .CStr(),
+                v.Get(key))
+          << v.Where();
     v.ExpectAllUsed();
   }
 }
