@@ -89,6 +89,38 @@ void WriteAll(int fd, std::span<const std::uint8_t> bytes, const char* keyName) 
   }
 }
 
+// mkostemp's six characters.
+bool IsTemporarySuffix(std::string_view suffix) {
+  return suffix.size() == 6 && std::all_of(suffix.begin(), suffix.end(), [](char c) {
+           return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+         });
+}
+
+// Removes what writers of `fileName` that died between creating their temporary
+// file and renaming it left behind: regular files named "." + fileName + ".XXXXXX"
+// last modified at least kStaleAge before `own`, the caller's temporary (the
+// file system's clock on both sides). A writer that is still at work has touched
+// its file moments ago, and a container never begins with '.', so neither is
+// ever removed. Best effort: a file that will not go stays for the next save.
+constexpr time_t kStaleAge = 60;
+
+void RemoveStaleTemporaries(const std::string& directory, const std::string& fileName, int ownFd) {
+  struct stat own{};
+  if (::fstat(ownFd, &own) != 0) return;
+  DIR* dir = ::opendir(directory.c_str());
+  if (dir == nullptr) return;
+  const std::string prefix = "." + fileName + ".";
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (!name.starts_with(prefix) || !IsTemporarySuffix(name.substr(prefix.size()))) continue;
+    struct stat info{};
+    if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (S_ISREG(info.st_mode) && info.st_mtime + kStaleAge <= own.st_mtime)
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
 void MakeDirectories(const std::string& path) {
   // mkdir -p with private permissions for every level this creates.
   for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
@@ -221,6 +253,7 @@ void FileStorage::Write(const char* keyName, std::span<const std::uint8_t> conta
   ::fchmod(fd.Get(), 0600);  // mkostemp already creates 0600; said again for clarity of intent
   WriteAll(fd.Get(), container, keyName);
   if (::fsync(fd.Get()) != 0) Raise(kMsgWriteFailed, keyName, std::strerror(errno));
+  RemoveStaleTemporaries(m_directory, fileName, fd.Get());
   if (::close(fd.Release()) != 0) Raise(kMsgWriteFailed, keyName, std::strerror(errno));
   const std::string path = m_directory + "/" + fileName;
   if (::rename(temporary.Path().c_str(), path.c_str()) != 0) {

@@ -7,7 +7,9 @@
 //
 // A write goes to a temporary file in the same directory, is flushed to the disk,
 // renamed over the old container and the directory is flushed: at every moment
-// the container is either entirely old or entirely new.
+// the container is either entirely old or entirely new. A writer killed before
+// the rename leaves its temporary file; the next save of that key removes such
+// files once they are a minute older than its own.
 #pragma once
 
 #include <cstddef>

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <string>
@@ -250,6 +252,25 @@ TEST_F(Storage, WriterKilledHalfwayLeavesTheOldContainer) {
   EXPECT_EQ(Take(m_directory)["k.key"], old);
   EXPECT_EQ(Load("k", "old"), kOldKeys);
   EXPECT_EQ(Names(), std::vector<std::string>{"k"});  // the half-written file is not a key
+
+  // The next save of "k" removes the dead writer's file once it is old enough, and
+  // nothing else: not a writer that may still be at work, not another key's.
+  std::vector<std::string> leftovers;
+  for (const auto& [name, bytes] : Take(m_directory))
+    if (name != "k.key") leftovers.push_back(name);
+  ASSERT_EQ(leftovers.size(), 1u);
+  const std::string dead = leftovers[0], busy = ".k.key.Busy42", otherKey = ".j.key.Old123",
+                    lookalike = ".k.key.Old1234";
+  for (const std::string& name : {busy, otherKey, lookalike}) std::ofstream(m_directory + "/" + name) << "x";
+  for (const std::string& name : {dead, otherKey, lookalike}) {
+    const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (m_directory + "/" + name).c_str(), hourAgo, 0), 0);
+  }
+  Save("k", kNewKeys, "new");
+  const Snapshot after = Take(m_directory);
+  EXPECT_EQ(after.count(dead), 0u);
+  for (const std::string& name : {busy, otherKey, lookalike}) EXPECT_EQ(after.count(name), 1u) << name;
+  EXPECT_EQ(Load("k", "new"), kNewKeys);
 }
 
 TEST_F(Storage, FailedWriteLeavesTheOldContainerAndNoDebris) {
