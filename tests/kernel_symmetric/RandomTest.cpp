@@ -1,7 +1,12 @@
 // CKernel's generator: the four-input seeding against the generator's known answers,
-// copies and assignment continuing (or not having) a sequence, and draws before
-// seeding.
+// copies and assignment continuing (or not having) a sequence, draws before
+// seeding, and the system bytes behind every reseed across fork().
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <vector>
+
+#include "gostcrypto/EntropyCollect.h"
 
 #include "Fixture.h"
 #include "support/VectorFile.h"
@@ -82,6 +87,43 @@ TEST_F(KernelRandom, CopiesContinueTheSourceSequence) {
   // Assigning a kernel without a generator takes the generator away.
   assigned = copiedBefore;
   EXPECT_EQ(CodeOf([&] { assigned.GenerateRandom(8, out); }), 40013u);
+}
+
+// Bytes 8..63 of a collection hold system bytes only (no timer sample lands
+// there): a child that inherited the parent's pool would repeat the parent's.
+Bytes SystemPart() {
+  Bytes buffer(gostcrypto::kEntropyBufferSize);
+  EXPECT_EQ(gostcrypto::TAVRCLCRNGEntropyDataCollect(buffer.data(), nullptr, nullptr, 0, 0), 0);
+  return Bytes(buffer.begin() + 8, buffer.begin() + 64);
+}
+
+Bytes SystemPartInChild() {
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const Bytes part = SystemPart();
+    const bool written = ::write(pipeEnds[1], part.data(), part.size()) == static_cast<ssize_t>(part.size());
+    ::_exit(written ? 0 : 1);
+  }
+  ::close(pipeEnds[1]);
+  Bytes part(56);
+  const bool read = ::read(pipeEnds[0], part.data(), part.size()) == static_cast<ssize_t>(part.size());
+  ::close(pipeEnds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(read && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  return part;
+}
+
+TEST(EntropyPool, ParentAndChildrenNeverShareSystemBytes) {
+  SystemPart();  // the parent's pool is seeded before the fork
+  const Bytes first = SystemPartInChild(), second = SystemPartInChild();
+  const Bytes parent = SystemPart();
+  EXPECT_NE(first, parent);
+  EXPECT_NE(second, parent);
+  EXPECT_NE(first, second);
+  EXPECT_NE(parent, SystemPart());
 }
 
 }  // namespace
