@@ -6,7 +6,9 @@
 #include <string>
 
 #include "asn1/Blob.h"
+#include "asn1/DateTime.h"
 #include "asn1/Hex.h"
+#include "asn1/String.h"
 #include "core/Exception.h"
 #include "platform/CodePage.h"
 #include "support/VectorFile.h"
@@ -25,6 +27,13 @@ inline std::string Utf8(const char* cp1251) {
   std::string out;
   EXPECT_EQ(platform::Cp1251ToUtf8(cp1251, out), 0);
   return out;
+}
+
+// "YYYY-MM-DD hh:mm:ss", as the expected times in these tests are written.
+inline std::string Show(const DateTime& t) {
+  return String::Formatted("%04d-%02d-%02d %02d:%02d:%02d", t.Year(), t.Month(), t.Day(), t.Hour(), t.Minute(),
+                           t.Second())
+      .CStr();
 }
 
 template <typename T>

@@ -1,0 +1,116 @@
+// The known encodings of tests/data/asn1/encodings.vec, each pushed through
+// the codec both ways where the type allows.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+
+#include "asn1/ASN1Integer.h"
+#include "asn1/ASN1OID.h"
+#include "asn1/ASN1UTCTime.h"
+#include "asn1/Base64.h"
+#include "asn1/Der.h"
+#include "tests/asn1/Support.h"
+
+namespace tavrpki::test {
+namespace {
+
+DateTime ParseTime(const std::string& text) {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  EXPECT_EQ(std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &year, &month, &day, &hour, &minute, &second), 6)
+      << text;
+  return DateTime(year, month, day, hour, minute, second);
+}
+
+// Reads the record's text as the time type `T`: its time, or its error.
+template <typename T>
+void ReadTime(const Vector& v) {
+  T time;
+  time.SetText(v.Get("text").c_str());
+  if (v.Has("error"))
+    EXPECT_EQ(Catch([&] { time.GetTime(); }).message, v.Get("error"));
+  else
+    EXPECT_EQ(Show(time.GetTime()), v.Get("time"));
+}
+
+const std::map<std::string, std::function<void(const Vector&)>> kCheckers = {
+    {"Length",
+     [](const Vector& v) {
+       const std::uint32_t length = static_cast<std::uint32_t>(std::stoul(v.Get("length")));
+       ASN1Primitive element(0, false, 4);
+       element.Resize(length);
+       EXPECT_EQ(H(element.LengthOctets()), v.Get("octets"));
+       EXPECT_EQ(der::DecodeLength(B(v.Get("octets"))), length);
+       EXPECT_EQ(element.EncodedSize(), 1 + v.Get("octets").size() / 2 + length);
+       if (length < 70000) {  // and back through Decode, content included
+         Blob encoded;
+         element.Encode(encoded);
+         ASN1Primitive decoded;
+         decoded.Decode(encoded);
+         EXPECT_EQ(decoded.Size(), length);
+       }
+     }},
+    {"Identifier",
+     [](const Vector& v) {
+       const ASN1Primitive element(static_cast<std::uint8_t>(std::stoul(v.Get("class"))), v.Get("constructed") == "1",
+                                   static_cast<std::uint32_t>(std::stoul(v.Get("number"))));
+       EXPECT_EQ(H(element.IdentifierOctets()), v.Get("octets"));
+       EXPECT_EQ(H(Blob(der::ReadIdentifierOctets(B(v.Get("octets") + "00")))), v.Get("octets"));
+     }},
+    {"Integer",
+     [](const Vector& v) {
+       const std::int64_t value = std::stoll(v.Get("value"));
+       EXPECT_EQ(EncodeHex(ASN1Integer(value)), v.Get("der"));
+       ASN1Integer decoded;
+       decoded.Decode(B(v.Get("der")));
+       EXPECT_EQ(decoded.GetValue(), value);
+     }},
+    {"IntegerText",
+     [](const Vector& v) {
+       ASN1Integer integer;
+       integer.SetBytes(B(v.Get("content")));
+       EXPECT_EQ(integer.ToText().CStr(), v.Get("text"));
+     }},
+    {"OID",
+     [](const Vector& v) {
+       EXPECT_EQ(EncodeHex(ASN1OID(v.Get("text").c_str())), v.Get("der"));
+       ASN1OID decoded;
+       decoded.Decode(B(v.Get("der")));
+       EXPECT_EQ(decoded.ToText().CStr(), v.Get("text"));
+       EXPECT_EQ(decoded.ArcCount(), std::stoul(v.Get("arcs")));
+     }},
+    {"Time",
+     [](const Vector& v) {
+       const DateTime time = ParseTime(v.Get("time"));
+       EXPECT_EQ(ASN1UTCTime(time).GetText().CStr(), v.Get("utc"));
+       EXPECT_EQ(ASN1GeneralizedTime(time).GetText().CStr(), v.Get("generalized"));
+     }},
+    {"UTCTime", ReadTime<ASN1UTCTime>},
+    {"GeneralizedTime", ReadTime<ASN1GeneralizedTime>},
+    {"Base64",
+     [](const Vector& v) {
+       if (v.Has("error")) {
+         EXPECT_EQ(Catch([&] { Base64Decode(v.Get("text")); }).message, v.Get("error"));
+         return;
+       }
+       EXPECT_EQ(Base64Encode(B(v.Get("bytes"))), v.Get("text"));
+       EXPECT_EQ(H(Base64Decode(v.Get("text"))), v.Get("bytes"));
+     }},
+};
+
+TEST(Codec, KnownEncodings) {
+  std::map<std::string, int> seen;
+  for (const Vector& v : ReadVectorFile("asn1/encodings.vec")) {
+    SCOPED_TRACE(v.Where());
+    const auto checker = kCheckers.find(v.section);
+    ASSERT_NE(checker, kCheckers.end());
+    checker->second(v);
+    v.ExpectAllUsed();
+    ++seen[v.section];
+  }
+  EXPECT_EQ(seen.size(), kCheckers.size()) << "a section is missing from the file";
+}
+
+}  // namespace
+}  // namespace tavrpki::test
