@@ -23,6 +23,15 @@ tavrpki::ByteView SBoxItem(const tavrpki::BinaryItems& items, std::uint32_t inde
   return item.first(kSBoxSize);
 }
 
+// The S-box accessors: 128 bytes from `from` to `to`, one of them the caller's
+// (ours are never null).
+void CopySBox(unsigned char* to, const unsigned char* from) {
+  Boundary([&] {
+    RequireArgument(to != nullptr && from != nullptr);
+    std::memcpy(to, from, kSBoxSize);
+  });
+}
+
 CAsymmetric4145Params& Params(const CKernelAsymmetricParams& params) {
   return *static_cast<CAsymmetric4145Params*>(params.GetHandle());
 }
@@ -55,30 +64,10 @@ void CKernelAllParams::SetSignParams(const CKernelAsymmetricParams& params) { m_
 const CKernelAsymmetricParams& CKernelAllParams::GetCryptParams() const { return m_cryptParams; }
 void CKernelAllParams::SetCryptParams(const CKernelAsymmetricParams& params) { m_cryptParams = params; }
 
-void CKernelAllParams::GetRandomSBox(unsigned char* const sbox) const {
-  Boundary([&] {
-    RequireArgument(sbox != nullptr);
-    std::memcpy(sbox, m_randomSBox, kSBoxSize);
-  });
-}
-void CKernelAllParams::SetRandomSBox(const unsigned char* const sbox) {
-  Boundary([&] {
-    RequireArgument(sbox != nullptr);
-    std::memcpy(m_randomSBox, sbox, kSBoxSize);
-  });
-}
-void CKernelAllParams::GetCryptSBox(unsigned char* const sbox) const {
-  Boundary([&] {
-    RequireArgument(sbox != nullptr);
-    std::memcpy(sbox, m_cryptSBox, kSBoxSize);
-  });
-}
-void CKernelAllParams::SetCryptSBox(const unsigned char* const sbox) {
-  Boundary([&] {
-    RequireArgument(sbox != nullptr);
-    std::memcpy(m_cryptSBox, sbox, kSBoxSize);
-  });
-}
+void CKernelAllParams::GetRandomSBox(unsigned char* const sbox) const { CopySBox(sbox, m_randomSBox); }
+void CKernelAllParams::SetRandomSBox(const unsigned char* const sbox) { CopySBox(m_randomSBox, sbox); }
+void CKernelAllParams::GetCryptSBox(unsigned char* const sbox) const { CopySBox(sbox, m_cryptSBox); }
+void CKernelAllParams::SetCryptSBox(const unsigned char* const sbox) { CopySBox(m_cryptSBox, sbox); }
 
 void CKernelAllParams::InitFromBuffer(const unsigned char* buffer, unsigned long length) {
   Boundary([&] {

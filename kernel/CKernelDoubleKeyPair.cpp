@@ -22,10 +22,19 @@ struct SecretBlob {
   ~SecretBlob() { tavrpki::SecureWipe(blob.Data(), blob.Size()); }
 };
 
-void CopyOut(const tavrpki::CBinaryData& object, unsigned char* out, unsigned long* length) {
-  SecretBlob form;
-  object.ToBinary(form.blob);
-  tavrpki::CKernelUtils::CopyResult(form.blob.View(), out, length);
+enum class Material { kPublic, kPrivate };
+
+// Key material out through the caller-buffer rule. Private material leaves only
+// an exportable pair, and that test comes before the argument test.
+void Export(const tavrpki::CBinaryData& object, Material material, bool exportable, unsigned char* out,
+            unsigned long* length) {
+  Boundary([&] {
+    if (material == Material::kPrivate && !exportable) tavrpki::Raise(tavrpki::kMsgKeyNotExportable);
+    RequireArgument(length != nullptr);
+    SecretBlob form;
+    object.ToBinary(form.blob);
+    tavrpki::CKernelUtils::CopyResult(form.blob.View(), out, length);
+  });
 }
 
 Blob In(const unsigned char* data, unsigned long length) {
@@ -77,41 +86,23 @@ void CKernelDoubleKeyPair::SetHandle(void* const keys) {
 }
 
 void CKernelDoubleKeyPair::GetSignPublicKey(unsigned char* key, unsigned long* length) const {
-  Boundary([&] {
-    RequireArgument(length != nullptr);
-    CopyOut(m_keys->GetSignPair().GetPublicKey(), key, length);
-  });
+  Export(m_keys->GetSignPair().GetPublicKey(), Material::kPublic, m_exportable, key, length);
 }
 
 void CKernelDoubleKeyPair::GetCryptPublicKey(unsigned char* key, unsigned long* length) const {
-  Boundary([&] {
-    RequireArgument(length != nullptr);
-    CopyOut(m_keys->GetCryptPair().GetPublicKey(), key, length);
-  });
+  Export(m_keys->GetCryptPair().GetPublicKey(), Material::kPublic, m_exportable, key, length);
 }
 
 void CKernelDoubleKeyPair::GetSignPrivateKey(unsigned char* key, unsigned long* length) const {
-  Boundary([&] {
-    if (!m_exportable) tavrpki::Raise(tavrpki::kMsgKeyNotExportable);
-    RequireArgument(length != nullptr);
-    CopyOut(m_keys->GetSignPair().GetPrivateKey(), key, length);
-  });
+  Export(m_keys->GetSignPair().GetPrivateKey(), Material::kPrivate, m_exportable, key, length);
 }
 
 void CKernelDoubleKeyPair::GetCryptPrivateKey(unsigned char* key, unsigned long* length) const {
-  Boundary([&] {
-    if (!m_exportable) tavrpki::Raise(tavrpki::kMsgKeyNotExportable);
-    RequireArgument(length != nullptr);
-    CopyOut(m_keys->GetCryptPair().GetPrivateKey(), key, length);
-  });
+  Export(m_keys->GetCryptPair().GetPrivateKey(), Material::kPrivate, m_exportable, key, length);
 }
 
 void CKernelDoubleKeyPair::GetKeysBuffer(unsigned char* buffer, unsigned long* length) const {
-  Boundary([&] {
-    if (!m_exportable) tavrpki::Raise(tavrpki::kMsgKeyNotExportable);
-    RequireArgument(length != nullptr);
-    CopyOut(*m_keys, buffer, length);
-  });
+  Export(*m_keys, Material::kPrivate, m_exportable, buffer, length);
 }
 
 void CKernelDoubleKeyPair::InitFromBuffer(const unsigned char* buffer, unsigned long length) {
@@ -200,28 +191,39 @@ const unsigned char* CKernelDoubleKeyPair::GetHashSBox() const {
   return dke.IsEmpty() ? nullptr : dke.Data();
 }
 
+namespace {
+
+// Hands the encoded pair to the manager: `save(manager, bytes)` after the window
+// has been set. Exportable pairs never reach a storage.
+template <class SaveCall>
+void SaveThrough(const CKernel& kernel, bool exportable, const CDoubleKeyPair& keys, HWND__* window,
+                 SaveCall&& save) {
+  Boundary([&] {
+    if (exportable) tavrpki::Raise(tavrpki::kMsgExportableKeyCannotBeSaved);
+    tavrpki::KeyStorageManager& manager = KeyStorageOf(kernel);
+    SecretBlob form;
+    keys.ToBinary(form.blob);
+    manager.SetParentWindow(window);
+    save(manager, form.blob);
+  });
+}
+
+}  // namespace
+
 void CKernelDoubleKeyPair::Save(const char* keyName, const char* second, const char* third,
                                 HWND__* const window) const {
-  Boundary([&] {
-    if (m_exportable) tavrpki::Raise(tavrpki::kMsgExportableKeyCannotBeSaved);
-    tavrpki::KeyStorageManager& manager = KeyStorageOf(m_kernel);
-    SecretBlob form;
-    m_keys->ToBinary(form.blob);
-    manager.SetParentWindow(window);
-    manager.SaveKeyWithText(keyName, third, second, form.blob.Data(), form.blob.Size(), 0);
-  });
+  SaveThrough(m_kernel, m_exportable, *m_keys, window,
+              [&](tavrpki::KeyStorageManager& manager, const Blob& bytes) {
+                manager.SaveKeyWithText(keyName, third, second, bytes.Data(), bytes.Size(), 0);
+              });
 }
 
 void CKernelDoubleKeyPair::Save(const char* keyName, const char* second,
                                 HWND__* const window) const {
-  Boundary([&] {
-    if (m_exportable) tavrpki::Raise(tavrpki::kMsgExportableKeyCannotBeSaved);
-    tavrpki::KeyStorageManager& manager = KeyStorageOf(m_kernel);
-    SecretBlob form;
-    m_keys->ToBinary(form.blob);
-    manager.SetParentWindow(window);
-    manager.SaveKey(keyName, second, form.blob.Data(), form.blob.Size(), 0);
-  });
+  SaveThrough(m_kernel, m_exportable, *m_keys, window,
+              [&](tavrpki::KeyStorageManager& manager, const Blob& bytes) {
+                manager.SaveKey(keyName, second, bytes.Data(), bytes.Size(), 0);
+              });
 }
 
 namespace {
@@ -229,46 +231,43 @@ namespace {
 bool IsText(const char* text) { return text != nullptr && text[0] != 0; }
 
 // Asks the manager for the size, then for the bytes, and decodes them; `load`
-// is the manager call with (buffer, length).
+// is the manager call with (manager, buffer, length). The held keys change only
+// when all of that succeeded.
 template <class LoadCall>
-void LoadInto(CDoubleKeyPair& keys, LoadCall&& load) {
-  unsigned long length = 0;
-  load(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  tavrpki::WipeOnExit guard(bytes.data(), bytes.size());
-  load(bytes.data(), &length);
-  if (length > bytes.size()) length = static_cast<unsigned long>(bytes.size());
-  CDoubleKeyPair loaded;
-  loaded.FromBinary(In(bytes.data(), length));
-  keys.SetPairs(loaded.GetSignPair(), loaded.GetCryptPair());
+void LoadThrough(const CKernel& kernel, bool exportable, bool argumentsGiven, CDoubleKeyPair& keys,
+                 HWND__* window, const char* keyName, LoadCall&& load) {
+  Boundary([&] {
+    if (exportable) tavrpki::Raise(tavrpki::kMsgKeyMustBeExportable);
+    RequireArgument(argumentsGiven);
+    tavrpki::KeyStorageManager& manager = KeyStorageOf(kernel);
+    manager.SetParentWindow(window);
+    unsigned long length = 0;
+    load(manager, nullptr, &length);
+    std::vector<unsigned char> bytes(length);
+    tavrpki::WipeOnExit guard(bytes.data(), bytes.size());
+    load(manager, bytes.data(), &length);
+    if (length > bytes.size()) length = static_cast<unsigned long>(bytes.size());
+    CDoubleKeyPair loaded;
+    loaded.FromBinary(In(bytes.data(), length));
+    keys.SetPairs(loaded.GetSignPair(), loaded.GetCryptPair());
+    AuditKeyUse(kernel, kAuditKeyLoaded, keyName);
+  });
 }
 
 }  // namespace
 
 void CKernelDoubleKeyPair::Load(const char* keyName, const char* second, HWND__* const window) {
-  Boundary([&] {
-    if (m_exportable) tavrpki::Raise(tavrpki::kMsgKeyMustBeExportable);
-    RequireArgument(IsText(keyName) && IsText(second));
-    tavrpki::KeyStorageManager& manager = KeyStorageOf(m_kernel);
-    manager.SetParentWindow(window);
-    LoadInto(*m_keys, [&](unsigned char* buffer, unsigned long* length) {
-      manager.LoadKey(keyName, second, buffer, length, 0);
-    });
-    AuditKeyUse(m_kernel, kAuditKeyLoaded, keyName);
-  });
+  LoadThrough(m_kernel, m_exportable, IsText(keyName) && IsText(second), *m_keys, window, keyName,
+              [&](tavrpki::KeyStorageManager& manager, unsigned char* buffer, unsigned long* length) {
+                manager.LoadKey(keyName, second, buffer, length, 0);
+              });
 }
 
 void CKernelDoubleKeyPair::Load(const char* keyName, HWND__* const window) {
-  Boundary([&] {
-    if (m_exportable) tavrpki::Raise(tavrpki::kMsgKeyMustBeExportable);
-    RequireArgument(IsText(keyName));
-    tavrpki::KeyStorageManager& manager = KeyStorageOf(m_kernel);
-    manager.SetParentWindow(window);
-    LoadInto(*m_keys, [&](unsigned char* buffer, unsigned long* length) {
-      manager.LoadKeyInteractive(keyName, buffer, length, 0);
-    });
-    AuditKeyUse(m_kernel, kAuditKeyLoaded, keyName);
-  });
+  LoadThrough(m_kernel, m_exportable, IsText(keyName), *m_keys, window, keyName,
+              [&](tavrpki::KeyStorageManager& manager, unsigned char* buffer, unsigned long* length) {
+                manager.LoadKeyInteractive(keyName, buffer, length, 0);
+              });
 }
 
 }  // namespace Kernel

@@ -27,8 +27,8 @@ std::string ManagerPath() {
   try {
     return RegistryHandler::ReadString(false, kPathValue);
   } catch (const ExceptionBase& error) {
-    if (error.GetErrorCode() != kMsgRegistryOpenFailed.code && error.GetErrorCode() != kMsgRegistryReadFailed.code)
-      throw;
+    const unsigned long code = error.GetErrorCode();
+    if (code != kMsgRegistryOpenFailed.code && code != kMsgRegistryReadFailed.code) throw;
     std::string installed = InstalledPluginPath();
     if (installed.empty()) throw;
     return installed;
