@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "crypto/params/CurveEngine.h"
 #include "crypto/params/NamedCurves.h"
 #include "gostcrypto/CryptoEngine.h"
 
@@ -17,25 +18,6 @@ namespace {
 using gostcrypto::CryptoEngine;
 using longmath::LongInt;
 using tavrpki::params::NamedCurve;
-
-LongInt Number(std::string_view hex, std::uint32_t bits, std::size_t bytes) {
-  const auto le = tavrpki::params::LittleEndianFromHex(hex, bytes);
-  LongInt value(static_cast<std::uint16_t>(bits));
-  value.SetFromBuffer(le.data(), le.size());
-  return value;
-}
-
-void Load(CryptoEngine& engine, const NamedCurve& c) {
-  engine.m = c.m;
-  engine.k = c.k;
-  engine.j = c.j;
-  engine.l = c.l;
-  engine.A = c.a;
-  engine.B = Number(c.b, c.m, c.ByteLength());
-  engine.n = Number(c.n, c.m, c.ByteLength());
-  engine.Px = Number(c.x, c.m, c.ByteLength());
-  engine.Py = Number(c.y, c.m, c.ByteLength());
-}
 
 // 128 fresh pseudo-random bytes per call, as the kernel's generator hands them out.
 class Random {
@@ -73,7 +55,7 @@ struct KeyPair {
 
 KeyPair MakeKey(const NamedCurve& c, Random& random) {
   CryptoEngine engine;
-  Load(engine, c);
+  tavrpki::params::LoadCurve(engine, c);
   KeyPair key;
   key.d = WithRetry(random, c.m, [&](const LongInt& r) { return engine.GetPrivateKey(r); });
   engine.GetPublicKey(key.d, key.x, key.y);
@@ -94,7 +76,7 @@ void Sign(benchmark::State& state, const NamedCurve* c) {
   const LongInt hash = Hash(1);
   for (auto _ : state) {
     CryptoEngine engine;
-    Load(engine, *c);
+    tavrpki::params::LoadCurve(engine, *c);
     benchmark::DoNotOptimize(
         WithRetry(random, c->m, [&](const LongInt& r) { return engine.Sign(hash, key.d, r); }));
   }
@@ -105,11 +87,11 @@ void Verify(benchmark::State& state, const NamedCurve* c) {
   const KeyPair key = MakeKey(*c, random);
   const LongInt hash = Hash(2);
   CryptoEngine signer;
-  Load(signer, *c);
+  tavrpki::params::LoadCurve(signer, *c);
   const LongInt sig = WithRetry(random, c->m, [&](const LongInt& r) { return signer.Sign(hash, key.d, r); });
   for (auto _ : state) {
     CryptoEngine engine;
-    Load(engine, *c);
+    tavrpki::params::LoadCurve(engine, *c);
     if (!engine.CheckSign(hash, sig, key.x, key.y)) state.SkipWithError("signature refused");
   }
 }
@@ -126,7 +108,7 @@ void VerifyFreshKey(benchmark::State& state, const NamedCurve* c) {
   for (int i = 0; i < 64; ++i) {
     const KeyPair key = MakeKey(*c, random);
     CryptoEngine engine;
-    Load(engine, *c);
+    tavrpki::params::LoadCurve(engine, *c);
     signers.push_back({engine.CompressPoint(key.x, key.y),
                        WithRetry(random, c->m, [&](const LongInt& r) { return engine.Sign(hash, key.d, r); })});
   }
@@ -134,7 +116,7 @@ void VerifyFreshKey(benchmark::State& state, const NamedCurve* c) {
   for (auto _ : state) {
     const Signed& s = signers[next++ % signers.size()];
     CryptoEngine engine;
-    Load(engine, *c);
+    tavrpki::params::LoadCurve(engine, *c);
     LongInt x, y;
     engine.DecompressPoint(s.compressed, x, y);
     if (!engine.CheckPublicKey(x, y) || !engine.CheckSign(hash, s.signature, x, y))
@@ -146,7 +128,7 @@ void KeyGen(benchmark::State& state, const NamedCurve* c) {
   Random random;
   for (auto _ : state) {
     CryptoEngine engine;
-    Load(engine, *c);
+    tavrpki::params::LoadCurve(engine, *c);
     LongInt x, y;
     const LongInt d = WithRetry(random, c->m, [&](const LongInt& r) { return engine.GetPrivateKey(r); });
     engine.GetPublicKey(d, x, y);

@@ -11,6 +11,7 @@
 
 #include "crypto/dstu/Dstu4145Ops.h"
 #include "crypto/objects/CKeyPair.h"
+#include "crypto/params/CurveEngine.h"
 #include "crypto/params/Dke.h"
 #include "gostcrypto/CryptoEngine.h"
 #include "gostcrypto/RndEngine.h"
@@ -70,23 +71,11 @@ struct RawEngine {
   explicit RawEngine(const Setup& setup) {
     const auto& pair = setup.SignPair();
     const auto& p = pair.GetParams();
-    auto number = [](const tavrpki::CBitBlob& blob) {
-      longmath::LongInt value(static_cast<std::uint16_t>(blob.GetBitLength()));
-      value.SetFromBuffer(blob.Data(), blob.Size());
-      return value;
-    };
-    engine.m = p.m;
-    engine.k = p.k;
-    engine.j = p.j;
-    engine.l = p.l;
-    engine.A = p.a;
-    engine.B = number(p.b);
-    engine.n = number(p.n);
-    engine.Px = number(p.p.GetX());
-    engine.Py = number(p.p.GetY());
-    d = number(pair.GetPrivateKey().GetValue());
-    x = number(pair.GetPublicKey().GetX().GetValue());
-    y = number(pair.GetPublicKey().GetY().GetValue());
+    using tavrpki::params::ToLongInt;
+    tavrpki::params::LoadCurve(engine, p);
+    d = ToLongInt(pair.GetPrivateKey().GetValue());
+    x = ToLongInt(pair.GetPublicKey().GetX().GetValue());
+    y = ToLongInt(pair.GetPublicKey().GetY().GetValue());
     h = longmath::LongInt(256);
     h.SetFromBuffer(setup.hash.data(), setup.hash.size());
     s = longmath::LongInt(static_cast<std::uint16_t>(setup.signature.size() * 8));

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "crypto/params/CurveEngine.h"
 #include "crypto/params/NamedCurves.h"
 #include "gostcrypto/CryptoEngine.h"
 
@@ -18,25 +19,7 @@ using longmath::LongInt;
 using tavrpki::params::NamedCurve;
 
 LongInt Value(const std::uint8_t* data, std::size_t size, std::size_t bits) {
-  LongInt v(static_cast<std::uint16_t>(bits));
-  v.SetFromBuffer(data, size);
-  return v;
-}
-
-void Load(CryptoEngine& engine, const NamedCurve& c) {
-  auto number = [&](std::string_view hex) {
-    const auto bytes = tavrpki::params::LittleEndianFromHex(hex, c.ByteLength());
-    return Value(bytes.data(), bytes.size(), c.m);
-  };
-  engine.m = c.m;
-  engine.k = c.k;
-  engine.j = c.j;
-  engine.l = c.l;
-  engine.A = c.a;
-  engine.B = number(c.b);
-  engine.n = number(c.n);
-  engine.Px = number(c.x);
-  engine.Py = number(c.y);
+  return tavrpki::params::ToLongInt({data, size}, static_cast<std::uint32_t>(bits));
 }
 
 }  // namespace
@@ -50,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t mb = c.ByteLength();
   if (size < mb) return 0;
   CryptoEngine engine;
-  Load(engine, c);
+  tavrpki::params::LoadCurve(engine, c);
 
   const LongInt compressed = Value(data, mb, c.m);
   data += mb;

@@ -5,6 +5,7 @@
 
 #include "core/Catalogue.h"
 #include "crypto/core/Wipe.h"
+#include "crypto/params/CurveEngine.h"
 #include "gostcrypto/CryptoEngine.h"
 #include "longmath/LongInt.h"
 
@@ -12,33 +13,20 @@ namespace tavrpki::dstu {
 namespace {
 
 using longmath::LongInt;
-
-// The core takes lengths as 16-bit bit counts; a value that does not fit is no
-// key or parameter of any curve.
-LongInt Number(ByteView bytes, std::uint32_t bits) {
-  if (bits > LongInt::kCapacityBits || bytes.size() > LongInt::kCapacityBytes)
-    throw gostcrypto::CryptoException(0x12);
-  LongInt value(static_cast<std::uint16_t>(bits));
-  value.SetFromBuffer(bytes.data(), bytes.size());
-  return value;
-}
-
-LongInt Number(const CBitBlob& blob) { return Number(blob.View(), blob.GetBitLength()); }
+using params::LoadCurve;
+using params::ToLongInt;
 
 CBitBlob ToBlob(const LongInt& value) {
   return CBitBlob(value.Bytes(), value.GetBitLength());
 }
 
-void SetUpEngine(gostcrypto::CryptoEngine& engine, const CAsymmetric4145Params& params) {
-  engine.m = params.m;
-  engine.k = params.k;
-  engine.j = params.j;
-  engine.l = params.l;
-  engine.A = params.a;
-  engine.B = Number(params.b);
-  engine.n = Number(params.n);
-  engine.Px = Number(params.p.GetX());
-  engine.Py = Number(params.p.GetY());
+struct Point {
+  LongInt x, y;
+};
+
+Point PublicPoint(const CKeyPair& pair) {
+  const CPublicKey& q = pair.GetPublicKey();
+  return {ToLongInt(q.GetX().GetValue()), ToLongInt(q.GetY().GetValue())};
 }
 
 void RequireUsage(const CKeyPair& pair, std::uint32_t usage) {
@@ -123,9 +111,9 @@ Blob Sign(const CKeyPair& pair, std::span<const std::uint8_t, kHashSize> hash,
   RequireUsage(pair, CKeyPair::kSigning);
   return CoreCall([&] {
     gostcrypto::CryptoEngine engine;
-    SetUpEngine(engine, pair.GetParams());
+    LoadCurve(engine, pair.GetParams());
     const LongInt h = Hash(hash);
-    const LongInt d = Number(pair.GetPrivateKey().GetValue());
+    const LongInt d = ToLongInt(pair.GetPrivateKey().GetValue());
     const LongInt signature = WithRandomRetry(
         pair.GetParams(), random, [&](const LongInt& e) { return engine.Sign(h, d, e, 0); });
     return Blob(signature.Bytes());
@@ -138,10 +126,10 @@ bool Verify(const CKeyPair& pair, std::span<const std::uint8_t, kHashSize> hash,
   if (signature.empty() || signature.size() > LongInt::kCapacityBytes) return false;
   return CoreCall([&] {
     gostcrypto::CryptoEngine engine;
-    SetUpEngine(engine, pair.GetParams());
-    const LongInt s = Number(signature, static_cast<std::uint32_t>(signature.size() * 8));
-    const CPublicKey& q = pair.GetPublicKey();
-    return engine.CheckSign(Hash(hash), s, Number(q.GetX().GetValue()), Number(q.GetY().GetValue()), 0);
+    LoadCurve(engine, pair.GetParams());
+    const LongInt s = ToLongInt(signature, static_cast<std::uint32_t>(signature.size() * 8));
+    const Point q = PublicPoint(pair);
+    return engine.CheckSign(Hash(hash), s, q.x, q.y, 0);
   });
 }
 
@@ -149,13 +137,11 @@ Blob Encrypt(const CKeyPair& pair, ByteView data, const RandomSource& random) {
   RequireUsage(pair, CKeyPair::kEncryption);
   return CoreCall([&] {
     gostcrypto::CryptoEngine engine;
-    SetUpEngine(engine, pair.GetParams());
-    const CPublicKey& q = pair.GetPublicKey();
-    const LongInt x = Number(q.GetX().GetValue());
-    const LongInt y = Number(q.GetY().GetValue());
+    LoadCurve(engine, pair.GetParams());
+    const Point q = PublicPoint(pair);
     return Pieces(data, pair.GetParams().m, [&](const LongInt& piece) {
       return WithRandomRetry(pair.GetParams(), random,
-                             [&](const LongInt& e) { return engine.Encrypt(piece, x, y, e); });
+                             [&](const LongInt& e) { return engine.Encrypt(piece, q.x, q.y, e); });
     });
   });
 }
@@ -164,8 +150,8 @@ Blob Decrypt(const CKeyPair& pair, ByteView data) {
   RequireUsage(pair, CKeyPair::kEncryption);
   return CoreCall([&] {
     gostcrypto::CryptoEngine engine;
-    SetUpEngine(engine, pair.GetParams());
-    const LongInt d = Number(pair.GetPrivateKey().GetValue());
+    LoadCurve(engine, pair.GetParams());
+    const LongInt d = ToLongInt(pair.GetPrivateKey().GetValue());
     const std::size_t pieceBits = 16 * ((pair.GetParams().m + 7) / 8);
     return Pieces(data, pieceBits, [&](const LongInt& piece) { return engine.Decrypt(piece, d); });
   });
@@ -175,7 +161,7 @@ CKeyPair GenerateKeyPair(const CAsymmetric4145Params& params, std::uint32_t usag
                          const RandomSource& random) {
   return CoreCall([&] {
     gostcrypto::CryptoEngine engine;
-    SetUpEngine(engine, params);
+    LoadCurve(engine, params);
     const LongInt d = WithRandomRetry(params, random,
                                       [&](const LongInt& e) { return engine.GetPrivateKey(e); });
     LongInt x;
@@ -201,9 +187,9 @@ CKeyPair GenerateKeyPair(const CAsymmetric4145Params& params, std::uint32_t usag
 Blob CompressPublicKey(const CKeyPair& pair) {
   return CoreCall([&] {
     gostcrypto::CryptoEngine engine;
-    SetUpEngine(engine, pair.GetParams());
-    const CPublicKey& q = pair.GetPublicKey();
-    const LongInt c = engine.CompressPoint(Number(q.GetX().GetValue()), Number(q.GetY().GetValue()));
+    LoadCurve(engine, pair.GetParams());
+    const Point q = PublicPoint(pair);
+    const LongInt c = engine.CompressPoint(q.x, q.y);
     return Blob(c.Bytes());
   });
 }

@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "crypto/params/CurveEngine.h"
 #include "crypto/params/NamedCurves.h"
 #include "gostcrypto/CryptoEngine.h"
 #include "tools/tavrpki/Command.h"
@@ -19,7 +20,6 @@ namespace tavrpki::tool {
 
 // Shared with SpeedDstu.cpp.
 const params::NamedCurve& DstuCurve(const std::string& oid);
-void LoadDstuCurve(gostcrypto::CryptoEngine& engine, const params::NamedCurve& curve);
 
 namespace {
 
@@ -69,7 +69,7 @@ int CoreError(const char* what, const CryptoException& e) {
 int Keygen(const Options& options) {
   const params::NamedCurve& curve = DstuCurve(options.Required("curve"));
   CryptoEngine engine;
-  LoadDstuCurve(engine, curve);
+  params::LoadCurve(engine, curve);
   const LongInt d = WithRandom(curve.m, [&](const LongInt& r) { return engine.GetPrivateKey(r); });
   LongInt x, y;
   engine.GetPublicKey(d, x, y);
@@ -82,7 +82,7 @@ int Keygen(const Options& options) {
 int Sign(const Options& options) {
   const params::NamedCurve& curve = DstuCurve(options.Required("curve"));
   CryptoEngine engine;
-  LoadDstuCurve(engine, curve);
+  params::LoadCurve(engine, curve);
   std::vector<std::uint8_t> priv = ParseHex(options.Required("priv"), "--priv");
   std::reverse(priv.begin(), priv.end());  // given big-endian, held little-endian
   const LongInt d = FromBytes(priv, 8 * priv.size(), "--priv");
@@ -96,7 +96,7 @@ int Sign(const Options& options) {
 int Verify(const Options& options) {
   const params::NamedCurve& curve = DstuCurve(options.Required("curve"));
   CryptoEngine engine;
-  LoadDstuCurve(engine, curve);
+  params::LoadCurve(engine, curve);
   const auto pub = ParseHex(options.Required("pub"), "--pub");
   const auto hashBytes = ParseHex(options.Required("hash"), "--hash");
   const auto sigBytes = ParseHex(options.Required("sig"), "--sig");
@@ -146,24 +146,6 @@ const params::NamedCurve& DstuCurve(const std::string& oid) {
   const params::NamedCurve* curve = params::FindNamedCurve(oid);
   if (curve == nullptr) throw UsageError{"no named curve " + oid + " (see 'tavrpki dstu curves')"};
   return *curve;
-}
-
-void LoadDstuCurve(CryptoEngine& engine, const params::NamedCurve& c) {
-  auto number = [&](std::string_view hex) {
-    const auto bytes = params::LittleEndianFromHex(hex, c.ByteLength());
-    LongInt value(static_cast<std::uint16_t>(c.m));
-    value.SetFromBuffer(bytes.data(), bytes.size());
-    return value;
-  };
-  engine.m = c.m;
-  engine.k = c.k;
-  engine.j = c.j;
-  engine.l = c.l;
-  engine.A = c.a;
-  engine.B = number(c.b);
-  engine.n = number(c.n);
-  engine.Px = number(c.x);
-  engine.Py = number(c.y);
 }
 
 }  // namespace tavrpki::tool

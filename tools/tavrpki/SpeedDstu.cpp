@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "crypto/core/gf2m/CpuPath.h"
+#include "crypto/params/CurveEngine.h"
 #include "crypto/params/NamedCurves.h"
 #include "gostcrypto/CryptoEngine.h"
 #include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
 
-const params::NamedCurve& DstuCurve(const std::string& oid);
-void LoadDstuCurve(gostcrypto::CryptoEngine& engine, const params::NamedCurve& curve);
+const params::NamedCurve& DstuCurve(const std::string& oid);  // CmdDstu.cpp
 
 namespace {
 
@@ -63,7 +63,7 @@ void Measure(const params::NamedCurve& c) {
   hash.SetFromBuffer(hashBytes, sizeof hashBytes);
 
   CryptoEngine setup;
-  LoadDstuCurve(setup, c);
+  params::LoadCurve(setup, c);
   struct Signer {
     LongInt d, x, y, compressed, signature;
   };
@@ -78,25 +78,25 @@ void Measure(const params::NamedCurve& c) {
 
   Report("sign", c, MeasureCpuSeconds([&] {
            CryptoEngine engine;
-           LoadDstuCurve(engine, c);
+           params::LoadCurve(engine, c);
            random.Retry(c.m, [&](const LongInt& r) { return engine.Sign(hash, signers[0].d, r); });
          }));
   Report("verify", c, MeasureCpuSeconds([&] {
            CryptoEngine engine;
-           LoadDstuCurve(engine, c);
+           params::LoadCurve(engine, c);
            if (!engine.CheckSign(hash, signers[0].signature, signers[0].x, signers[0].y)) std::abort();
          }));
   Report("verify-freshkey", c, MeasureCpuSeconds([&] {
            const Signer& s = signers[next++ % signers.size()];
            CryptoEngine engine;
-           LoadDstuCurve(engine, c);
+           params::LoadCurve(engine, c);
            LongInt x, y;
            engine.DecompressPoint(s.compressed, x, y);
            if (!engine.CheckPublicKey(x, y) || !engine.CheckSign(hash, s.signature, x, y)) std::abort();
          }));
   Report("keygen", c, MeasureCpuSeconds([&] {
            CryptoEngine engine;
-           LoadDstuCurve(engine, c);
+           params::LoadCurve(engine, c);
            LongInt x, y;
            const LongInt d = random.Retry(c.m, [&](const LongInt& r) { return engine.GetPrivateKey(r); });
            engine.GetPublicKey(d, x, y);
