@@ -5,24 +5,11 @@
 namespace tavrpki {
 
 Blob& CAsymmetric4145Params::ToBinary(Blob& out) const {
-  Blob bBytes;
-  Blob pBytes;
-  Blob nBytes;
-  b.ToBinary(bBytes);
-  p.ToBinary(pBytes);
-  n.ToBinary(nBytes);
   CBinaryDataBuilder items;
-  items.Reserve(5 * CBinaryDataBuilder::ItemSize(4) + CBinaryDataBuilder::ItemSize(bBytes.Size()) +
-                CBinaryDataBuilder::ItemSize(pBytes.Size()) +
-                CBinaryDataBuilder::ItemSize(nBytes.Size()) + CBinaryDataBuilder::ItemSize(dke.Size()));
-  items.AddU32(m);
-  items.AddU32(k);
-  items.AddU32(j);
-  items.AddU32(l);
-  items.AddU32(a);
-  items.AddItem(bBytes);
-  items.AddItem(pBytes);
-  items.AddItem(nBytes);
+  for (const std::uint32_t value : {m, k, j, l, a}) items.AddU32(value);
+  items.AddObject(b);
+  items.AddObject(p);
+  items.AddObject(n);
   items.AddItem(dke);
   return items.ToBinary(out);
 }

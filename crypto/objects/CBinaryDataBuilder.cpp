@@ -12,6 +12,11 @@ std::uint32_t ReadU32(const std::uint8_t* p) {
          std::uint32_t{p[3]} << 24;
 }
 
+// A Blob that is wiped when it dies (nested binary forms may hold private keys).
+struct SecretBlob : Blob {
+  ~SecretBlob() override { SecureWipe(Data(), Capacity()); }
+};
+
 void WriteU32(std::uint8_t* p, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
@@ -63,6 +68,12 @@ void CBinaryDataBuilder::AddU32(std::uint32_t value) {
   std::uint8_t bytes[4];
   WriteU32(bytes, value);
   AddItem(bytes);
+}
+
+void CBinaryDataBuilder::AddObject(const CBinaryData& object) {
+  SecretBlob form;
+  object.ToBinary(form);
+  AddItem(form.View());
 }
 
 Blob& CBinaryDataBuilder::ToBinary(Blob& out) const {

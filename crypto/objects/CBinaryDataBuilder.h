@@ -42,6 +42,9 @@ class CBinaryDataBuilder : public CBinaryData {
   void AddItem(ByteView item);
   // An item of length 4 holding `value` little-endian.
   void AddU32(std::uint32_t value);
+  // An item holding the binary form of `object` (a nested object). The scratch
+  // copy of that form is wiped: it may hold a private key.
+  void AddObject(const CBinaryData& object);
   // Makes room for `bytes` more bytes, so that appending never moves the sequence
   // (an unwiped copy would stay behind in freed memory).
   void Reserve(std::uint32_t bytes);

@@ -1,34 +1,16 @@
 #include "crypto/objects/CKeyPair.h"
 
 #include "core/Catalogue.h"
-#include "crypto/core/Wipe.h"
 #include "crypto/objects/CBinaryDataBuilder.h"
 
 namespace tavrpki {
-namespace {
-
-// A Blob that is wiped when it dies (nested binary forms of private keys).
-struct SecretBlob : Blob {
-  ~SecretBlob() override { SecureWipe(Data(), Capacity()); }
-};
-
-}  // namespace
 
 Blob& CKeyPair::ToBinary(Blob& out) const {
-  SecretBlob privateBytes;
-  Blob publicBytes;
-  Blob paramsBytes;
-  m_private.ToBinary(privateBytes);
-  m_public.ToBinary(publicBytes);
-  m_params.ToBinary(paramsBytes);
   CBinaryDataBuilder items;
-  items.Reserve(CBinaryDataBuilder::ItemSize(4) + CBinaryDataBuilder::ItemSize(privateBytes.Size()) +
-                CBinaryDataBuilder::ItemSize(publicBytes.Size()) +
-                CBinaryDataBuilder::ItemSize(paramsBytes.Size()));
   items.AddU32(m_usage);
-  items.AddItem(privateBytes);
-  items.AddItem(publicBytes);
-  items.AddItem(paramsBytes);
+  items.AddObject(m_private);
+  items.AddObject(m_public);
+  items.AddObject(m_params);
   return items.ToBinary(out);
 }
 
@@ -60,15 +42,9 @@ void CDoubleKeyPair::SetPairs(const CKeyPair& sign, const CKeyPair& crypt) {
 }
 
 Blob& CDoubleKeyPair::ToBinary(Blob& out) const {
-  SecretBlob signBytes;
-  SecretBlob cryptBytes;
-  m_sign.ToBinary(signBytes);
-  m_crypt.ToBinary(cryptBytes);
   CBinaryDataBuilder items;
-  items.Reserve(CBinaryDataBuilder::ItemSize(signBytes.Size()) +
-                CBinaryDataBuilder::ItemSize(cryptBytes.Size()));
-  items.AddItem(signBytes);
-  items.AddItem(cryptBytes);
+  items.AddObject(m_sign);
+  items.AddObject(m_crypt);
   return items.ToBinary(out);
 }
 

@@ -3,52 +3,27 @@
 #include "crypto/objects/CBinaryDataBuilder.h"
 
 namespace tavrpki {
-namespace {
 
-Blob PairToBinary(const CBinaryData& first, const CBinaryData& second) {
-  Blob a;
-  Blob b;
-  first.ToBinary(a);
-  second.ToBinary(b);
+template <class Coordinate>
+Blob& CPoint<Coordinate>::ToBinary(Blob& out) const {
   CBinaryDataBuilder items;
-  items.Reserve(CBinaryDataBuilder::ItemSize(a.Size()) + CBinaryDataBuilder::ItemSize(b.Size()));
-  items.AddItem(a);
-  items.AddItem(b);
-  Blob out;
-  items.ToBinary(out);
-  return out;
+  items.AddObject(m_x);
+  items.AddObject(m_y);
+  return items.ToBinary(out);
 }
 
-}  // namespace
-
-Blob& CPublicKey::ToBinary(Blob& out) const {
-  out = PairToBinary(m_x, m_y);
-  return out;
-}
-
-void CPublicKey::FromItems(ByteView in) {
+template <class Coordinate>
+void CPoint<Coordinate>::FromItems(ByteView in) {
   const BinaryItems items(in);
-  CAsymmetricKey x;
-  CAsymmetricKey y;
+  Coordinate x;
+  Coordinate y;
   x.FromItems(items.Item(0));
   y.FromItems(items.Item(1));
   m_x = std::move(x);
   m_y = std::move(y);
 }
 
-Blob& CBasePoint::ToBinary(Blob& out) const {
-  out = PairToBinary(m_x, m_y);
-  return out;
-}
-
-void CBasePoint::FromItems(ByteView in) {
-  const BinaryItems items(in);
-  CBitBlob x;
-  CBitBlob y;
-  x.FromItems(items.Item(0));
-  y.FromItems(items.Item(1));
-  m_x = std::move(x);
-  m_y = std::move(y);
-}
+template class CPoint<CAsymmetricKey>;
+template class CPoint<CBitBlob>;
 
 }  // namespace tavrpki

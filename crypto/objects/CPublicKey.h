@@ -6,52 +6,43 @@
 
 namespace tavrpki {
 
-// The public key Q = (x, y) of a DSTU 4145 key pair.
-class CPublicKey : public CBinaryData {
+// A point whose coordinates are `Coordinate` objects (keys or bare bit buffers).
+template <class Coordinate>
+class CPoint : public CBinaryData {
  public:
-  CPublicKey() = default;
-  CPublicKey(const CAsymmetricKey& x, const CAsymmetricKey& y) : m_x(x), m_y(y) {}
+  CPoint() = default;
+  CPoint(const Coordinate& x, const Coordinate& y) : m_x(x), m_y(y) {}
 
-  const CAsymmetricKey& GetX() const { return m_x; }
-  const CAsymmetricKey& GetY() const { return m_y; }
-  void SetX(const CAsymmetricKey& x) { m_x = x; }
-  void SetY(const CAsymmetricKey& y) { m_y = y; }
+  const Coordinate& GetX() const { return m_x; }
+  const Coordinate& GetY() const { return m_y; }
+  Coordinate& X() { return m_x; }
+  Coordinate& Y() { return m_y; }
 
   Blob& ToBinary(Blob& out) const override;
   void FromBinary(const Blob& in) override { FromItems(in.View()); }
+  // Reads both coordinates before storing either, so a malformed form changes nothing.
   void FromItems(ByteView in);
 
-  friend bool operator==(const CPublicKey& a, const CPublicKey& b) {
-    return a.m_x == b.m_x && a.m_y == b.m_y;
-  }
+  friend bool operator==(const CPoint& a, const CPoint& b) { return a.m_x == b.m_x && a.m_y == b.m_y; }
 
  private:
-  CAsymmetricKey m_x;
-  CAsymmetricKey m_y;
+  Coordinate m_x;
+  Coordinate m_y;
+};
+
+extern template class CPoint<CAsymmetricKey>;
+extern template class CPoint<CBitBlob>;
+
+// The public key Q = (x, y) of a DSTU 4145 key pair.
+class CPublicKey : public CPoint<CAsymmetricKey> {
+ public:
+  using CPoint::CPoint;
 };
 
 // The base point P of a parameter set.
-class CBasePoint : public CBinaryData {
+class CBasePoint : public CPoint<CBitBlob> {
  public:
-  CBasePoint() = default;
-  CBasePoint(const CBitBlob& x, const CBitBlob& y) : m_x(x), m_y(y) {}
-
-  const CBitBlob& GetX() const { return m_x; }
-  const CBitBlob& GetY() const { return m_y; }
-  CBitBlob& X() { return m_x; }
-  CBitBlob& Y() { return m_y; }
-
-  Blob& ToBinary(Blob& out) const override;
-  void FromBinary(const Blob& in) override { FromItems(in.View()); }
-  void FromItems(ByteView in);
-
-  friend bool operator==(const CBasePoint& a, const CBasePoint& b) {
-    return a.m_x == b.m_x && a.m_y == b.m_y;
-  }
-
- private:
-  CBitBlob m_x;
-  CBitBlob m_y;
+  using CPoint::CPoint;
 };
 
 }  // namespace tavrpki
