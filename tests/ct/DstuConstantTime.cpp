@@ -7,11 +7,9 @@
 #include <valgrind/memcheck.h>
 
 #include <cstdio>
-#include <cstring>
-#include <string>
-#include <vector>
 
 #include "gostcrypto/CryptoEngine.h"
+#include "support/DstuCurves.h"
 
 namespace {
 
@@ -19,35 +17,9 @@ using gostcrypto::CryptoEngine;
 using gostcrypto::CryptoException;
 using longmath::LongInt;
 
-struct Curve {
-  const char* name;
-  unsigned m, k, j, l, a;
-  const char *b, *n, *x, *y;
-};
-
-// DSTU4145-163PB, -257PB and -431ONB (named-curves.txt).
-const Curve kCurves[] = {
-    {"163PB", 163, 3, 6, 7, 1, "5FF6108462A2DC8210AB403925E638A19C1455D21",
-     "400000000000000000002BEC12BE2262D39BCF14D", "2E2F85F5DD74CE983A5C4237229DAF8A3F35823BE",
-     "3826F008A8C51D7B95284D9D03FF0E00CE2CD723A"},
-    {"257PB", 257, 12, 0, 0, 0, "1CEF494720115657E18F938D7A7942394FF9425C1458C57861F9EEA6ADBE3BE10",
-     "800000000000000000000000000000006759213AF182E987D3E17714907D470D",
-     "2A29EF207D0E9B6C55CD260B306C7E007AC491CA1B10C62334A9E8DCD8D20FB7",
-     "10686D41FF744D4449FCCF6D8EEA03102E6812C93A9D60B978B702CF156D814EF"},
-};
-
-LongInt Number(const char* hex, unsigned m) {
-  const std::size_t bytes = (m + 7) / 8, digits = std::strlen(hex);
-  std::vector<std::uint8_t> le(bytes, 0);
-  for (std::size_t i = 0; i < digits; ++i) {
-    const char c = hex[digits - 1 - i];
-    const int v = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-    le[i / 2] |= static_cast<std::uint8_t>(v << (4 * (i % 2)));
-  }
-  LongInt value(static_cast<std::uint16_t>(m));
-  value.SetFromBuffer(le.data(), le.size());
-  return value;
-}
+// A pentanomial, a trinomial and a normal-basis curve (its conversions run on secrets too).
+const char* const kCurves[] = {"1.2.804.2.1.1.1.1.3.1.1.2.0", "1.2.804.2.1.1.1.1.3.1.1.2.6",
+                               "1.2.804.2.1.1.1.1.3.1.2.2.4"};
 
 LongInt SecretRandom(unsigned m, std::uint64_t& state) {
   std::uint8_t bytes[128];
@@ -76,38 +48,31 @@ auto Retry(unsigned m, std::uint64_t& state, Body&& body) {
 
 int main() {
   std::uint64_t state = 42;
-  for (const Curve& c : kCurves) {
+  for (const char* oid : kCurves) {
+    const tavrpki::test::dstu::NamedCurve& c = tavrpki::test::dstu::CurveByOid(oid);
     CryptoEngine engine;
-    engine.m = c.m;
-    engine.k = c.k;
-    engine.j = c.j;
-    engine.l = c.l;
-    engine.A = c.a;
-    engine.B = Number(c.b, c.m);
-    engine.n = Number(c.n, c.m);
-    engine.Px = Number(c.x, c.m);
-    engine.Py = Number(c.y, c.m);
+    tavrpki::test::dstu::LoadCurve(engine, c.params);
     LongInt hash(256);
     std::uint8_t hashBytes[32];
     for (int i = 0; i < 32; ++i) hashBytes[i] = static_cast<std::uint8_t>(i);
     hash.SetFromBuffer(hashBytes, sizeof hashBytes);
 
     for (int round = 0; round < 3; ++round) {
-      LongInt d = Retry(c.m, state, [&](const LongInt& r) { return engine.GetPrivateKey(r); });
+      LongInt d = Retry(engine.m, state, [&](const LongInt& r) { return engine.GetPrivateKey(r); });
       VALGRIND_MAKE_MEM_UNDEFINED(d.GetData(), LongInt::kCapacityBytes);
       LongInt x, y;
       engine.GetPublicKey(d, x, y);
       if (!engine.CheckPrivateKey(d, x, y)) {
-        std::fprintf(stderr, "%s: key pair does not check\n", c.name);
+        std::fprintf(stderr, "%s: key pair does not check\n", c.name.c_str());
         return 1;
       }
-      const LongInt signature = Retry(c.m, state, [&](const LongInt& r) { return engine.Sign(hash, d, r); });
+      const LongInt signature = Retry(engine.m, state, [&](const LongInt& r) { return engine.Sign(hash, d, r); });
       if (!engine.CheckSign(hash, signature, x, y)) {
-        std::fprintf(stderr, "%s: signature does not verify\n", c.name);
+        std::fprintf(stderr, "%s: signature does not verify\n", c.name.c_str());
         return 1;
       }
     }
-    std::printf("%s: key generation and signing ran without secret-dependent branches or indexes\n", c.name);
+    std::printf("%s: key generation and signing ran without secret-dependent branches or indexes\n", c.name.c_str());
   }
   return 0;
 }

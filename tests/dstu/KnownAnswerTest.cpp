@@ -1,12 +1,13 @@
 // Every vector of tests/data/dstu4145.txt (the standard's worked example, Bouncy
 // Castle's, comarch's and cryptonite's vectors, our named-curve vectors incl. all
-// five normal-basis curves) through each arithmetic: the fastest for this CPU, the
-// portable kernels, and the generic run-time field.
+// five normal-basis curves) through the fastest arithmetic for this CPU and the
+// portable kernels; a sample of curve shapes through the generic run-time field.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <vector>
 
-#include "TestCurves.h"
+#include "support/DstuCurves.h"
 #include "ec/Dstu.h"
 #include "support/VectorFile.h"
 
@@ -17,6 +18,13 @@ using namespace gostcrypto::ec;
 
 class KnownAnswers : public ::testing::TestWithParam<FieldChoice> {};
 
+// The generic field carries explicit parameters whose polynomial no specialised field
+// has. Its arithmetic is checked against the specialised fields on every named degree
+// (tests/gf2m), so the curve code over it needs one curve of each shape: a pentanomial
+// with the standard's own base point, a trinomial, a normal basis. (All 17 vectors
+// would take seconds: each generic curve builds its tables with generic inversions.)
+const std::set<std::string> kGenericSample = {"STD-163-appendix", "NAMED-257PB", "NAMED-233ONB"};
+
 Scalar ToScalar(const Curve& curve, const std::string& hex) {
   Scalar s;
   EXPECT_NE(curve.Order().Load(s, NumberLE(hex)), 0u) << hex << " is not in [1, n-1]";
@@ -26,20 +34,14 @@ Scalar ToScalar(const Curve& curve, const std::string& hex) {
 TEST_P(KnownAnswers, SignVerifyCompress) {
   const std::vector<Vector> vectors = ReadVectorFile("dstu4145.txt");
   ASSERT_EQ(vectors.size(), 17u);
+  std::size_t checked = 0;
   for (const Vector& v : vectors) {
     SCOPED_TRACE(v.Where() + " " + v.Get("name"));
+    if (GetParam() == FieldChoice::kGeneric && !kGenericSample.contains(v.Get("name"))) continue;
+    ++checked;
     CurveParams params = v.Has("curve_oid") ? CurveByOid(v.Get("curve_oid")).params
                                             : PolyCurveOfDegree(static_cast<unsigned>(std::stoul(v.Get("m")))).params;
     const std::size_t size = (params.m + 7) / 8;
-    if (v.Has("m")) {
-      EXPECT_EQ(std::stoul(v.Get("m")), params.m);
-    }
-    if (v.Has("basis")) {
-      EXPECT_EQ(v.Get("basis") == "ONB", params.k == 0);
-    }
-    if (v.Has("n")) {
-      EXPECT_EQ(ToHex(NumberLE(v.Get("n"))), ToHex(params.n));
-    }
     if (v.Has("Gx")) {  // the standard's example and Bouncy Castle's use their own base points
       params.gx = NumberLE(v.Get("Gx"), size);
       params.gy = NumberLE(v.Get("Gy"), size);
@@ -49,9 +51,6 @@ TEST_P(KnownAnswers, SignVerifyCompress) {
 
     const auto qx = NumberLE(v.Get("Qx"), size), qy = NumberLE(v.Get("Qy"), size);
     const auto compressed = NumberLE(v.Get("Q_compressed"), size);
-    if (v.Has("Q_compressed_le")) {
-      EXPECT_EQ(ToHex(compressed), ToHex(v.Bytes("Q_compressed_le")));
-    }
     std::vector<std::uint8_t> x(size), y(size), c(size);
     if (v.Has("d")) {
       curve->PublicKey(ToScalar(*curve, v.Get("d")), x, y);
@@ -81,14 +80,16 @@ TEST_P(KnownAnswers, SignVerifyCompress) {
     EXPECT_FALSE(VerifyHash(*curve, hash, bad, qx, qy));
     if (v.Has("sig_be_variant")) {
       EXPECT_FALSE(VerifyHash(*curve, hash, v.Bytes("sig_be_variant"), qx, qy)) << "big-endian form accepted";
-      EXPECT_EQ(ToHex(v.Bytes("sig_cms_octetstring_content")), ToHex(sig));
     }
 
-    for (const char* key : {"name", "source", "spki_bitstring_content", "h", "Rx", "L_bytes",
-                            "sig_cert_bitstring_content", "checked_by", "domain", "note", "message_ascii"})
+    // The curve's own values, other encodings of the values above, and notes.
+    for (const char* key : {"name", "source", "m", "basis", "n", "Q_compressed_le", "spki_bitstring_content",
+                            "h", "Rx", "L_bytes", "sig_cert_bitstring_content", "sig_cms_octetstring_content",
+                            "checked_by", "domain", "note", "message_ascii"})
       if (v.Has(key)) v.Skip(key);
     v.ExpectAllUsed();
   }
+  EXPECT_EQ(checked, GetParam() == FieldChoice::kGeneric ? kGenericSample.size() : vectors.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, KnownAnswers,

@@ -7,21 +7,14 @@
 #include <thread>
 #include <vector>
 
-#include "TestCurves.h"
 #include "gostcrypto/CryptoEngine.h"
+#include "support/DstuCurves.h"
 
 namespace tavrpki::test::dstu {
 namespace {
 
 using gostcrypto::CryptoEngine;
-using gostcrypto::CryptoException;
 using longmath::LongInt;
-
-LongInt Value(const std::vector<std::uint8_t>& bytes, unsigned bits) {
-  LongInt v(static_cast<std::uint16_t>(bits));
-  v.SetFromBuffer(bytes.data(), bytes.size());
-  return v;
-}
 
 TEST(DstuThreads, ConcurrentFirstUseOfTheCurveCache) {
   const char* oids[] = {"1.2.804.2.1.1.1.1.3.1.1.2.0", "1.2.804.2.1.1.1.1.3.1.1.2.6",
@@ -35,15 +28,7 @@ TEST(DstuThreads, ConcurrentFirstUseOfTheCurveCache) {
       const CurveParams& p = *params[t % 3];
       for (int round = 0; round < 3; ++round) {
         CryptoEngine engine;
-        engine.m = p.m;
-        engine.k = p.k;
-        engine.j = p.j;
-        engine.l = p.l;
-        engine.A = p.a;
-        engine.B = Value(p.b, p.m);
-        engine.n = Value(p.n, p.m);
-        engine.Px = Value(p.gx, p.m);
-        engine.Py = Value(p.gy, p.m);
+        LoadCurve(engine, p);
         std::vector<std::uint8_t> random(128, static_cast<std::uint8_t>(17 * t + round + 1));
         const LongInt d = engine.GetPrivateKey(Value(random, p.m));
         LongInt x, y;

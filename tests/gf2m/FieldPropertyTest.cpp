@@ -42,15 +42,8 @@ std::vector<typename F::Element> Samples(const F& f, std::mt19937_64& rng, int c
   return out;
 }
 
-template <class E>
-bool Reduced(const E& x, unsigned m) {
-  for (unsigned i = m; i < 64 * x.size(); ++i) {
-    if ((x[i / 64] >> (i % 64)) & 1) return false;
-  }
-  return true;
-}
-
-// Copies between the specialised and the generic element layout.
+// Copies between the specialised and the generic element layout. Every word is
+// compared, so a result with bits at or above m never matches the generic one.
 template <class To, class From>
 To Convert(const From& x) {
   To r{};
@@ -75,7 +68,6 @@ void CompareWithGeneric(const F& f, std::uint64_t seed) {
     f.Mul(r, a, b);
     g.Mul(expected, Convert<G>(a), Convert<G>(b));
     ASSERT_EQ(ElementToHex(r), ElementToHex(expected)) << "Mul " << ElementToHex(a) << " * " << ElementToHex(b);
-    ASSERT_TRUE(Reduced(r, m));
     f.Sqr(r, a);
     g.Sqr(expected, Convert<G>(a));
     ASSERT_EQ(ElementToHex(r), ElementToHex(expected)) << "Sqr " << ElementToHex(a);

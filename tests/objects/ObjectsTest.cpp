@@ -113,9 +113,12 @@ TEST(BitBlob, KnownBinaryForms) {
 }
 
 TEST(BitBlob, HexTextIsMostSignificantDigitFirst) {
-  EXPECT_EQ(Hex(CBitBlob("0102", 16)), "0201");
-  EXPECT_EQ(Hex(CBitBlob("aBc", 12)), "bc0a");
-  EXPECT_EQ(Hex(CBitBlob("00000102", 16)), "0201");  // leading zeros beyond the size are fine
+  const struct {
+    const char* hex;
+    std::uint32_t bits;
+    const char* bytes;
+  } cases[] = {{"0102", 16, "0201"}, {"aBc", 12, "bc0a"}, {"00000102", 16, "0201"}};
+  for (const auto& c : cases) EXPECT_EQ(Hex(CBitBlob(c.hex, c.bits)), c.bytes) << c.hex;
   ExpectError([] { CBitBlob("10102", 16); }, kMsgHexBadOutput);
   ExpectError([] { CBitBlob("01G2", 16); }, kMsgHexBadCharacter);
 
@@ -251,23 +254,18 @@ TEST(KeyPairs, MalformedDoubleKeyPairLeavesTheKeysInPlace) {
 
   const auto expectUnchanged = [&] { EXPECT_EQ(BinaryHex(keys), Hex(good)); };
 
-  // The two pairs swapped: the first is an encryption pair.
   const BinaryItems items(good.View());
-  CBinaryDataBuilder swapped;
-  swapped.AddItem(items.Item(1));
-  swapped.AddItem(items.Item(0));
-  Blob swappedBytes;
-  swapped.ToBinary(swappedBytes);
-  ExpectError([&] { keys.FromBinary(swappedBytes); }, kMsgBadSignKeyUsage);
+  const auto pairs = [&](std::uint32_t first, std::uint32_t second) {
+    CBinaryDataBuilder form;
+    form.AddItem(items.Item(first));
+    form.AddItem(items.Item(second));
+    Blob out;
+    form.ToBinary(out);
+    return out;
+  };
+  ExpectError([&] { keys.FromBinary(pairs(1, 0)); }, kMsgBadSignKeyUsage);  // swapped
   expectUnchanged();
-
-  // Both pairs for signing.
-  CBinaryDataBuilder twice;
-  twice.AddItem(items.Item(0));
-  twice.AddItem(items.Item(0));
-  Blob twiceBytes;
-  twice.ToBinary(twiceBytes);
-  ExpectError([&] { keys.FromBinary(twiceBytes); }, kMsgBadCryptKeyUsage);
+  ExpectError([&] { keys.FromBinary(pairs(0, 0)); }, kMsgBadCryptKeyUsage);  // both for signing
   expectUnchanged();
   ExpectError([&] { CDoubleKeyPair(keys.GetCryptPair(), keys.GetCryptPair()); }, kMsgBadSignKeyUsage);
 
@@ -303,10 +301,9 @@ TEST(SmallObjects, HashSignatureAndSymmetricKeyForms) {
   CSymmetricKey key(Bytes("00112233"));
   key.SetSecond(Bytes("FF"));
   EXPECT_EQ(BinaryHex(key), "00112233");  // raw key bytes, the second buffer is not written
-  CSymmetricKey copy(key);
-  copy.FromBinary(Bytes("44"));
-  EXPECT_EQ(Hex(copy.GetKey()), "44");
-  EXPECT_EQ(Hex(copy.GetSecond()), "ff");
+  key.FromBinary(Bytes("44"));
+  EXPECT_EQ(Hex(key.GetKey()), "44");
+  EXPECT_EQ(Hex(key.GetSecond()), "ff");
 }
 
 }  // namespace
