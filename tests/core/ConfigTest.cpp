@@ -164,17 +164,28 @@ TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
   EXPECT_EQ(RegistryHandler::ReadDword(false, "", "UseLog", 7), 1u);
 }
 
-TEST(RegistryHandler, HivesAreFoundThroughTheEnvironment) {
+// The user's hive and the default log directory lie in absolute XDG directories,
+// else below HOME; the machine's hive is fixed; explicit variables win.
+TEST(RegistryHandler, PathsFollowTheEnvironment) {
   ConfigSandbox env;
   env.Set("TAVR_PKI_USER_CONFIG", nullptr);
   env.Set("TAVR_PKI_SYSTEM_CONFIG", nullptr);
   env.Set("HOME", "/home/someone");
-  env.Set("XDG_CONFIG_HOME", "/xdg");
-  EXPECT_EQ(RegistryHandler::HivePath(true), "/xdg/tavr-pki/config.reg");
-  env.Set("XDG_CONFIG_HOME", "relative/ignored");
-  EXPECT_EQ(RegistryHandler::HivePath(true), "/home/someone/.config/tavr-pki/config.reg");
-  env.Set("XDG_CONFIG_HOME", nullptr);
-  EXPECT_EQ(RegistryHandler::HivePath(true), "/home/someone/.config/tavr-pki/config.reg");
+  const struct {
+    const char *config, *state;  // XDG_CONFIG_HOME, XDG_STATE_HOME; nullptr: unset
+    const char *hive, *logs;
+  } kCases[] = {
+      {"/c", "/s", "/c/tavr-pki/config.reg", "/s/tavr-pki"},
+      {"relative", "relative", "/home/someone/.config/tavr-pki/config.reg", "/home/someone/.local/state/tavr-pki"},
+      {nullptr, nullptr, "/home/someone/.config/tavr-pki/config.reg", "/home/someone/.local/state/tavr-pki"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.hive);
+    env.Set("XDG_CONFIG_HOME", c.config);
+    env.Set("XDG_STATE_HOME", c.state);
+    EXPECT_EQ(RegistryHandler::HivePath(true), c.hive);
+    EXPECT_EQ(tavrpki::DefaultLogDirectory(), c.logs);
+  }
   EXPECT_EQ(RegistryHandler::HivePath(false), "/etc/tavr-pki/config.reg");
   env.Set("TAVR_PKI_USER_CONFIG", "/u.reg");
   env.Set("TAVR_PKI_SYSTEM_CONFIG", "/s.reg");
@@ -217,17 +228,6 @@ TEST(LogSettings, UserHiveFirstThenMachineThenDefaults) {
                 c.directory != nullptr ? c.directory : env.DefaultLogDirectory().string());
     }
   }
-}
-
-TEST(LogSettings, DefaultDirectoryFollowsXdgStateHome) {
-  ConfigSandbox env;
-  env.Set("HOME", "/home/someone");
-  env.Set("XDG_STATE_HOME", "/state");
-  EXPECT_EQ(tavrpki::DefaultLogDirectory(), "/state/tavr-pki");
-  env.Set("XDG_STATE_HOME", "relative");
-  EXPECT_EQ(tavrpki::DefaultLogDirectory(), "/home/someone/.local/state/tavr-pki");
-  env.Set("XDG_STATE_HOME", nullptr);
-  EXPECT_EQ(tavrpki::DefaultLogDirectory(), "/home/someone/.local/state/tavr-pki");
 }
 
 }  // namespace
