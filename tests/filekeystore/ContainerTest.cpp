@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/Exception.h"
+#include "filekeystore/CodeOf.h"
 #include "gostcrypto/HashEngine.h"
 #include "plugins/filekeystore/Container.h"
 #include "crypto/params/Dke.h"
@@ -39,16 +40,6 @@ std::vector<std::uint8_t> Seal(std::span<const std::uint8_t> keys, std::string_v
   return SealContainer(keys, description, password, SealSettings{kFewIterations, salt, kIv}, "k");
 }
 
-// The code of the exception `body` throws, or 0.
-template <class Body>
-unsigned long CodeOf(Body&& body) {
-  try {
-    body();
-  } catch (const Exception& error) {
-    return error.GetErrorCode();
-  }
-  return 0;
-}
 
 // Re-computes the trailing checksum, as someone changing a file on purpose would.
 void FixChecksum(std::vector<std::uint8_t>& c) {

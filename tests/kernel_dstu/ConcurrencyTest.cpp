@@ -29,10 +29,7 @@ TEST(KernelDstuThreads, EightThreadsSignWithOneKernel) {
         hash[0] = static_cast<unsigned char>(t);
         hash[1] = static_cast<unsigned char>(i);
         try {
-          const auto signature = Sign(kernel, hash.data(), keys, params);
-          if (kernel.VerifyHashSignature(hash.data(), signature.data(),
-                                         static_cast<unsigned long>(signature.size()), keys))
-            ++valid;
+          if (Verifies(kernel, hash.data(), Sign(kernel, hash.data(), keys, params), keys)) ++valid;
         } catch (...) {
           ++failures;
         }

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <functional>
 #include <fstream>
 
 #include "kernel_dstu/Fixtures.h"
@@ -20,11 +19,7 @@ using Kernel::CKernel;
 using Kernel::CKernelDoubleKeyPair;
 
 std::vector<unsigned char> KeysBuffer(const CKernelDoubleKeyPair& keys) {
-  unsigned long length = 0;
-  keys.GetKeysBuffer(nullptr, &length);
-  std::vector<unsigned char> buffer(length);
-  keys.GetKeysBuffer(buffer.data(), &length);
-  return buffer;
+  return Fetch([&](unsigned char* b, unsigned long* l) { keys.GetKeysBuffer(b, l); });
 }
 
 const std::array<unsigned char, 32> kHash{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
@@ -32,8 +27,7 @@ const std::array<unsigned char, 32> kHash{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12,
 
 bool Verifies(const CKernel& kernel, const std::vector<unsigned char>& signature,
               const CKernelDoubleKeyPair& keys) {
-  return kernel.VerifyHashSignature(kHash.data(), signature.data(),
-                                    static_cast<unsigned long>(signature.size()), keys);
+  return test::Verifies(kernel, kHash.data(), signature, keys);
 }
 
 TEST(DoubleKeyPair, ExportableKeysMoveThroughBuffers) {
@@ -63,11 +57,7 @@ TEST(DoubleKeyPair, NonExportableKeysKeepTheirSecrets) {
   const auto publicKey = PublicSignKey(keys);
   unsigned char buffer[600];
   unsigned long length = sizeof buffer;
-  const struct {
-    const char* what;
-    unsigned long code;
-    std::function<void()> call;
-  } cases[] = {
+  const CodeCase cases[] = {
       {"GetSignPrivateKey", 100029, [&] { keys.GetSignPrivateKey(buffer, &length); }},
       {"GetCryptPrivateKey", 100029, [&] { keys.GetCryptPrivateKey(buffer, &length); }},
       {"GetKeysBuffer", 100029, [&] { keys.GetKeysBuffer(buffer, &length); }},
@@ -99,21 +89,18 @@ TEST(DoubleKeyPair, SettersBuildAWorkingPair) {
   CKernelDoubleKeyPair built(kernel, true);
   built.SetSignParams(source.GetSignParams());
   built.SetCryptParams(source.GetCryptParams());
-  auto copyKey = [](auto get, auto set) {
-    unsigned long length = 0;
-    get(nullptr, &length);
-    std::vector<unsigned char> key(length);
-    get(key.data(), &length);
-    set(key.data(), length);
+  using Get = void (CKernelDoubleKeyPair::*)(unsigned char*, unsigned long*) const;
+  using Set = void (CKernelDoubleKeyPair::*)(const unsigned char*, unsigned long);
+  const std::pair<Get, Set> parts[] = {
+      {&CKernelDoubleKeyPair::GetSignPrivateKey, &CKernelDoubleKeyPair::SetSignPrivateKey},
+      {&CKernelDoubleKeyPair::GetSignPublicKey, &CKernelDoubleKeyPair::SetSignPublicKey},
+      {&CKernelDoubleKeyPair::GetCryptPrivateKey, &CKernelDoubleKeyPair::SetCryptPrivateKey},
+      {&CKernelDoubleKeyPair::GetCryptPublicKey, &CKernelDoubleKeyPair::SetCryptPublicKey},
   };
-  copyKey([&](unsigned char* b, unsigned long* l) { source.GetSignPrivateKey(b, l); },
-          [&](const unsigned char* b, unsigned long l) { built.SetSignPrivateKey(b, l); });
-  copyKey([&](unsigned char* b, unsigned long* l) { source.GetSignPublicKey(b, l); },
-          [&](const unsigned char* b, unsigned long l) { built.SetSignPublicKey(b, l); });
-  copyKey([&](unsigned char* b, unsigned long* l) { source.GetCryptPrivateKey(b, l); },
-          [&](const unsigned char* b, unsigned long l) { built.SetCryptPrivateKey(b, l); });
-  copyKey([&](unsigned char* b, unsigned long* l) { source.GetCryptPublicKey(b, l); },
-          [&](const unsigned char* b, unsigned long l) { built.SetCryptPublicKey(b, l); });
+  for (const auto& [get, set] : parts) {
+    const auto key = Fetch([&](unsigned char* b, unsigned long* l) { (source.*get)(b, l); });
+    (built.*set)(key.data(), static_cast<unsigned long>(key.size()));
+  }
   EXPECT_EQ(KeysBuffer(built), KeysBuffer(source));
   ASSERT_NE(built.GetHashSBox(), nullptr);
   EXPECT_TRUE(std::equal(params::kDke1.begin(), params::kDke1.end(), built.GetHashSBox()));
@@ -193,11 +180,10 @@ TEST_F(KeyStorage, MembersManageTheStorage) {
   });
   EXPECT_EQ(names, (std::vector<std::string>{"alice", "bob"}));
 
-  unsigned long length = 0;
-  m_kernel.GetKeyDescription("alice", nullptr, &length);
-  std::string text(length, '?');
-  m_kernel.GetKeyDescription("alice", text.data(), &length);
-  EXPECT_STREQ(text.c_str(), "Alice");
+  const auto text = Fetch([&](unsigned char* b, unsigned long* l) {
+    m_kernel.GetKeyDescription("alice", reinterpret_cast<char*>(b), l);
+  });
+  EXPECT_STREQ(reinterpret_cast<const char*>(text.data()), "Alice");
 
   m_kernel.ChangeKeyPassword(nullptr, "alice", "pw", "new");
   CKernelDoubleKeyPair loaded(m_kernel, false);

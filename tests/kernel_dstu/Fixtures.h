@@ -7,9 +7,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "core/ExceptionBase.h"
 #include "crypto/params/Dke.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
@@ -36,34 +38,50 @@ inline Kernel::CKernelAllParams MakeParams(const Kernel::CKernel& kernel, const 
   return params;
 }
 
-// The code of the CKernelException `body` throws; 0 when it throws none.
+// The code of the library exception (internal or exported) `body` throws; 0
+// when it throws none.
 template <class Body>
 unsigned long KernelCode(Body&& body) {
   try {
     body();
-  } catch (const Kernel::CKernelException& error) {
+  } catch (const ExceptionBase& error) {
     return error.GetErrorCode();
   }
   return 0;
 }
 
-inline std::vector<unsigned char> PublicSignKey(const Kernel::CKernelDoubleKeyPair& keys) {
+// One row of a refusal table: the call and the code it must fail with.
+struct CodeCase {
+  const char* what;
+  unsigned long code;
+  std::function<void()> call;
+};
+
+// A result through the caller-buffer rule: `get(buffer, &length)` once for the
+// size, then for the bytes.
+template <class Get>
+std::vector<unsigned char> Fetch(Get&& get) {
   unsigned long length = 0;
-  keys.GetSignPublicKey(nullptr, &length);
-  std::vector<unsigned char> key(length);
-  keys.GetSignPublicKey(key.data(), &length);
-  return key;
+  get(nullptr, &length);
+  std::vector<unsigned char> bytes(length);
+  get(bytes.data(), &length);
+  bytes.resize(length);
+  return bytes;
+}
+
+inline std::vector<unsigned char> PublicSignKey(const Kernel::CKernelDoubleKeyPair& keys) {
+  return Fetch([&](unsigned char* b, unsigned long* l) { keys.GetSignPublicKey(b, l); });
 }
 
 inline std::vector<unsigned char> Sign(const Kernel::CKernel& kernel, const unsigned char* hash,
                                        const Kernel::CKernelDoubleKeyPair& keys,
                                        const Kernel::CKernelAllParams& params) {
-  unsigned long length = 0;
-  kernel.EnsignHash(hash, nullptr, &length, keys, params);
-  std::vector<unsigned char> signature(length);
-  kernel.EnsignHash(hash, signature.data(), &length, keys, params);
-  signature.resize(length);
-  return signature;
+  return Fetch([&](unsigned char* b, unsigned long* l) { kernel.EnsignHash(hash, b, l, keys, params); });
+}
+
+inline bool Verifies(const Kernel::CKernel& kernel, const unsigned char* hash,
+                     const std::vector<unsigned char>& signature, const Kernel::CKernelDoubleKeyPair& keys) {
+  return kernel.VerifyHashSignature(hash, signature.data(), static_cast<unsigned long>(signature.size()), keys);
 }
 
 // Configuration that loads the file key storage plugin (logging off), a key
