@@ -1,28 +1,52 @@
 #include "Gost34311.h"
 
+#include <bit>
 #include <cstring>
 #include <utility>
 
-#include "Wipe.h"
-#include "Gost28147.h"
 #include "CpuPath.h"
+#include "Gost28147.h"
 #include "Gost34311Step.h"
+#include "Wipe.h"
 
 namespace gostcrypto::detail {
 
 using tavrpki::SecureWipe;
 namespace {
 
-using Block = std::uint64_t[4];  // a 256-bit value as four little-endian 64-bit words
-
 inline std::uint64_t Load64(const unsigned char* p) {
-  return static_cast<std::uint64_t>(Load32(p)) | static_cast<std::uint64_t>(Load32(p + 4)) << 32;
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+  return v;
 }
 
 inline void Store64(unsigned char* p, std::uint64_t v) {
-  Store32(p, static_cast<std::uint32_t>(v));
-  Store32(p + 4, static_cast<std::uint32_t>(v >> 32));
+  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
+  std::memcpy(p, &v, 8);
 }
+
+// The working memory of the steps. It lives across all steps of one Update or
+// Final and is wiped once at the end, not after every step.
+struct Scratch {
+  std::uint64_t m[4];
+  std::uint32_t keys[4][8];
+  std::uint32_t t[16];  // 16-bit words of H ^ psi(M)
+  std::uint32_t s[16];  // 16-bit words of S
+};
+
+// Wipes the scratch when the call that owns it returns (or throws).
+class ScratchGuard {
+ public:
+  ScratchGuard() = default;
+  ScratchGuard(const ScratchGuard&) = delete;
+  ScratchGuard& operator=(const ScratchGuard&) = delete;
+  ~ScratchGuard() { SecureWipe(&m_scratch, sizeof m_scratch); }
+  Scratch& operator*() { return m_scratch; }
+
+ private:
+  Scratch m_scratch;
+};
 
 // A(y) = (y2, y3, y4, y1 xor y2) on 64-bit quarters.
 inline void A(std::uint64_t y[4]) {
@@ -33,45 +57,33 @@ inline void A(std::uint64_t y[4]) {
   y[3] = y1 ^ y[0];
 }
 
-// P(y): output byte i + 4k = input byte 8i + k (i = 0..3, k = 0..7), returned as the
-// eight key words of GOST 28147.
-inline void P(const std::uint64_t w[4], std::uint32_t key[8]) {
-  for (int k = 0; k < 8; ++k) {
-    std::uint32_t word = 0;
-    for (int i = 0; i < 4; ++i) word |= static_cast<std::uint32_t>((w[i] >> (8 * k)) & 0xFF) << (8 * i);
-    key[k] = word;
+// P(y): byte i of key word k is byte k of quarter i. Two rounds of 2x2 transposes
+// (bytes between quarters 0/1 and 2/3, then byte pairs between 0/2 and 1/3) leave
+// key words k and k + 4 in the two halves of quarter k.
+inline void P(const std::uint64_t y[4], std::uint32_t key[8]) {
+  constexpr std::uint64_t kBytes = 0x00FF00FF00FF00FFull, kPairs = 0x0000FFFF0000FFFFull;
+  std::uint64_t a = y[0], b = y[1], c = y[2], d = y[3];
+  std::uint64_t t = ((a >> 8) ^ b) & kBytes;
+  a ^= t << 8;
+  b ^= t;
+  t = ((c >> 8) ^ d) & kBytes;
+  c ^= t << 8;
+  d ^= t;
+  t = ((a >> 16) ^ c) & kPairs;
+  a ^= t << 16;
+  c ^= t;
+  t = ((b >> 16) ^ d) & kPairs;
+  b ^= t << 16;
+  d ^= t;
+  const std::uint64_t q[4] = {a, b, c, d};
+  for (int k = 0; k < 4; ++k) {
+    key[k] = static_cast<std::uint32_t>(q[k]);
+    key[k + 4] = static_cast<std::uint32_t>(q[k] >> 32);
   }
 }
 
-template <int Map, int J, int... I>
-inline std::uint16_t PsiRow(const std::uint16_t* w, std::integer_sequence<int, I...>) {
-  return static_cast<std::uint16_t>(((kPsi.rows[Map][J] >> I & 1 ? w[I] : 0) ^ ...));
-}
-
-template <int... J>
-inline void PsiAll(const std::uint16_t* h, const std::uint16_t* m, const std::uint16_t* s, std::uint16_t* out,
-                   std::integer_sequence<int, J...>) {
-  constexpr auto kInputs = std::make_integer_sequence<int, 16>{};
-  ((out[J] = static_cast<std::uint16_t>(PsiRow<0, J>(h, kInputs) ^ PsiRow<1, J>(m, kInputs) ^
-                                        PsiRow<2, J>(s, kInputs))),
-   ...);
-}
-
-inline void ToWords(const std::uint64_t v[4], std::uint16_t w[16]) {
-  for (int i = 0; i < 16; ++i) w[i] = static_cast<std::uint16_t>(v[i / 4] >> (16 * (i % 4)));
-}
-
-inline void FromWords(const std::uint16_t w[16], std::uint64_t v[4]) {
-  for (int q = 0; q < 4; ++q)
-    v[q] = static_cast<std::uint64_t>(w[4 * q]) | static_cast<std::uint64_t>(w[4 * q + 1]) << 16 |
-           static_cast<std::uint64_t>(w[4 * q + 2]) << 32 | static_cast<std::uint64_t>(w[4 * q + 3]) << 48;
-}
-
-// One step: H = psi^61(H ^ psi(M ^ psi^12(S))), S the four encryptions of H's
-// quarters under the keys derived from H and M.
-template <typename Sub>
-void Step(const Sub& f, std::uint64_t h[4], const std::uint64_t m[4]) {
-  std::uint32_t keys[4][8];
+// The four keys of a step from H and M (U, V and W of the standard).
+inline void DeriveKeys(const std::uint64_t h[4], const std::uint64_t m[4], std::uint32_t keys[4][8]) {
   std::uint64_t u[4], v[4], w[4];
   for (int i = 0; i < 4; ++i) {
     u[i] = h[i];
@@ -88,35 +100,93 @@ void Step(const Sub& f, std::uint64_t h[4], const std::uint64_t m[4]) {
     for (int i = 0; i < 4; ++i) w[i] = u[i] ^ v[i];
     P(w, keys[j]);
   }
+}
 
-  const std::uint32_t* keyPointers[4] = {keys[0], keys[1], keys[2], keys[3]};
+inline void ToWords(const std::uint64_t v[4], std::uint32_t w[16]) {
+  for (int i = 0; i < 16; ++i) w[i] = static_cast<std::uint32_t>(v[i / 4] >> (16 * (i % 4))) & 0xFFFF;
+}
+
+template <const PsiMap& Map, int J, int... I>
+inline std::uint32_t PsiRow(const std::uint32_t* w, std::integer_sequence<int, I...>) {
+  return ((Map.rows[J] >> I & 1 ? w[I] : 0u) ^ ...);
+}
+
+// psi^61(T) ^ psi^74(S), packed back into quarters.
+template <int... Q>
+inline void Mix(const std::uint32_t* t, const std::uint32_t* s, std::uint64_t h[4], std::integer_sequence<int, Q...>) {
+  constexpr auto kInputs = std::make_integer_sequence<int, 16>{};
+  auto word = [&]<int J>(std::integral_constant<int, J>) {
+    return static_cast<std::uint64_t>(PsiRow<kPsi61, J>(t, kInputs) ^ PsiRow<kPsi74, J>(s, kInputs));
+  };
+  ((h[Q] = word(std::integral_constant<int, 4 * Q>{}) | word(std::integral_constant<int, 4 * Q + 1>{}) << 16 |
+           word(std::integral_constant<int, 4 * Q + 2>{}) << 32 | word(std::integral_constant<int, 4 * Q + 3>{}) << 48),
+   ...);
+}
+
+// One step: H = psi^61(H ^ psi(M)) ^ psi^74(S), S the four encryptions of H's
+// quarters under the keys derived from H and M. The encryptions run as four
+// interleaved lanes; the half of the linear map that needs no S is worked out
+// first, so it overlaps with the rounds.
+template <typename Sub>
+inline void Step(const Sub& f, Scratch& w, std::uint64_t h[4], const std::uint64_t m[4]) {
+  DeriveKeys(h, m, w.keys);
+
+  // psi(M): the quarters shifted down one word, the feedback word on top.
+  std::uint64_t fold = m[0] ^ (m[0] >> 32);
+  fold ^= (fold >> 16) ^ m[3] ^ (m[3] >> 48);  // w1 ^ w2 ^ w3 ^ w4 ^ w13 ^ w16 in the low 16 bits
+  std::uint64_t t[4];
+  for (int q = 0; q < 3; ++q) t[q] = h[q] ^ (m[q] >> 16) ^ (m[q + 1] << 48);
+  t[3] = h[3] ^ (m[3] >> 16) ^ (fold << 48);
+  ToWords(t, w.t);
+
+  const std::uint32_t* keys[4] = {w.keys[0], w.keys[1], w.keys[2], w.keys[3]};
   std::uint32_t n1[4], n2[4];
   for (int i = 0; i < 4; ++i) {
     n1[i] = static_cast<std::uint32_t>(h[i]);
     n2[i] = static_cast<std::uint32_t>(h[i] >> 32);
   }
-  EncryptLanes<4>(f, keyPointers, n1, n2);
+  EncryptLanes<4>(f, keys, n1, n2);
+  for (int i = 0; i < 4; ++i) {
+    w.s[4 * i] = n1[i] & 0xFFFF;
+    w.s[4 * i + 1] = n1[i] >> 16;
+    w.s[4 * i + 2] = n2[i] & 0xFFFF;
+    w.s[4 * i + 3] = n2[i] >> 16;
+  }
+  Mix(w.t, w.s, h, std::make_integer_sequence<int, 4>{});
+}
 
-  std::uint64_t s[4];
-  for (int i = 0; i < 4; ++i) s[i] = static_cast<std::uint64_t>(n1[i]) | static_cast<std::uint64_t>(n2[i]) << 32;
-  std::uint16_t wh[16], wm[16], ws[16], out[16];
-  ToWords(h, wh);
-  ToWords(m, wm);
-  ToWords(s, ws);
-  PsiAll(wh, wm, ws, out, std::make_integer_sequence<int, 16>{});
-  FromWords(out, h);
+// The AVX-512 kernels: the whole step in vector registers, or scalar table rounds
+// between vector key derivation and linear map. Never chosen without the AVX-512 build.
+struct PermuteSub {
+  const SBox& s;
+};
+struct TablesAvx512Sub {
+  const SBox& s;
+};
 
-  SecureWipe(keys, sizeof keys);
-  SecureWipe(u, sizeof u);
-  SecureWipe(v, sizeof v);
-  SecureWipe(w, sizeof w);
-  SecureWipe(s, sizeof s);
-  SecureWipe(wh, sizeof wh);
-  SecureWipe(wm, sizeof wm);
-  SecureWipe(ws, sizeof ws);
-  SecureWipe(out, sizeof out);
-  SecureWipe(n1, sizeof n1);
-  SecureWipe(n2, sizeof n2);
+inline void Step(const PermuteSub& f, Scratch&, std::uint64_t h[4], const std::uint64_t m[4]) {
+#if defined(TAVRPKI_HAVE_AVX512_KERNELS)
+  HashStepAvx512(f.s, h, m);
+#else
+  (void)f, (void)h, (void)m;
+#endif
+}
+
+inline void Step(const TablesAvx512Sub& f, Scratch& w, std::uint64_t h[4], const std::uint64_t m[4]) {
+#if defined(TAVRPKI_HAVE_AVX512_KERNELS)
+  HashKeysAvx512(h, m, w.keys);
+  const std::uint32_t* keys[4] = {w.keys[0], w.keys[1], w.keys[2], w.keys[3]};
+  std::uint32_t n1[4], n2[4];
+  for (int i = 0; i < 4; ++i) {
+    n1[i] = static_cast<std::uint32_t>(h[i]);
+    n2[i] = static_cast<std::uint32_t>(h[i] >> 32);
+  }
+  EncryptLanes<4>(TableSub{f.s}, keys, n1, n2);
+  auto quarter = [&](int i) { return static_cast<std::uint64_t>(n1[i]) | static_cast<std::uint64_t>(n2[i]) << 32; };
+  HashMixAvx512(h, m, quarter(0), quarter(1), quarter(2), quarter(3));
+#else
+  (void)f, (void)w, (void)h, (void)m;
+#endif
 }
 
 inline void AddTo(std::uint64_t sum[4], const std::uint64_t m[4]) {
@@ -129,15 +199,49 @@ inline void AddTo(std::uint64_t sum[4], const std::uint64_t m[4]) {
   }
 }
 
+// Runs fn with the substitution of `kernel`.
+template <typename Fn>
+inline void WithKernel(HashKernel kernel, const SBox& s, Fn&& fn) {
+  switch (kernel) {
+    case HashKernel::kTables:
+      fn(TableSub{s});
+      break;
+    case HashKernel::kTablesAvx512:
+      fn(TablesAvx512Sub{s});
+      break;
+    case HashKernel::kShifts:
+      fn(ShiftSub{s});
+      break;
+    case HashKernel::kAvx512:
+      fn(PermuteSub{s});
+      break;
+  }
+}
+
+HashKernel ChooseKernel(bool secretInput) {
+  const bool vector = ActiveCpuPath() == CpuPath::kAvx512;
+  if (secretInput) return vector ? HashKernel::kAvx512 : HashKernel::kShifts;
+  return vector ? HashKernel::kTablesAvx512 : HashKernel::kTables;
+}
+
 }  // namespace
 
-Gost34311::Gost34311(const SBox& sbox, const unsigned char* start, bool constantTime)
-    : m_sbox(&sbox),
-      m_constantTime(constantTime),
-      m_vector(ActiveCpuPath() == CpuPath::kAvx512),
-      m_h{},
-      m_sigma{},
-      m_buffer{} {
+const char* HashKernelName(HashKernel kernel) {
+  switch (kernel) {
+    case HashKernel::kTables:
+      return "tables";
+    case HashKernel::kTablesAvx512:
+      return "tables+avx512";
+    case HashKernel::kShifts:
+      return "shifts";
+    case HashKernel::kAvx512:
+      return "avx512";
+  }
+  return "?";
+}
+
+Gost34311::Gost34311(const SBox& sbox, const unsigned char* start, bool secretInput)
+    : m_sbox(&sbox), m_kernel(ChooseKernel(secretInput)), m_h{}, m_sigma{}, m_buffer{} {
   if (start != nullptr)
     for (int i = 0; i < 4; ++i) m_h[i] = Load64(start + 8 * i);
 }
@@ -149,34 +253,15 @@ Gost34311::~Gost34311() {
 }
 
 void Gost34311::Blocks(const unsigned char* data, std::size_t count) {
-  std::uint64_t m[4];
-#if defined(TAVRPKI_HAVE_AVX512_KERNELS)
-  if (m_vector) {
+  ScratchGuard guard;
+  Scratch& w = *guard;
+  WithKernel(m_kernel, *m_sbox, [&](const auto& f) {
     for (std::size_t b = 0; b < count; ++b, data += 32) {
-      for (int i = 0; i < 4; ++i) m[i] = Load64(data + 8 * i);
-      HashStepAvx512(*m_sbox, m_h, m);
-      AddTo(m_sigma, m);
+      for (int i = 0; i < 4; ++i) w.m[i] = Load64(data + 8 * i);
+      Step(f, w, m_h, w.m);
+      AddTo(m_sigma, w.m);
     }
-    SecureWipe(m, sizeof m);
-    return;
-  }
-#endif
-  if (m_constantTime) {
-    const ShiftSub f{*m_sbox};
-    for (std::size_t b = 0; b < count; ++b, data += 32) {
-      for (int i = 0; i < 4; ++i) m[i] = Load64(data + 8 * i);
-      Step(f, m_h, m);
-      AddTo(m_sigma, m);
-    }
-  } else {
-    const TableSub f{*m_sbox};
-    for (std::size_t b = 0; b < count; ++b, data += 32) {
-      for (int i = 0; i < 4; ++i) m[i] = Load64(data + 8 * i);
-      Step(f, m_h, m);
-      AddTo(m_sigma, m);
-    }
-  }
-  SecureWipe(m, sizeof m);
+  });
 }
 
 void Gost34311::Update(const unsigned char* data, std::size_t size) {
@@ -209,24 +294,16 @@ void Gost34311::Final(unsigned char out[32]) {
     Blocks(m_buffer, 1);  // the zero-padded last block also enters the checksum
     m_buffered = 0;
   }
-  // The length in bits as a 256-bit number.
-  const std::uint64_t length[4] = {m_bytes << 3, (m_bytesHigh << 3) | (m_bytes >> 61), m_bytesHigh >> 61, 0};
-  std::uint64_t sigma[4];
-  std::memcpy(sigma, m_sigma, sizeof sigma);
-  if (m_vector) {
-#if defined(TAVRPKI_HAVE_AVX512_KERNELS)
-    HashStepAvx512(*m_sbox, m_h, length);
-    HashStepAvx512(*m_sbox, m_h, sigma);
-#endif
-  } else if (m_constantTime) {
-    Step(ShiftSub{*m_sbox}, m_h, length);
-    Step(ShiftSub{*m_sbox}, m_h, sigma);
-  } else {
-    Step(TableSub{*m_sbox}, m_h, length);
-    Step(TableSub{*m_sbox}, m_h, sigma);
-  }
+  ScratchGuard guard;
+  Scratch& w = *guard;
+  WithKernel(m_kernel, *m_sbox, [&](const auto& f) {
+    // The length in bits as a 256-bit number, then the checksum.
+    const std::uint64_t length[4] = {m_bytes << 3, (m_bytesHigh << 3) | (m_bytes >> 61), m_bytesHigh >> 61, 0};
+    Step(f, w, m_h, length);
+    std::memcpy(w.m, m_sigma, sizeof w.m);
+    Step(f, w, m_h, w.m);
+  });
   for (int i = 0; i < 4; ++i) Store64(out + 8 * i, m_h[i]);
-  SecureWipe(sigma, sizeof sigma);
 }
 
 }  // namespace gostcrypto::detail

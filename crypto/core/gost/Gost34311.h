@@ -10,13 +10,22 @@
 
 namespace gostcrypto::detail {
 
+// How a step substitutes: which kernel runs is fixed when the hash is built.
+enum class HashKernel {
+  kTables,  // combined 8-bit tables, four encryptions interleaved: public data only
+  kTablesAvx512,  // the same rounds; keys and linear map on AVX-512 (fewer instructions)
+  kShifts,  // shift substitution: constant time, portable
+  kAvx512,  // byte permutes: constant time, CPUs with AVX-512 VBMI
+};
+
 class Gost34311 {
  public:
   // sbox must outlive this object. start: optional 32-byte starting value.
-  // On the AVX-512 path the step runs on byte permutes (constant time). On the
-  // portable path constantTime selects the shift substitution (for secret input);
-  // otherwise the combined tables run.
-  Gost34311(const SBox& sbox, const unsigned char* start, bool constantTime);
+  // secretInput selects a constant-time kernel (permutes where the CPU path has
+  // them, shifts otherwise). Public data runs the table rounds, the fastest form on
+  // every path: a round is a chain of dependent steps, and the vector permute's
+  // latency exceeds that of four table loads.
+  Gost34311(const SBox& sbox, const unsigned char* start, bool secretInput);
   Gost34311(const Gost34311&) = default;
   Gost34311& operator=(const Gost34311&) = default;
   ~Gost34311();
@@ -24,12 +33,13 @@ class Gost34311 {
   void Update(const unsigned char* data, std::size_t size);
   void Final(unsigned char out[32]);
 
+  HashKernel Kernel() const { return m_kernel; }
+
  private:
   void Blocks(const unsigned char* data, std::size_t count);
 
   const SBox* m_sbox;
-  bool m_constantTime;
-  bool m_vector;  // the AVX-512 step (constant time as well)
+  HashKernel m_kernel;
   std::uint64_t m_h[4];
   std::uint64_t m_sigma[4];
   std::uint64_t m_bytes = 0;      // message length in bytes, low 64 bits
@@ -37,5 +47,7 @@ class Gost34311 {
   unsigned char m_buffer[32];
   std::size_t m_buffered = 0;
 };
+
+const char* HashKernelName(HashKernel kernel);
 
 }  // namespace gostcrypto::detail

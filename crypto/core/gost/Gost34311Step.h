@@ -13,32 +13,38 @@ constexpr std::uint64_t kC3[4] = {0xFF00FF00FF00FF00ull, 0x00FF00FF00FF00FFull, 
                                   0xFF00FFFF000000FFull};
 
 // The linear part of a step, H' = psi^61(H ^ psi(M ^ psi^12(S))), equals
-// psi^61(H) ^ psi^62(M) ^ psi^74(S). psi drops the first of sixteen 16-bit words and
-// appends w1 ^ w2 ^ w3 ^ w4 ^ w13 ^ w16, so each output word of psi^n is the XOR of a
-// fixed set of input words. The sets are worked out here at compile time (bit i of
-// kPsi[map][j] = input word i enters output word j) and the XORs are unrolled.
-struct PsiMaps {
-  std::uint16_t rows[3][16];
+// psi^61(H ^ psi(M)) ^ psi^74(S) = psi^61(H) ^ psi^62(M) ^ psi^74(S). psi drops the
+// first of sixteen 16-bit words and appends w1 ^ w2 ^ w3 ^ w4 ^ w13 ^ w16, so each
+// output word of psi^n is the XOR of a fixed set of input words: bit i of rows[j]
+// says that input word i enters output word j. Worked out at compile time; the
+// XORs are unrolled from them.
+struct PsiMap {
+  std::uint16_t rows[16];
 };
 
-constexpr PsiMaps MakePsiMaps() {
-  PsiMaps maps{};
-  const int powers[3] = {61, 62, 74};
-  for (int m = 0; m < 3; ++m) {
-    std::uint16_t seq[16 + 74] = {};
-    for (int i = 0; i < 16; ++i) seq[i] = static_cast<std::uint16_t>(1u << i);
-    for (int i = 0; i < powers[m]; ++i)
-      seq[16 + i] = static_cast<std::uint16_t>(seq[i] ^ seq[i + 1] ^ seq[i + 2] ^ seq[i + 3] ^ seq[i + 12] ^
-                                               seq[i + 15]);
-    for (int j = 0; j < 16; ++j) maps.rows[m][j] = seq[powers[m] + j];
-  }
-  return maps;
+constexpr PsiMap MakePsiMap(int power) {
+  std::uint16_t seq[16 + 74] = {};
+  for (int i = 0; i < 16; ++i) seq[i] = static_cast<std::uint16_t>(1u << i);
+  for (int i = 0; i < power; ++i)
+    seq[16 + i] =
+        static_cast<std::uint16_t>(seq[i] ^ seq[i + 1] ^ seq[i + 2] ^ seq[i + 3] ^ seq[i + 12] ^ seq[i + 15]);
+  PsiMap map{};
+  for (int j = 0; j < 16; ++j) map.rows[j] = seq[power + j];
+  return map;
 }
 
-constexpr PsiMaps kPsi = MakePsiMaps();
+constexpr PsiMap kPsi61 = MakePsiMap(61);
+constexpr PsiMap kPsi62 = MakePsiMap(62);
+constexpr PsiMap kPsi74 = MakePsiMap(74);
 
 // One step H = step(H, M) with the AVX-512 kernels (constant time: byte permutes
 // for the substitutions). Only on CPUs with AVX-512 VBMI.
 void HashStepAvx512(const SBox& sbox, std::uint64_t h[4], const std::uint64_t m[4]);
+
+// The two vector halves around scalar rounds: the four keys of the step, then
+// H = psi^61(H) ^ psi^62(M) ^ psi^74(S) with S given as its four quarters.
+void HashKeysAvx512(const std::uint64_t h[4], const std::uint64_t m[4], std::uint32_t keys[4][8]);
+void HashMixAvx512(std::uint64_t h[4], const std::uint64_t m[4], std::uint64_t s0, std::uint64_t s1,
+                   std::uint64_t s2, std::uint64_t s3);
 
 }  // namespace gostcrypto::detail

@@ -1,7 +1,9 @@
 // The GOST 34.311-95 step on AVX-512: key derivation by byte and lane permutes, the
 // four encryptions as four lanes of one register (Avx512Round.h, constant time), and
 // the linear map psi^61(H) ^ psi^62(M) ^ psi^74(S) as word broadcasts under column
-// masks. Compiled with -mavx512f -mavx512bw -mavx512vl -mavx512vbmi.
+// masks. The key derivation and the linear map are also offered alone, for the
+// step whose rounds run on scalar tables (Gost34311.cpp).
+// Compiled with -mavx512f -mavx512bw -mavx512vl -mavx512vbmi.
 #include "Avx512Round.h"
 #include "Gost34311Step.h"
 
@@ -19,9 +21,9 @@ constexpr Columns MakeColumns() {
   Columns c{};
   for (int i = 0; i < 16; ++i)
     for (int j = 0; j < 16; ++j) {
-      c.hm[i][j] = (kPsi.rows[0][j] >> i & 1) ? 0xFFFF : 0;
-      c.hm[i][16 + j] = (kPsi.rows[1][j] >> i & 1) ? 0xFFFF : 0;
-      c.s[i][j] = (kPsi.rows[2][j] >> i & 1) ? 0xFFFF : 0;
+      c.hm[i][j] = (kPsi61.rows[j] >> i & 1) ? 0xFFFF : 0;
+      c.hm[i][16 + j] = (kPsi62.rows[j] >> i & 1) ? 0xFFFF : 0;
+      c.s[i][j] = (kPsi74.rows[j] >> i & 1) ? 0xFFFF : 0;
     }
   return c;
 }
@@ -42,28 +44,57 @@ inline __m256i P(__m256i y) {
   return _mm256_permutexvar_epi8(index, y);
 }
 
+// The four keys of a step from H and M (U, V and W of the standard).
+inline void DeriveKeys(__m256i hv, __m256i mv, __m256i k[4]) {
+  const __m256i c3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kC3));
+  __m256i u = hv, v = mv;
+  k[0] = P(_mm256_xor_si256(u, v));
+  u = A(u);
+  v = A(A(v));
+  k[1] = P(_mm256_xor_si256(u, v));
+  u = _mm256_xor_si256(A(u), c3);
+  v = A(A(v));
+  k[2] = P(_mm256_xor_si256(u, v));
+  u = A(u);
+  v = A(A(v));
+  k[3] = P(_mm256_xor_si256(u, v));
+}
+
+// psi^61(H) ^ psi^62(M) ^ psi^74(S). The H and M half does not wait for S; the S
+// half keeps four accumulators so that its XORs do not form one long chain.
+inline __m256i Mix(__m256i hv, __m256i mv, __m256i s) {
+  const __m512i hm = _mm512_inserti64x4(_mm512_castsi256_si512(hv), mv, 1);
+  __m512i accHm = _mm512_setzero_si512();
+  for (int i = 0; i < 16; ++i) {
+    const __m512i pick = _mm512_inserti64x4(_mm512_castsi256_si512(_mm256_set1_epi16(static_cast<short>(i))),
+                                            _mm256_set1_epi16(static_cast<short>(16 + i)), 1);
+    const __m512i words = _mm512_permutexvar_epi16(pick, hm);
+    accHm = _mm512_ternarylogic_epi32(accHm, words, _mm512_load_si512(kColumns.hm[i]), 0x78);  // acc ^ (w & col)
+  }
+  __m256i accS[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
+                     _mm256_setzero_si256()};
+  for (int i = 0; i < 16; ++i) {
+    const __m256i sWords = _mm256_permutexvar_epi16(_mm256_set1_epi16(static_cast<short>(i)), s);
+    accS[i % 4] = _mm256_ternarylogic_epi32(accS[i % 4], sWords,
+                                            _mm256_load_si256(reinterpret_cast<const __m256i*>(kColumns.s[i])), 0x78);
+  }
+  const __m256i sMix = _mm256_ternarylogic_epi32(accS[0], accS[1], _mm256_xor_si256(accS[2], accS[3]), 0x96);
+  return _mm256_ternarylogic_epi32(_mm512_castsi512_si256(accHm), _mm512_extracti64x4_epi64(accHm, 1), sMix,
+                                   0x96);  // a ^ b ^ c
+}
+
+inline __m256i Load(const std::uint64_t v[4]) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v)); }
+
 }  // namespace
 
 void HashStepAvx512(const SBox& sbox, std::uint64_t h[4], const std::uint64_t m[4]) {
-  const __m256i hv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h));
-  const __m256i mv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m));
-  const __m256i c3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kC3));
-
-  __m256i u = hv, v = mv;
-  const __m256i k1 = P(_mm256_xor_si256(u, v));
-  u = A(u);
-  v = A(A(v));
-  const __m256i k2 = P(_mm256_xor_si256(u, v));
-  u = _mm256_xor_si256(A(u), c3);
-  v = A(A(v));
-  const __m256i k3 = P(_mm256_xor_si256(u, v));
-  u = A(u);
-  v = A(A(v));
-  const __m256i k4 = P(_mm256_xor_si256(u, v));
+  const __m256i hv = Load(h), mv = Load(m);
+  __m256i k[4];
+  DeriveKeys(hv, mv, k);
 
   // Round key j for lane l is word j of key l.
-  const __m512i k12 = _mm512_inserti64x4(_mm512_castsi256_si512(k1), k2, 1);
-  const __m512i k34 = _mm512_inserti64x4(_mm512_castsi256_si512(k3), k4, 1);
+  const __m512i k12 = _mm512_inserti64x4(_mm512_castsi256_si512(k[0]), k[1], 1);
+  const __m512i k34 = _mm512_inserti64x4(_mm512_castsi256_si512(k[2]), k[3], 1);
   __m512i keys[8];
   for (int j = 0; j < 8; ++j) {
     const __m512i index = _mm512_set_epi32(24 + j, 16 + j, 8 + j, j, 24 + j, 16 + j, 8 + j, j, 24 + j, 16 + j,
@@ -78,23 +109,20 @@ void HashStepAvx512(const SBox& sbox, std::uint64_t h[4], const std::uint64_t m[
   avx512::Rounds<1, false>(avx512::MakeTables(sbox), keys, &n1, &n2);
   const __m256i s = _mm512_castsi512_si256(
       _mm512_permutex2var_epi32(n1, _mm512_set_epi32(23, 7, 22, 6, 21, 5, 20, 4, 19, 3, 18, 2, 17, 1, 16, 0), n2));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), Mix(hv, mv, s));
+}
 
-  // psi^61(H) ^ psi^62(M) ^ psi^74(S).
-  const __m512i hm = _mm512_inserti64x4(_mm512_castsi256_si512(hv), mv, 1);
-  __m512i accHm = _mm512_setzero_si512();
-  __m256i accS = _mm256_setzero_si256();
-  for (int i = 0; i < 16; ++i) {
-    const __m512i pick = _mm512_inserti64x4(_mm512_castsi256_si512(_mm256_set1_epi16(static_cast<short>(i))),
-                                            _mm256_set1_epi16(static_cast<short>(16 + i)), 1);
-    const __m512i words = _mm512_permutexvar_epi16(pick, hm);
-    accHm = _mm512_ternarylogic_epi32(accHm, words, _mm512_load_si512(kColumns.hm[i]), 0x78);  // acc ^ (w & col)
-    const __m256i sWords = _mm256_permutexvar_epi16(_mm256_set1_epi16(static_cast<short>(i)), s);
-    accS = _mm256_ternarylogic_epi32(accS, sWords,
-                                     _mm256_load_si256(reinterpret_cast<const __m256i*>(kColumns.s[i])), 0x78);
-  }
-  const __m256i out = _mm256_ternarylogic_epi32(_mm512_castsi512_si256(accHm), _mm512_extracti64x4_epi64(accHm, 1),
-                                                accS, 0x96);  // a ^ b ^ c
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), out);
+void HashKeysAvx512(const std::uint64_t h[4], const std::uint64_t m[4], std::uint32_t keys[4][8]) {
+  __m256i k[4];
+  DeriveKeys(Load(h), Load(m), k);
+  for (int l = 0; l < 4; ++l) _mm256_storeu_si256(reinterpret_cast<__m256i*>(keys[l]), k[l]);
+}
+
+void HashMixAvx512(std::uint64_t h[4], const std::uint64_t m[4], std::uint64_t s0, std::uint64_t s1,
+                   std::uint64_t s2, std::uint64_t s3) {
+  const __m256i s = _mm256_set_epi64x(static_cast<long long>(s3), static_cast<long long>(s2),
+                                      static_cast<long long>(s1), static_cast<long long>(s0));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), Mix(Load(h), Load(m), s));
 }
 
 }  // namespace gostcrypto::detail

@@ -12,12 +12,12 @@ struct HashEngine::State {
   detail::Gost34311 hash;
   bool finished = false;
 
-  State(const unsigned char* table, const unsigned char* start)
-      : sbox(detail::SharedSBox(table)), hash(*sbox, start, false) {}
+  State(const unsigned char* table, const unsigned char* start, bool secretInput)
+      : sbox(detail::SharedSBox(table)), hash(*sbox, start, secretInput) {}
 };
 
-HashEngine::HashEngine(const unsigned char* sbox, const unsigned char* second)
-    : m_state(std::make_unique<State>(sbox, second)) {}
+HashEngine::HashEngine(const unsigned char* sbox, const unsigned char* second, Input input)
+    : m_state(std::make_unique<State>(sbox, second, input == Input::kSecret)) {}
 
 HashEngine::HashEngine(const HashEngine& other) : m_state(std::make_unique<State>(*other.m_state)) {}
 

@@ -4,6 +4,11 @@
 // 32-byte starting value; feeding the data in pieces of any size gives the same
 // value as one call with all of it. Copying an engine copies its running state.
 // Intermediate state is wiped when the engine dies.
+//
+// Hashing a secret (a password, a shared point, seed material) must say so: the
+// default form looks its substitutions up in tables indexed by the running state,
+// the fastest form but readable through a shared cache; Input::kSecret selects a
+// constant-time form (docs/side-channels.md).
 #pragma once
 
 #include <cstddef>
@@ -16,11 +21,14 @@ class HashEngine {
   static constexpr std::size_t kHashSize = 32;
   static constexpr std::size_t kSBoxSize = 128;
 
+  enum class Input { kPublic, kSecret };
+
   // sbox: 128 bytes, 8 rows of 16 four-bit entries, one entry per byte (row r
   // substitutes the r-th four-bit group from the least significant); null selects
   // the default table (DKE No. 1). second: optional 32-byte starting hash value
-  // (null: zero). Both are copied; neither needs to outlive the engine.
-  HashEngine(const unsigned char* sbox, const unsigned char* second);
+  // (null: zero). Both are copied; neither needs to outlive the engine. A copy
+  // keeps the input kind.
+  HashEngine(const unsigned char* sbox, const unsigned char* second, Input input = Input::kPublic);
   HashEngine(const HashEngine& other);
   HashEngine& operator=(const HashEngine& other);
   ~HashEngine();
