@@ -14,7 +14,7 @@ constexpr std::uint8_t kInnerPad = 0x36;
 constexpr std::uint8_t kOuterPad = 0x5C;
 
 Digest Hash(std::span<const std::uint8_t> first, std::span<const std::uint8_t> second) {
-  gostcrypto::HashEngine engine(params::kDke1.data(), nullptr);
+  gostcrypto::HashEngine engine(params::kDke1.data(), nullptr, gostcrypto::HashEngine::Input::kSecret);
   engine.CalculateHash(first.data(), first.size());
   if (!second.empty()) engine.CalculateHash(second.data(), second.size());
   Digest out;
@@ -28,7 +28,8 @@ Digest Hash(std::span<const std::uint8_t> first, std::span<const std::uint8_t> s
 class PaddedKey {
  public:
   explicit PaddedKey(std::span<const std::uint8_t> key)
-      : m_inner(params::kDke1.data(), nullptr), m_outer(params::kDke1.data(), nullptr) {
+      : m_inner(params::kDke1.data(), nullptr, gostcrypto::HashEngine::Input::kSecret),
+        m_outer(params::kDke1.data(), nullptr, gostcrypto::HashEngine::Input::kSecret) {
     std::array<std::uint8_t, kBlockSize> block{};
     WipeOnExit guard(block.data(), block.size());
     if (key.size() > kBlockSize) {

@@ -14,7 +14,7 @@ void KeyStream(Bytes sharedX, Bytes rCompressed, MutableBytes out) {
     const std::uint8_t index[4] = {static_cast<std::uint8_t>(counter), static_cast<std::uint8_t>(counter >> 8),
                                    static_cast<std::uint8_t>(counter >> 16),
                                    static_cast<std::uint8_t>(counter >> 24)};
-    HashEngine hash(nullptr, nullptr);  // DKE No. 1, zero starting value
+    HashEngine hash(nullptr, nullptr, HashEngine::Input::kSecret);  // DKE No. 1, zero start; hashes a secret
     hash.CalculateHash(sharedX.data(), sharedX.size());
     hash.CalculateHash(rCompressed.data(), rCompressed.size());
     hash.CalculateHash(index, sizeof index);
