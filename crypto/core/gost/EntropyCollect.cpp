@@ -80,16 +80,19 @@ class SystemPool {
     return pool;
   }
 
-  // out[0..size) from the pool, size at most 64; false when the system's
-  // generator failed (out is then left as it was).
+  // out[0..size) from the pool; false when the system's generator failed. A
+  // pool that could not be refreshed goes on serving (its output is still
+  // unpredictable); one that never was seeded, or is a parent's copy, leaves
+  // `out` as it was.
   bool Draw(unsigned char* out, std::size_t size, std::uint64_t now) {
     std::lock_guard<std::mutex> hold(m_lock);
-    if (!m_generator || m_spent || m_draws >= kDrawsPerRefresh || now - m_seededAt >= kRefreshNanoseconds) {
-      if (!Rebuild(now)) return false;
-    }
+    bool refreshed = true;
+    if (!m_generator || m_spent || m_draws >= kDrawsPerRefresh || now - m_seededAt >= kRefreshNanoseconds)
+      refreshed = Rebuild(now);
+    if (!m_generator || m_spent) return false;
     m_generator->Generate(out, size);
     ++m_draws;
-    return true;
+    return refreshed;
   }
 
  private:
