@@ -41,16 +41,18 @@ void ExpectCode(const std::function<void()>& body, unsigned long code) {
   }
 }
 
-// Reads a buffer through the caller-buffer rule: size query, then the bytes.
-template <typename Getter>
-Bytes Read(Getter get) {
+// Reads a value through the caller-buffer rule: size query, then the bytes.
+template <typename Object, typename Char, typename... Extra>
+Bytes Read(const Object& object, void (Object::*get)(Char*, unsigned long*, Extra...) const, Extra... extra) {
   unsigned long length = 0;
-  get(nullptr, &length);
+  (object.*get)(nullptr, &length, extra...);
   Bytes out(length);
-  get(out.data(), &length);
+  (object.*get)(reinterpret_cast<Char*>(out.data()), &length, extra...);
   EXPECT_EQ(length, out.size());
   return out;
 }
+
+using Params = CKernelAsymmetricParams;
 
 constexpr const char* k257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
 
@@ -63,16 +65,16 @@ TEST_F(KernelParams, BufferRoundTripAndGetters) {
   const Bytes buffer = Vector("AsymmetricParams", "binary", k257);
   CKernelAsymmetricParams params(m_kernel);
   params.InitFromBuffer(buffer.data(), static_cast<unsigned long>(buffer.size()));
-  EXPECT_EQ(Read([&](unsigned char* b, unsigned long* l) { params.GetParamsBuffer(b, l); }), buffer);
+  EXPECT_EQ(Read(params, &Params::GetParamsBuffer), buffer);
 
   EXPECT_EQ(params.GetAsymmetric_CurrentLength(), 257u);
   EXPECT_EQ(params.GetAsymmetric_k(), 12u);
   EXPECT_EQ(params.GetAsymmetric_j() + params.GetAsymmetric_l() + params.GetAsymmetric_Curve_A(), 0u);
   unsigned long bits = 0;
-  const Bytes b = Read([&](unsigned char* out, unsigned long* l) { params.GetAsymmetric_Curve_B(out, l, &bits); });
+  const Bytes b = Read(params, &Params::GetAsymmetric_Curve_B, &bits);
   EXPECT_EQ(bits, 257u);
   EXPECT_EQ(ToHex(b), "10bee3db6aea9e1f86578c45c12594ff942394a7d738f9187e6515017294f4ce01");
-  const Bytes x = Read([&](unsigned char* out, unsigned long* l) { params.GetAsymmetric_BasePointX(out, l, &bits); });
+  const Bytes x = Read(params, &Params::GetAsymmetric_BasePointX, &bits);
   EXPECT_EQ(x.size(), 33u);
   EXPECT_EQ(x[0], 0xB7);
 
@@ -80,10 +82,7 @@ TEST_F(KernelParams, BufferRoundTripAndGetters) {
   params.GetAsymmetric_dke(dke);
   EXPECT_TRUE(std::equal(dke, dke + 128, tavrpki::params::kDke1.begin()));
   // The buffer carries no OID: the text is empty (just the NUL).
-  EXPECT_EQ(Read([&](unsigned char* out, unsigned long* l) {
-              params.GetAsymmetric_CurveOID(reinterpret_cast<char*>(out), l);
-            }),
-            Bytes{0});
+  EXPECT_EQ(Read(params, &Params::GetAsymmetric_CurveOID), Bytes{0});
 
   // A short buffer gets the length and 100000; nothing is written.
   unsigned long small = 10;
@@ -101,15 +100,10 @@ TEST_F(KernelParams, SettersAndArgumentChecks) {
   params.SetAsymmetric_CurveOID(k257);
   params.SetAsymmetric_Curve_A(1);
   unsigned long bits = 0;
-  EXPECT_EQ(Read([&](unsigned char* out, unsigned long* l) { params.GetAsymmetric_Curve_n(out, l, &bits); }),
-            (Bytes{0xA5, 0x01}));
+  EXPECT_EQ(Read(params, &Params::GetAsymmetric_Curve_n, &bits), (Bytes{0xA5, 0x01}));
   EXPECT_EQ(bits, 9u);
-  EXPECT_EQ(Read([&](unsigned char* out, unsigned long* l) { params.GetAsymmetric_BasePointY(out, l, &bits); }),
-            (Bytes{0xA5, 0x00}));
-  EXPECT_EQ(Read([&](unsigned char* out, unsigned long* l) {
-              params.GetAsymmetric_CurveOID(reinterpret_cast<char*>(out), l);
-            }).size(),
-            std::string(k257).size() + 1);
+  EXPECT_EQ(Read(params, &Params::GetAsymmetric_BasePointY, &bits), (Bytes{0xA5, 0x00}));
+  EXPECT_EQ(Read(params, &Params::GetAsymmetric_CurveOID).size(), std::string(k257).size() + 1);
 
   unsigned long length = 0;
   unsigned char dke[128] = {};
@@ -148,7 +142,7 @@ TEST_F(KernelParams, RefusedBufferChangesNothing) {
   ExpectCode([&] { params.InitFromBuffer(cut.data(), static_cast<unsigned long>(cut.size())); }, 0xFFFFFFFFu);
   const unsigned char twoItems[] = {4, 0, 0, 0, 1, 1, 0, 0, 4, 0, 0, 0, 12, 0, 0, 0};  // m and k only
   ExpectCode([&] { params.InitFromBuffer(twoItems, sizeof twoItems); }, 70000);
-  EXPECT_EQ(Read([&](unsigned char* b, unsigned long* l) { params.GetParamsBuffer(b, l); }), buffer);
+  EXPECT_EQ(Read(params, &Params::GetParamsBuffer), buffer);
 }
 
 TEST_F(KernelParams, HandlesAreCopies) {
@@ -169,7 +163,7 @@ TEST_F(KernelParams, AllParamsBuffer) {
   const Bytes buffer = Vector("AllParams", "binary");
   CKernelAllParams all(m_kernel);
   all.InitFromBuffer(buffer.data(), static_cast<unsigned long>(buffer.size()));
-  EXPECT_EQ(Read([&](unsigned char* b, unsigned long* l) { all.GetParamsBuffer(b, l); }), buffer);
+  EXPECT_EQ(Read(all, &CKernelAllParams::GetParamsBuffer), buffer);
   unsigned char sbox[128];
   all.GetRandomSBox(sbox);
   EXPECT_TRUE(std::equal(sbox, sbox + 128, tavrpki::params::kDefaultSBox.begin()));
@@ -195,7 +189,7 @@ TEST_F(KernelParams, AllParamsBuffer) {
   ExpectCode([&] { all.InitFromBuffer(noCrypt.data(), static_cast<unsigned long>(noCrypt.size())); }, 70000);
   ExpectCode([&] { all.InitFromBuffer(nullptr, 1); }, 100021);
   ExpectCode([&] { all.GetCryptSBox(nullptr); }, 100021);
-  EXPECT_EQ(Read([&](unsigned char* b, unsigned long* l) { all.GetParamsBuffer(b, l); }), buffer);
+  EXPECT_EQ(Read(all, &CKernelAllParams::GetParamsBuffer), buffer);
 }
 
 }  // namespace
