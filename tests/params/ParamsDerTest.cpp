@@ -205,14 +205,6 @@ TEST(DerForms, ObservedPublicKeyAlgorithmIdentifiers) {
   }
 }
 
-TEST(DerForms, PolynomialForms) {
-  // Trinomial k = 9 (191PB): INTEGER 9; pentanomial 3, 6, 7 (163PB): SEQUENCE of three.
-  const Blob trinomial = EncodeDstuParams(Explicit("1.2.804.2.1.1.1.1.3.1.1.2.4", Dke1()));
-  EXPECT_EQ(Hex(trinomial.View().subspan(5, 9)), "3007020200bf020109");
-  const Blob pentanomial = EncodeDstuParams(Explicit("1.2.804.2.1.1.1.1.3.1.1.2.0", Dke1()));
-  EXPECT_EQ(Hex(pentanomial.View().subspan(5, 17)), "300f020200a33009020103020106020107");
-}
-
 TEST(DerForms, VersionAbsentDkeAndNullBasePoint) {
   const CAsymmetric4145Params p = Explicit(k257, Dke1());
   ASN1DSTUParams der = ToDstuParams(p);
