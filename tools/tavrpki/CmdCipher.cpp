@@ -10,23 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "crypto/params/Dke.h"
 #include "gostcrypto/SCryptoEngine.h"
 #include "tools/tavrpki/Command.h"
+#include "tools/tavrpki/DkeOption.h"
 
 namespace tavrpki::tool {
 namespace {
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-std::vector<std::uint8_t> SBoxOption(const Options& options) {
-  const auto text = options.Value("dke");
-  if (!text) return {};
-  const auto packed = ParseHex(*text, "--dke");
-  if (packed.size() != params::kPackedDkeSize) throw UsageError{"--dke: give 64 bytes (128 hex digits)"};
-  const params::Dke sbox = params::UnpackDke(packed);
-  return {sbox.begin(), sbox.end()};
-}
 
 std::vector<std::uint8_t> KeyOption(const Options& options) {
   auto key = ParseHex(options.Required("key"), "--key");
@@ -64,7 +55,7 @@ int RunCipher(const Args& args) {
     iv = ParseHex(*text, "--iv");
     if (iv.size() != 8) throw UsageError{"--iv: give 8 bytes (16 hex digits)"};
   }
-  const auto sbox = SBoxOption(options);
+  const auto sbox = DkeOption(options);
   const Args& positional = options.Positional();
   if (positional.size() > 2) throw UsageError{"give at most IN and OUT"};
   FilePtr in = OpenIn(positional, 0);
@@ -97,7 +88,7 @@ int RunCipher(const Args& args) {
 int RunMac(const Args& args) {
   const Options options(args, {"key", "dke"}, {});
   const auto key = KeyOption(options);
-  const auto sbox = SBoxOption(options);
+  const auto sbox = DkeOption(options);
   if (options.Positional().size() > 1) throw UsageError{"give at most one FILE"};
   FilePtr in = OpenIn(options.Positional(), 0);
   gostcrypto::SCryptoEngine engine(sbox.empty() ? nullptr : sbox.data(), true, gostcrypto::kImitovstavka, key.data(),

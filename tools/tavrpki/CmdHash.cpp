@@ -6,23 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "crypto/params/Dke.h"
 #include "gostcrypto/HashEngine.h"
 #include "tools/tavrpki/Command.h"
+#include "tools/tavrpki/DkeOption.h"
 
 namespace tavrpki::tool {
 namespace {
-
-// --dke takes the 64-byte packed S-box certificates carry; without it the core's
-// default table (DKE No. 1) applies.
-std::vector<std::uint8_t> SBoxOption(const Options& options) {
-  const auto text = options.Value("dke");
-  if (!text) return {};
-  const auto packed = ParseHex(*text, "--dke");
-  if (packed.size() != params::kPackedDkeSize) throw UsageError{"--dke: give 64 bytes (128 hex digits)"};
-  const params::Dke sbox = params::UnpackDke(packed);
-  return {sbox.begin(), sbox.end()};
-}
 
 bool HashStream(std::FILE* in, const std::vector<std::uint8_t>& sbox, std::uint8_t out[32]) {
   gostcrypto::HashEngine engine(sbox.empty() ? nullptr : sbox.data(), nullptr);
@@ -37,7 +26,7 @@ bool HashStream(std::FILE* in, const std::vector<std::uint8_t>& sbox, std::uint8
 
 int Run(const Args& args) {
   const Options options(args, {"dke"}, {});
-  const auto sbox = SBoxOption(options);
+  const auto sbox = DkeOption(options);
   std::vector<std::string> names = options.Positional();
   if (names.empty()) names.push_back("-");
   int status = 0;

@@ -79,68 +79,56 @@ void Ecb(const SBox& s, const std::uint32_t key[8], const unsigned char* in, uns
   SecureWipe(k, sizeof k);
 }
 
-void Ctr(const SBox& s, const std::uint32_t key[8], std::uint32_t& n3, std::uint32_t& n4, const unsigned char* in,
-         unsigned char* out, std::size_t blocks) {
+// The gamma modes: out_i = in_i XOR E(g_i). fill(inputs, i, n) writes the gamma
+// inputs of the n blocks from block i into `inputs`; it runs before any of those
+// blocks is written, so CFB decryption in place copies its ciphertext first.
+template <typename Fill>
+void XorGamma(const SBox& s, const std::uint32_t key[8], const unsigned char* in, unsigned char* out,
+              std::size_t blocks, Fill&& fill) {
   const Tables t = MakeTables(s);
   __m512i k[8];
   BroadcastKey(key, k);
-  alignas(64) unsigned char counters[8 * kWide] = {};
+  alignas(64) unsigned char inputs[8 * kWide] = {};
   alignas(64) unsigned char tail[8 * kWide] = {};
   for (std::size_t i = 0; i < blocks;) {
-    const std::size_t todo = blocks - i;
-    const std::size_t n = todo >= kWide ? kWide : todo;
-    for (std::size_t b = 0; b < n; ++b) {
-      StepCounter(n3, n4);
-      Store32(counters + 8 * b, n3);
-      Store32(counters + 8 * b + 4, n4);
-    }
+    const std::size_t n = blocks - i >= kWide ? kWide : blocks - i;
+    fill(inputs, i, n);
     if (n == kWide) {
-      Process<kGroups, false>(t, k, counters, in + 8 * i, out + 8 * i);
+      Process<kGroups, false>(t, k, inputs, in + 8 * i, out + 8 * i);
     } else {
       // The last pass runs 16-block groups over a padded copy.
       const std::size_t groups = (n + 15) / 16;
       std::memset(tail, 0, sizeof tail);
       std::memcpy(tail, in + 8 * i, 8 * n);
       for (std::size_t g = 0; g < groups; ++g)
-        Process<1, false>(t, k, counters + 128 * g, tail + 128 * g, tail + 128 * g);
+        Process<1, false>(t, k, inputs + 128 * g, tail + 128 * g, tail + 128 * g);
       std::memcpy(out + 8 * i, tail, 8 * n);
     }
     i += n;
   }
-  SecureWipe(counters, sizeof counters);
+  SecureWipe(inputs, sizeof inputs);
   SecureWipe(tail, sizeof tail);
   SecureWipe(k, sizeof k);
 }
 
+void Ctr(const SBox& s, const std::uint32_t key[8], std::uint32_t& n3, std::uint32_t& n4, const unsigned char* in,
+         unsigned char* out, std::size_t blocks) {
+  XorGamma(s, key, in, out, blocks, [&](unsigned char* inputs, std::size_t, std::size_t n) {
+    for (std::size_t b = 0; b < n; ++b) {
+      StepCounter(n3, n4);
+      Store32(inputs + 8 * b, n3);
+      Store32(inputs + 8 * b + 4, n4);
+    }
+  });
+}
+
 void CfbDecrypt(const SBox& s, const std::uint32_t key[8], unsigned char feedback[8], const unsigned char* in,
                 unsigned char* out, std::size_t blocks) {
-  const Tables t = MakeTables(s);
-  __m512i k[8];
-  BroadcastKey(key, k);
-  // gamma inputs are the previous ciphertext blocks; they are copied first so that
-  // decrypting in place does not read blocks already overwritten.
-  alignas(64) unsigned char previous[8 * kWide] = {};
-  alignas(64) unsigned char tail[8 * kWide] = {};
-  for (std::size_t i = 0; i < blocks;) {
-    const std::size_t todo = blocks - i;
-    const std::size_t n = todo >= kWide ? kWide : todo;
-    std::memcpy(previous, feedback, 8);
-    std::memcpy(previous + 8, in + 8 * i, 8 * (n - 1));
+  XorGamma(s, key, in, out, blocks, [&](unsigned char* inputs, std::size_t i, std::size_t n) {
+    std::memcpy(inputs, feedback, 8);
+    std::memcpy(inputs + 8, in + 8 * i, 8 * (n - 1));  // n >= 1
     std::memcpy(feedback, in + 8 * (i + n - 1), 8);
-    if (n == kWide) {
-      Process<kGroups, false>(t, k, previous, in + 8 * i, out + 8 * i);
-    } else {
-      const std::size_t groups = (n + 15) / 16;
-      std::memset(tail, 0, sizeof tail);
-      std::memcpy(tail, in + 8 * i, 8 * n);
-      for (std::size_t g = 0; g < groups; ++g)
-        Process<1, false>(t, k, previous + 128 * g, tail + 128 * g, tail + 128 * g);
-      std::memcpy(out + 8 * i, tail, 8 * n);
-    }
-    i += n;
-  }
-  SecureWipe(tail, sizeof tail);
-  SecureWipe(k, sizeof k);
+  });
 }
 
 }  // namespace

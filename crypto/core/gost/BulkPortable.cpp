@@ -47,19 +47,17 @@ void Ecb(const SBox& s, const std::uint32_t key[8], const unsigned char* in, uns
   SecureWipe(n2, sizeof n2);
 }
 
-template <typename Sub>
-void Ctr(const SBox& s, const std::uint32_t key[8], std::uint32_t& n3, std::uint32_t& n4,
-         const unsigned char* in, unsigned char* out, std::size_t blocks) {
-  const Sub f{s};
+// The gamma modes: out_i = in_i XOR E(g_i), the g_i taken from next(g1, g2, i) in
+// order, four at a time. next is called for a whole group before any of its
+// blocks is written, so CFB decryption in place reads each ciphertext block first.
+template <typename Sub, typename Next>
+void XorGamma(const Sub& f, const std::uint32_t key[8], const unsigned char* in, unsigned char* out,
+              std::size_t blocks, Next&& next) {
   const std::uint32_t* keys[kLanes] = {key, key, key, key};
   std::uint32_t g1[kLanes], g2[kLanes];
   for (std::size_t i = 0; i < blocks;) {
     const int lanes = blocks - i >= kLanes ? kLanes : 1;
-    for (int l = 0; l < lanes; ++l) {
-      StepCounter(n3, n4);
-      g1[l] = n3;
-      g2[l] = n4;
-    }
+    for (int l = 0; l < lanes; ++l) next(g1[l], g2[l], i + l);
     if (lanes == kLanes)
       EncryptLanes<kLanes>(f, keys, g1, g2);
     else
@@ -74,36 +72,27 @@ void Ctr(const SBox& s, const std::uint32_t key[8], std::uint32_t& n3, std::uint
 }
 
 template <typename Sub>
+void Ctr(const SBox& s, const std::uint32_t key[8], std::uint32_t& n3, std::uint32_t& n4,
+         const unsigned char* in, unsigned char* out, std::size_t blocks) {
+  XorGamma(Sub{s}, key, in, out, blocks, [&](std::uint32_t& g1, std::uint32_t& g2, std::size_t) {
+    StepCounter(n3, n4);
+    g1 = n3;
+    g2 = n4;
+  });
+}
+
+template <typename Sub>
 void CfbDecrypt(const SBox& s, const std::uint32_t key[8], unsigned char feedback[8], const unsigned char* in,
                 unsigned char* out, std::size_t blocks) {
-  if (blocks == 0) return;
-  const Sub f{s};
-  const std::uint32_t* keys[kLanes] = {key, key, key, key};
-  std::uint32_t prev1 = Load32(feedback), prev2 = Load32(feedback + 4);
-  std::uint32_t g1[kLanes], g2[kLanes];
-  for (std::size_t i = 0; i < blocks;) {
-    const int lanes = blocks - i >= kLanes ? kLanes : 1;
-    for (int l = 0; l < lanes; ++l) {
-      g1[l] = prev1;
-      g2[l] = prev2;
-      prev1 = Load32(in + 8 * (i + l));
-      prev2 = Load32(in + 8 * (i + l) + 4);
-    }
-    if (lanes == kLanes)
-      EncryptLanes<kLanes>(f, keys, g1, g2);
-    else
-      EncryptLanes<1>(f, keys, g1, g2);
-    // in and out may be the same buffer: the ciphertext words needed later are
-    // already held in prev1/prev2 or in g.
-    for (int l = 0; l < lanes; ++l, ++i) {
-      Store32(out + 8 * i, Load32(in + 8 * i) ^ g1[l]);
-      Store32(out + 8 * i + 4, Load32(in + 8 * i + 4) ^ g2[l]);
-    }
-  }
-  Store32(feedback, prev1);
-  Store32(feedback + 4, prev2);
-  SecureWipe(g1, sizeof g1);
-  SecureWipe(g2, sizeof g2);
+  std::uint32_t previous1 = Load32(feedback), previous2 = Load32(feedback + 4);
+  XorGamma(Sub{s}, key, in, out, blocks, [&](std::uint32_t& g1, std::uint32_t& g2, std::size_t i) {
+    g1 = previous1;
+    g2 = previous2;
+    previous1 = Load32(in + 8 * i);
+    previous2 = Load32(in + 8 * i + 4);
+  });
+  Store32(feedback, previous1);
+  Store32(feedback + 4, previous2);
 }
 
 template <typename Sub>

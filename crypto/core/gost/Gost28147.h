@@ -15,17 +15,34 @@
 
 namespace gostcrypto::detail {
 
-inline std::uint32_t Load32(const unsigned char* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
+// Words are stored little-endian whatever the CPU.
+template <typename T>
+inline T LittleEndian(T v) {
+  static_assert(sizeof(T) == 4 || sizeof(T) == 8);
+  if constexpr (std::endian::native == std::endian::big) {
+    if constexpr (sizeof(T) == 4)
+      return __builtin_bswap32(v);
+    else
+      return __builtin_bswap64(v);
+  }
   return v;
 }
 
-inline void Store32(unsigned char* p, std::uint32_t v) {
-  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
-  std::memcpy(p, &v, 4);
+template <typename T>
+inline T Load(const unsigned char* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return LittleEndian(v);
 }
+
+template <typename T>
+inline void Store(unsigned char* p, T v) {
+  v = LittleEndian(v);
+  std::memcpy(p, &v, sizeof v);
+}
+
+inline std::uint32_t Load32(const unsigned char* p) { return Load<std::uint32_t>(p); }
+inline void Store32(unsigned char* p, std::uint32_t v) { Store(p, v); }
 
 inline void LoadKey(const unsigned char* key, std::uint32_t out[8]) {
   for (int i = 0; i < 8; ++i) out[i] = Load32(key + 4 * i);

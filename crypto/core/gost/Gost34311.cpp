@@ -1,6 +1,5 @@
 #include "Gost34311.h"
 
-#include <bit>
 #include <cstring>
 #include <utility>
 
@@ -13,18 +12,6 @@ namespace gostcrypto::detail {
 
 using tavrpki::SecureWipe;
 namespace {
-
-inline std::uint64_t Load64(const unsigned char* p) {
-  std::uint64_t v;
-  std::memcpy(&v, p, 8);
-  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
-  return v;
-}
-
-inline void Store64(unsigned char* p, std::uint64_t v) {
-  if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
-  std::memcpy(p, &v, 8);
-}
 
 // The working memory of the steps. It lives across all steps of one Update or
 // Final and is wiped once at the end, not after every step.
@@ -227,23 +214,14 @@ HashKernel ChooseKernel(bool secretInput) {
 }  // namespace
 
 const char* HashKernelName(HashKernel kernel) {
-  switch (kernel) {
-    case HashKernel::kTables:
-      return "tables";
-    case HashKernel::kTablesAvx512:
-      return "tables+avx512";
-    case HashKernel::kShifts:
-      return "shifts";
-    case HashKernel::kAvx512:
-      return "avx512";
-  }
-  return "?";
+  static constexpr const char* kNames[] = {"tables", "tables+avx512", "shifts", "avx512"};
+  return kNames[static_cast<int>(kernel)];
 }
 
 Gost34311::Gost34311(const SBox& sbox, const unsigned char* start, bool secretInput)
     : m_sbox(&sbox), m_kernel(ChooseKernel(secretInput)), m_h{}, m_sigma{}, m_buffer{} {
   if (start != nullptr)
-    for (int i = 0; i < 4; ++i) m_h[i] = Load64(start + 8 * i);
+    for (int i = 0; i < 4; ++i) m_h[i] = Load<std::uint64_t>(start + 8 * i);
 }
 
 Gost34311::~Gost34311() {
@@ -257,7 +235,7 @@ void Gost34311::Blocks(const unsigned char* data, std::size_t count) {
   Scratch& w = *guard;
   WithKernel(m_kernel, *m_sbox, [&](const auto& f) {
     for (std::size_t b = 0; b < count; ++b, data += 32) {
-      for (int i = 0; i < 4; ++i) w.m[i] = Load64(data + 8 * i);
+      for (int i = 0; i < 4; ++i) w.m[i] = Load<std::uint64_t>(data + 8 * i);
       Step(f, w, m_h, w.m);
       AddTo(m_sigma, w.m);
     }
@@ -303,7 +281,7 @@ void Gost34311::Final(unsigned char out[32]) {
     std::memcpy(w.m, m_sigma, sizeof w.m);
     Step(f, w, m_h, w.m);
   });
-  for (int i = 0; i < 4; ++i) Store64(out + 8 * i, m_h[i]);
+  for (int i = 0; i < 4; ++i) Store(out + 8 * i, m_h[i]);
 }
 
 }  // namespace gostcrypto::detail

@@ -3,18 +3,9 @@
 #include <bit>
 #include <cstring>
 
-namespace gostcrypto::detail {
+#include "gostcrypto/DkeNo1.h"
 
-// DKE No. 1 of the national instruction (packed A9 D6 EB 45 ...), unpacked.
-const unsigned char kDefaultSBoxEntries[128] = {
-    10, 9,  13, 6,  14, 11, 4,  5,  15, 1,  3,  12, 7,  0,  8,  2,   //
-    8,  0,  12, 4,  9,  6,  7,  11, 2,  3,  1,  15, 5,  14, 10, 13,  //
-    15, 6,  5,  8,  14, 11, 10, 4,  12, 0,  3,  7,  2,  9,  1,  13,  //
-    3,  8,  13, 9,  6,  11, 15, 0,  2,  5,  12, 10, 4,  14, 1,  7,   //
-    15, 8,  14, 9,  7,  2,  0,  13, 12, 6,  1,  5,  11, 4,  3,  10,  //
-    2,  8,  9,  7,  5,  15, 0,  11, 12, 1,  13, 14, 10, 3,  6,  4,   //
-    3,  8,  11, 5,  6,  4,  14, 10, 2,  12, 1,  7,  9,  15, 13, 0,   //
-    1,  2,  3,  14, 6,  13, 11, 8,  15, 10, 12, 5,  7,  9,  0,  4};
+namespace gostcrypto::detail {
 
 namespace {
 
@@ -44,17 +35,17 @@ void Expand(const unsigned char* entries, SBox& out) {
 }  // namespace
 
 void ExpandSBox(const unsigned char* entries, SBox& out) {
-  Expand(entries == nullptr ? kDefaultSBoxEntries : entries, out);
+  Expand(entries == nullptr ? kDkeNo1.data() : entries, out);
 }
 
 // Tables are public parameters, so caching them leaks nothing.
 std::shared_ptr<const SBox> SharedSBox(const unsigned char* entries) {
   static const SBox* const kDefault = [] {
     static SBox box;
-    Expand(kDefaultSBoxEntries, box);
+    Expand(kDkeNo1.data(), box);
     return &box;
   }();
-  if (entries == nullptr || std::memcmp(entries, kDefaultSBoxEntries, 128) == 0)
+  if (entries == nullptr || std::memcmp(entries, kDkeNo1.data(), 128) == 0)
     return std::shared_ptr<const SBox>(std::shared_ptr<const SBox>(), kDefault);  // not owned: lives forever
   struct Slot {
     unsigned char entries[128];

@@ -25,15 +25,12 @@ struct SBox {
 };
 
 // Builds every form from 128 entries; entries are taken modulo 16. A null table
-// selects the default (DKE No. 1).
+// selects the default (DKE No. 1, gostcrypto/DkeNo1.h).
 void ExpandSBox(const unsigned char* entries, SBox& out);
 
 // The same, shared and immutable: the default table is built once per process and
 // each thread remembers the last two others, so engines made again and again with
 // one table (a hash per message, a generator per signature) do not rebuild it.
 std::shared_ptr<const SBox> SharedSBox(const unsigned char* entries);
-
-// DKE No. 1, 128 entries.
-extern const unsigned char kDefaultSBoxEntries[128];
 
 }  // namespace gostcrypto::detail
