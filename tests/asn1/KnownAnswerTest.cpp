@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <sstream>
 
 #include "asn1/ASN1Integer.h"
 #include "asn1/ASN1OID.h"
@@ -79,6 +80,9 @@ const std::map<std::string, std::function<void(const Vector&)>> kCheckers = {
        decoded.Decode(B(v.Get("der")));
        EXPECT_EQ(decoded.ToText().CStr(), v.Get("text"));
        EXPECT_EQ(decoded.ArcCount(), std::stoul(v.Get("arcs")));
+       std::istringstream arcs(v.Get("text"));
+       std::uint32_t index = 0;
+       for (std::string arc; std::getline(arcs, arc, '.'); ++index) EXPECT_EQ(decoded.Arc(index), std::stoul(arc));
      }},
     {"Time",
      [](const Vector& v) {
