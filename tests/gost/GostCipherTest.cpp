@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "GostTestSupport.h"
-#include "gostcrypto/CryptoException.h"
 #include "gostcrypto/SCryptoEngine.h"
 
 namespace tavrpki::test {
@@ -184,19 +183,11 @@ TEST(CipherEngine, NullVectorMeansZeroVector) {
 
 TEST(CipherEngine, RejectsMissingKeyUnknownModeAndMacOutsideMacMode) {
   const Bytes key(32, 1);
-  auto code = [](auto&& call) {
-    try {
-      call();
-    } catch (const gostcrypto::CryptoException& e) {
-      return e.GetCode();
-    }
-    return 0;
-  };
-  EXPECT_EQ(code([&] { SCryptoEngine(nullptr, true, gostcrypto::kGamming, nullptr, nullptr); }),
+  EXPECT_EQ(CryptoCode([&] { SCryptoEngine(nullptr, true, gostcrypto::kGamming, nullptr, nullptr); }),
             SCryptoEngine::kBadArgument);
-  EXPECT_EQ(code([&] { SCryptoEngine(nullptr, true, 4, key.data(), nullptr); }), SCryptoEngine::kBadArgument);
-  EXPECT_EQ(code([&] { SCryptoEngine(nullptr, true, -1, key.data(), nullptr); }), SCryptoEngine::kBadArgument);
-  EXPECT_EQ(code([&] {
+  EXPECT_EQ(CryptoCode([&] { SCryptoEngine(nullptr, true, 4, key.data(), nullptr); }), SCryptoEngine::kBadArgument);
+  EXPECT_EQ(CryptoCode([&] { SCryptoEngine(nullptr, true, -1, key.data(), nullptr); }), SCryptoEngine::kBadArgument);
+  EXPECT_EQ(CryptoCode([&] {
               SCryptoEngine e(nullptr, true, gostcrypto::kSimpleReplacement, key.data(), nullptr);
               unsigned char mac[4];
               e.GetMac(mac);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "crypto/core/gost/CpuPath.h"
+#include "gostcrypto/CryptoException.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::test {
@@ -57,6 +58,17 @@ inline std::vector<std::size_t> RandomPieces(std::size_t n, std::uint32_t seed) 
     n -= take;
   }
   return pieces;
+}
+
+// The CryptoException code `call` throws, 0 when it returns.
+template <typename Call>
+int CryptoCode(Call&& call) {
+  try {
+    call();
+  } catch (const gostcrypto::CryptoException& e) {
+    return e.GetCode();
+  }
+  return 0;
 }
 
 }  // namespace tavrpki::test

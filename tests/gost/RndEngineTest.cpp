@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "GostTestSupport.h"
-#include "gostcrypto/CryptoException.h"
 #include "gostcrypto/EntropyCollect.h"
 #include "gostcrypto/RndEngine.h"
 
@@ -78,21 +77,13 @@ TEST(RndEngine, CopyAndAssignmentContinueTheSameSequence) {
 
 TEST(RndEngine, RejectsMissingInputs) {
   const Bytes key(32, 1), seed(8, 2), entropy(1024, 3);
-  auto code = [](auto&& call) {
-    try {
-      call();
-    } catch (const gostcrypto::CryptoException& e) {
-      return e.GetCode();
-    }
-    return 0;
-  };
-  EXPECT_EQ(code([&] { RndEngine(nullptr, nullptr, seed.data(), nullptr); }), RndEngine::kMissingInput);
-  EXPECT_EQ(code([&] { RndEngine(nullptr, key.data(), nullptr, nullptr); }), RndEngine::kMissingInput);
-  EXPECT_EQ(code([&] { RndEngine(nullptr, 1024, nullptr, nullptr, seed.data(), nullptr); }),
+  EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, nullptr, seed.data(), nullptr); }), RndEngine::kMissingInput);
+  EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, key.data(), nullptr, nullptr); }), RndEngine::kMissingInput);
+  EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, 1024, nullptr, nullptr, seed.data(), nullptr); }),
             RndEngine::kMissingInput);
-  EXPECT_EQ(code([&] { RndEngine(entropy.data(), 31, nullptr, nullptr, seed.data(), nullptr); }),
+  EXPECT_EQ(CryptoCode([&] { RndEngine(entropy.data(), 31, nullptr, nullptr, seed.data(), nullptr); }),
             RndEngine::kMissingInput);
-  EXPECT_EQ(code([&] { RndEngine(entropy.data(), 1024, nullptr, nullptr, nullptr, nullptr); }),
+  EXPECT_EQ(CryptoCode([&] { RndEngine(entropy.data(), 1024, nullptr, nullptr, nullptr, nullptr); }),
             RndEngine::kMissingInput);
 }
 
