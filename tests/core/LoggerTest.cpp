@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -11,7 +10,6 @@
 #include "core/Catalogue.h"
 #include "core/Crc32.h"
 #include "core/Logger.h"
-#include "platform/Time.h"
 #include "support/ConfigSandbox.h"
 #include "support/LogCheck.h"
 
@@ -23,14 +21,6 @@ using namespace tavrpki::test;
 const std::string kStamp = R"(\d\d\.\d\d\.\d\d \d\d:\d\d:\d\d\.\d\d\d )";
 const std::string kCorruption = "\r\n\r\n!!! \xD4\xE0\xE9\xEB \xEF\xEE\xF8\xEA\xEE\xE6\xE4\xE5\xED\xEE !!!\r\n\r\n";
 
-std::string MonthFile(const std::filesystem::path& directory, const std::string& prefix) {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  char month[8];
-  std::snprintf(month, sizeof month, "%02d%02d", now.wYear % 100, now.wMonth);
-  return (directory / (prefix + month + ".log")).string();
-}
-
 std::size_t Count(const std::string& text, const std::string& what) {
   std::size_t count = 0;
   for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
@@ -41,7 +31,7 @@ class LoggerTest : public testing::Test {
  protected:
   ConfigSandbox m_env;
   std::filesystem::path m_dir = m_env.Root() / "logs" / "nested";
-  std::string m_file = MonthFile(m_dir, "ukvt_7_");
+  std::string m_file = (m_dir / MonthLogName("ukvt_7_")).string();
 };
 
 TEST_F(LoggerTest, LinesAndTrailer) {

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <ctime>
 #include <fstream>
 #include <memory>
 #include <string>
 
 #include "support/ConfigSandbox.h"
+#include "support/LogCheck.h"
 #include "core/Cp1251.h"
 #include "core/Logger.h"
 #include "gostcrypto/RndEngine.h"
@@ -142,14 +142,9 @@ TEST(KernelContext, CopiesContinueTheGeneratorSequenceOfTheirSource) {
 
 // ---- The logging switch ----
 
-std::string MonthLogName() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char name[64];
-  std::snprintf(name, sizeof name, "ukvt_%u_%02d%02d.log", static_cast<unsigned>(GetCurrentProcessId()),
-                local.tm_year % 100, local.tm_mon + 1);
-  return name;
+// The log a kernel of this process opens this month.
+std::string KernelLogName() {
+  return test::MonthLogName("ukvt_" + std::to_string(GetCurrentProcessId()) + "_");
 }
 
 // Whether and where a kernel logs; which hive wins is the settings' own concern.
@@ -187,7 +182,7 @@ TEST(KernelContext, LogsWhereTheConfigurationSays) {
         sandbox.Files(*c.logDirectory ? sandbox.Root() / c.logDirectory : sandbox.DefaultLogDirectory());
     ASSERT_EQ(files.size(), c.useLog ? 1u : 0u);
     if (c.useLog) {
-      EXPECT_EQ(files[0].filename().string(), MonthLogName());
+      EXPECT_EQ(files[0].filename().string(), KernelLogName());
       EXPECT_EQ(ConfigSandbox::ReadFile(files[0]), "00000000") << "an empty log closes with the CRC of nothing";
     }
   }
@@ -196,7 +191,7 @@ TEST(KernelContext, LogsWhereTheConfigurationSays) {
 TEST(KernelContext, ALogThatCannotBeOpenedLeavesLoggingOff) {
   ConfigSandbox sandbox;
   std::filesystem::create_directories(sandbox.DefaultLogDirectory());
-  { std::ofstream(sandbox.DefaultLogDirectory() / MonthLogName(), std::ios::binary) << "ABCDEFG"; }
+  { std::ofstream(sandbox.DefaultLogDirectory() / KernelLogName(), std::ios::binary) << "ABCDEFG"; }
   CKernel kernel;
   EXPECT_FALSE(kernel.GetUseLog());
   EXPECT_FALSE(ProcessLogger().IsOpen());

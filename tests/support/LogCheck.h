@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,17 @@ namespace tavrpki::test {
 // What each writing thread logs: its number, its line number, and a tail whose
 // loss or interleaving shows.
 inline constexpr const char* kThreadLineFormat = "thread %d line %d abcdefghijklmnopqrstuvwxyz";
+
+// This month's log file for `prefix`: the prefix, the two-digit year and month
+// in local time, ".log".
+inline std::string MonthLogName(const std::string& prefix) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char month[32];
+  std::snprintf(month, sizeof month, "%02d%02d.log", local.tm_year % 100, local.tm_mon + 1);
+  return prefix + month;
+}
 
 // CRC-32 (ISO-HDLC) bit by bit: slow and obviously right, independent of the library.
 inline std::uint32_t ReferenceCrc32(std::string_view bytes) {
