@@ -89,6 +89,10 @@ const std::map<std::string, std::function<void(const Vector&)>> kCheckers = {
        const DateTime time = ParseTime(v.Get("time"));
        EXPECT_EQ(ASN1UTCTime(time).GetText().CStr(), v.Get("utc"));
        EXPECT_EQ(ASN1GeneralizedTime(time).GetText().CStr(), v.Get("generalized"));
+       // The elements: tag, length, the characters.
+       EXPECT_EQ(EncodeHex(ASN1UTCTime(time)), "170D" + H(Blob(String::CharsOf(v.Get("utc").c_str()))));
+       EXPECT_EQ(EncodeHex(ASN1GeneralizedTime(time)),
+                 "180F" + H(Blob(String::CharsOf(v.Get("generalized").c_str()))));
      }},
     {"UTCTime", ReadTime<ASN1UTCTime>},
     {"GeneralizedTime", ReadTime<ASN1GeneralizedTime>},

@@ -18,10 +18,6 @@ std::string Cp1251(const std::string& utf8) {
   return out;
 }
 
-TEST(Time, Element) {
-  EXPECT_EQ(EncodeHex(ASN1UTCTime(DateTime(2009, 6, 1, 12, 30, 5))), "170D3039303630313132333030355A");
-}
-
 TEST(DateTime, CalendarArithmeticAndOrder) {
   const struct {
     DateTime start;
