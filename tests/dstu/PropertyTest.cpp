@@ -150,7 +150,11 @@ TEST_P(Properties, SignVerifyRoundTripAndBitFlips) {
     }
   }
   ASSERT_TRUE(VerifyHash(*m_curve, hash, sig, qx, qy));
-  for (std::size_t bit = 0; bit < 8 * sig.size(); ++bit) {
+  // Every byte of r and s, each at another bit position (steps of 7), and the top bit
+  // of each half.
+  std::vector<std::size_t> bits = {8 * order.Bytes() - 1, 16 * order.Bytes() - 1};
+  for (std::size_t bit = 0; bit < 8 * sig.size(); bit += 7) bits.push_back(bit);
+  for (const std::size_t bit : bits) {
     Buffer bad = sig;
     bad[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
     EXPECT_FALSE(VerifyHash(*m_curve, hash, bad, qx, qy)) << "signature bit " << bit;
