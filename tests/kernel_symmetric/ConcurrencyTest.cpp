@@ -1,6 +1,7 @@
 // One kernel shared by eight threads that draw and reseed at once: every call must
-// succeed, and the provider's lock must keep the generator whole (ThreadSanitizer
-// runs this too).
+// succeed, and the provider's lock must keep the generator whole. Kernels on
+// several threads reseed at once through the process-wide entropy pool, past its
+// rebuild. ThreadSanitizer runs these too.
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -44,6 +45,27 @@ TEST_F(KernelRandomThreads, EightThreadsDrawAndReseedOneKernel) {
   // Draws are serialised: no two threads were handed the same last key.
   for (int a = 0; a < 8; ++a)
     for (int b = a + 1; b < 8; ++b) EXPECT_NE(keys[a], keys[b]) << a << " " << b;
+}
+
+TEST_F(KernelRandomThreads, KernelsOnFourThreadsReseedAtOnce) {
+  constexpr int kThreads = 4, kReseeds = 300;  // 1200 draws from the pool: one rebuild at least
+  std::atomic<int> failures{0};
+  std::vector<std::vector<unsigned char>> last(kThreads, std::vector<unsigned char>(32));
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&, t] {
+      try {
+        Kernel::CKernel kernel;
+        for (int i = 0; i < kReseeds; ++i) kernel.InitRandom(nullptr, nullptr, nullptr);
+        kernel.GenerateRandom(32, last[t].data());
+      } catch (...) {
+        ++failures;
+      }
+    });
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
+  for (int a = 0; a < kThreads; ++a)
+    for (int b = a + 1; b < kThreads; ++b) EXPECT_NE(last[a], last[b]) << a << " " << b;
 }
 
 }  // namespace
