@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/Exception.h"
-#include "filekeystore/CodeOf.h"
+#include "support/CodeOf.h"
 #include "gostcrypto/HashEngine.h"
 #include "plugins/filekeystore/Container.h"
 #include "crypto/params/Dke.h"
@@ -16,6 +16,8 @@
 
 namespace tavrpki::filekeystore {
 namespace {
+
+using test::CodeOf;
 
 constexpr std::uint32_t kFewIterations = 3;
 constexpr std::size_t kChecksumSize = 32;

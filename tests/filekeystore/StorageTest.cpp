@@ -17,12 +17,14 @@
 #include <vector>
 
 #include "core/Exception.h"
-#include "filekeystore/CodeOf.h"
+#include "support/CodeOf.h"
 #include "plugins/filekeystore/FileKeyStorageManager.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::filekeystore {
 namespace {
+
+using test::CodeOf;
 
 using Snapshot = std::map<std::string, std::vector<std::uint8_t>>;
 

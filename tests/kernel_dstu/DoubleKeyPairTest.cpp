@@ -38,7 +38,7 @@ TEST(DoubleKeyPair, ExportableKeysMoveThroughBuffers) {
   unsigned long length = 0;
   generated.GetSignPrivateKey(nullptr, &length);
   EXPECT_GT(length, 32u);
-  EXPECT_EQ(KernelCode([&] { generated.Save("k", "pw", nullptr); }), 100028u);
+  EXPECT_EQ(CodeOf([&] { generated.Save("k", "pw", nullptr); }), 100028u);
 
   CKernelDoubleKeyPair imported(kernel, true);
   const auto buffer = KeysBuffer(generated);
@@ -70,14 +70,14 @@ TEST(DoubleKeyPair, NonExportableKeysKeepTheirSecrets) {
       {"Load with an empty name", 100021, [&] { keys.Load("", "pw", nullptr); }},
       {"Load without password", 100021, [&] { keys.Load("k", nullptr, nullptr); }},
   };
-  for (const auto& c : cases) EXPECT_EQ(KernelCode(c.call), c.code) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(CodeOf(c.call), c.code) << c.what;
   EXPECT_EQ(PublicSignKey(keys), publicKey);  // every refusal left the keys alone
 
   CKernelDoubleKeyPair exportable(kernel, true);
-  EXPECT_EQ(KernelCode([&] { exportable.Load("k", "pw", nullptr); }), 100030u);
-  EXPECT_EQ(KernelCode([&] { exportable.Load(nullptr, nullptr); }), 100030u);
+  EXPECT_EQ(CodeOf([&] { exportable.Load("k", "pw", nullptr); }), 100030u);
+  EXPECT_EQ(CodeOf([&] { exportable.Load(nullptr, nullptr); }), 100030u);
   exportable.SetHandle(keys.GetHandle());
-  EXPECT_EQ(KernelCode([&] { exportable.GetSignPrivateKey(buffer, &length); }), 100029u);
+  EXPECT_EQ(CodeOf([&] { exportable.GetSignPrivateKey(buffer, &length); }), 100029u);
   EXPECT_EQ(PublicSignKey(exportable), publicKey);
 }
 
@@ -106,7 +106,7 @@ TEST(DoubleKeyPair, SettersBuildAWorkingPair) {
   EXPECT_TRUE(std::equal(params::kDke1.begin(), params::kDke1.end(), built.GetHashSBox()));
   // A malformed key is refused and changes nothing.
   const unsigned char junk[] = {1, 2, 3};
-  EXPECT_NE(KernelCode([&] { built.SetSignPublicKey(junk, sizeof junk); }), 0u);
+  EXPECT_NE(CodeOf([&] { built.SetSignPublicKey(junk, sizeof junk); }), 0u);
   EXPECT_EQ(KeysBuffer(built), KeysBuffer(source));
 }
 
@@ -187,21 +187,21 @@ TEST_F(KeyStorage, MembersManageTheStorage) {
 
   m_kernel.ChangeKeyPassword(nullptr, "alice", "pw", "new");
   CKernelDoubleKeyPair loaded(m_kernel, false);
-  EXPECT_EQ(KernelCode([&] { loaded.Load("alice", "pw", nullptr); }), 30013u);
+  EXPECT_EQ(CodeOf([&] { loaded.Load("alice", "pw", nullptr); }), 30013u);
   loaded.Load("alice", "new", nullptr);
   EXPECT_EQ(PublicSignKey(loaded), PublicSignKey(keys));
 
   // A failed load leaves the previous keys in place.
   const CKernelDoubleKeyPair other = m_kernel.Generate4145DoubleKeyPair(params, false);
   other.Save("carol", "pw", nullptr);
-  EXPECT_EQ(KernelCode([&] { loaded.Load("carol", "wrong", nullptr); }), 30013u);
-  EXPECT_EQ(KernelCode([&] { loaded.Load("nobody", "pw", nullptr); }), 30012u);
+  EXPECT_EQ(CodeOf([&] { loaded.Load("carol", "wrong", nullptr); }), 30013u);
+  EXPECT_EQ(CodeOf([&] { loaded.Load("nobody", "pw", nullptr); }), 30012u);
   EXPECT_EQ(PublicSignKey(loaded), PublicSignKey(keys));
 
   m_kernel.DeleteKey("bob");
   EXPECT_FALSE(m_kernel.IsKeyExists("bob"));
-  EXPECT_EQ(KernelCode([&] { m_kernel.DeleteKey("bob"); }), 30012u);
-  EXPECT_EQ(KernelCode([&] { m_kernel.LoadStorage((m_sandbox.Root() / "missing").c_str()); }), 30010u);
+  EXPECT_EQ(CodeOf([&] { m_kernel.DeleteKey("bob"); }), 30012u);
+  EXPECT_EQ(CodeOf([&] { m_kernel.LoadStorage((m_sandbox.Root() / "missing").c_str()); }), 30010u);
   m_kernel.ConfigureKeyStorage(nullptr);
 }
 
@@ -211,11 +211,11 @@ TEST(KeyStorageMissing, EveryMemberReportsTheUnloadedLibrary) {
   const auto params = MakeParams(kernel, kCurve163, kCurve163);
   const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
   CKernelDoubleKeyPair target(kernel, false);
-  EXPECT_EQ(KernelCode([&] { kernel.LoadStorage("/tmp"); }), 30002u);
-  EXPECT_EQ(KernelCode([&] { kernel.IsKeyExists("k"); }), 30002u);
-  EXPECT_EQ(KernelCode([&] { keys.Save("k", "pw", nullptr); }), 30002u);
-  EXPECT_EQ(KernelCode([&] { target.Load("k", "pw", nullptr); }), 30002u);
-  EXPECT_EQ(KernelCode([&] { kernel.SelectDefaultKeyStorage(nullptr); }), 30002u);
+  EXPECT_EQ(CodeOf([&] { kernel.LoadStorage("/tmp"); }), 30002u);
+  EXPECT_EQ(CodeOf([&] { kernel.IsKeyExists("k"); }), 30002u);
+  EXPECT_EQ(CodeOf([&] { keys.Save("k", "pw", nullptr); }), 30002u);
+  EXPECT_EQ(CodeOf([&] { target.Load("k", "pw", nullptr); }), 30002u);
+  EXPECT_EQ(CodeOf([&] { kernel.SelectDefaultKeyStorage(nullptr); }), 30002u);
 }
 
 }  // namespace

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "core/ExceptionBase.h"
 #include "crypto/params/Dke.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/CKernelException.h"
 #include "kernel/ConfigSandbox.h"
+#include "support/CodeOf.h"
 
 namespace tavrpki::test {
 
@@ -36,18 +36,6 @@ inline Kernel::CKernelAllParams MakeParams(const Kernel::CKernel& kernel, const 
   params.SetSignParams(kernel.GenerateAsymmetric4145Params(signCurve, dke.data()));
   params.SetCryptParams(kernel.GenerateAsymmetric4145Params(cryptCurve, dke.data()));
   return params;
-}
-
-// The code of the library exception (internal or exported) `body` throws; 0
-// when it throws none.
-template <class Body>
-unsigned long KernelCode(Body&& body) {
-  try {
-    body();
-  } catch (const ExceptionBase& error) {
-    return error.GetErrorCode();
-  }
-  return 0;
 }
 
 // One row of a refusal table: the call and the code it must fail with.

@@ -120,18 +120,18 @@ TEST(KernelDstu, RefusalsCarryTheirCodes) {
       {"decrypt without output length", 100021,
        [&] { fresh.DecryptAsymmetric(keys, hash.data(), 32, out, nullptr); }},
   };
-  for (const auto& c : cases) EXPECT_EQ(KernelCode(c.call), c.code) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(CodeOf(c.call), c.code) << c.what;
   // Signing seeds the generator itself (a size query signs too); afterwards
   // encryption has one to draw from.
   length = 0;
   fresh.EnsignHash(hash.data(), nullptr, &length, keys, params);
   EXPECT_EQ(length, 64u);
   length = sizeof out;
-  EXPECT_EQ(KernelCode([&] { fresh.EncryptAsymmetric(keys, hash.data(), 32, out, &length); }), 0u);
+  EXPECT_EQ(CodeOf([&] { fresh.EncryptAsymmetric(keys, hash.data(), 32, out, &length); }), 0u);
   // A short buffer gets the length and not a byte.
   std::vector<unsigned char> small(10, 0xAB);
   length = static_cast<unsigned long>(small.size());
-  EXPECT_EQ(KernelCode([&] { fresh.EnsignHash(hash.data(), small.data(), &length, keys, params); }), 100000u);
+  EXPECT_EQ(CodeOf([&] { fresh.EnsignHash(hash.data(), small.data(), &length, keys, params); }), 100000u);
   EXPECT_EQ(length, 64u);
   EXPECT_EQ(small, std::vector<unsigned char>(10, 0xAB));
 }
@@ -145,13 +145,13 @@ TEST(KernelDstu, AdaptersRefuseTheWrongKeyUsage) {
   const auto hash = SomeHash(7);
   const std::span<const std::uint8_t, 32> hashSpan(hash);
   const dstu::RandomSource zeros = [](std::span<std::uint8_t> out) { std::fill(out.begin(), out.end(), 1); };
-  EXPECT_EQ(KernelCode([&] { dstu::Sign(pairs.GetCryptPair(), hashSpan, zeros); }), 40006u);
-  EXPECT_EQ(KernelCode([&] { dstu::Verify(pairs.GetCryptPair(), hashSpan, Blob(hash.data(), 32)); }), 40006u);
-  EXPECT_EQ(KernelCode([&] { dstu::Encrypt(pairs.GetSignPair(), Blob(hash.data(), 32), zeros); }), 40006u);
-  EXPECT_EQ(KernelCode([&] { dstu::Decrypt(pairs.GetSignPair(), Blob(hash.data(), 32)); }), 40006u);
+  EXPECT_EQ(CodeOf([&] { dstu::Sign(pairs.GetCryptPair(), hashSpan, zeros); }), 40006u);
+  EXPECT_EQ(CodeOf([&] { dstu::Verify(pairs.GetCryptPair(), hashSpan, Blob(hash.data(), 32)); }), 40006u);
+  EXPECT_EQ(CodeOf([&] { dstu::Encrypt(pairs.GetSignPair(), Blob(hash.data(), 32), zeros); }), 40006u);
+  EXPECT_EQ(CodeOf([&] { dstu::Decrypt(pairs.GetSignPair(), Blob(hash.data(), 32)); }), 40006u);
   // A source whose every value the core rejects exhausts the attempts.
   const dstu::RandomSource useless = [](std::span<std::uint8_t> out) { std::fill(out.begin(), out.end(), 0); };
-  EXPECT_EQ(KernelCode([&] { dstu::Sign(pairs.GetSignPair(), hashSpan, useless); }), 40012u);
+  EXPECT_EQ(CodeOf([&] { dstu::Sign(pairs.GetSignPair(), hashSpan, useless); }), 40012u);
 }
 
 // Published signatures verify through the kernel: the byte order of hash,

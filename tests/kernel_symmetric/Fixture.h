@@ -3,12 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "core/Exception.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelException.h"
 #include "kernel/ConfigSandbox.h"
+#include "support/CodeOf.h"
 
 namespace tavrpki::test {
 
@@ -18,15 +17,5 @@ class KernelTest : public ::testing::Test {
 
   ConfigSandbox m_sandbox;
 };
-
-// The code of the CKernelException that `call` throws, or 0.
-inline unsigned long CodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Kernel::CKernelException& e) {
-    return e.GetErrorCode();
-  }
-  return 0;
-}
 
 }  // namespace tavrpki::test

@@ -14,21 +14,14 @@
 #include "kernel/CProvider.h"
 #include "keystore/CKeyStorageWrapper.h"
 #include "platform/SharedLibrary.h"
+#include "support/CodeOf.h"
 
 namespace tavrpki {
 namespace {
 
 using test::ConfigSandbox;
 
-template <class Body>
-unsigned long CodeOf(Body&& body) {
-  try {
-    body();
-  } catch (const ExceptionBase& error) {
-    return error.GetErrorCode();
-  }
-  return 0;
-}
+using test::CodeOf;
 
 std::string PathValue(const std::string& path) { return "\"KeyStorageManager\"=\"" + path + "\""; }
 

@@ -1,9 +1,10 @@
-// The code of the library exception `body` throws, or 0 when it throws none.
+// The code of the library exception (internal `Exception` or exported
+// `CKernelException`) that `body` throws, or 0 when it throws none.
 #pragma once
 
 #include "core/ExceptionBase.h"
 
-namespace tavrpki::filekeystore {
+namespace tavrpki::test {
 
 template <class Body>
 unsigned long CodeOf(Body&& body) {
@@ -15,4 +16,4 @@ unsigned long CodeOf(Body&& body) {
   return 0;
 }
 
-}  // namespace tavrpki::filekeystore
+}  // namespace tavrpki::test
