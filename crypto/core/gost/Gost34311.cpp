@@ -20,6 +20,7 @@ struct Scratch {
   std::uint32_t keys[4][8];
   std::uint32_t t[16];  // 16-bit words of H ^ psi(M)
   std::uint32_t s[16];  // 16-bit words of S
+  std::uint64_t x[4];   // psi^61(H) ^ psi^62(M), AVX-512 kernel
 };
 
 // Wipes the scratch when the call that owns it returns (or throws).
@@ -113,9 +114,10 @@ inline void Mix(const std::uint32_t* t, const std::uint32_t* s, std::uint64_t h[
 // One step: H = psi^61(H ^ psi(M)) ^ psi^74(S), S the four encryptions of H's
 // quarters under the keys derived from H and M. The encryptions run as four
 // interleaved lanes; the half of the linear map that needs no S is worked out
-// first, so it overlaps with the rounds.
+// first, so it overlaps with the rounds. Inlined into the block loop, so that H
+// stays in registers from one step to the next.
 template <typename Sub>
-inline void Step(const Sub& f, Scratch& w, std::uint64_t h[4], const std::uint64_t m[4]) {
+[[gnu::always_inline]] inline void Step(const Sub& f, Scratch& w, std::uint64_t h[4], const std::uint64_t m[4]) {
   DeriveKeys(h, m, w.keys);
 
   // psi(M): the quarters shifted down one word, the feedback word on top.
@@ -142,8 +144,10 @@ inline void Step(const Sub& f, Scratch& w, std::uint64_t h[4], const std::uint64
   Mix(w.t, w.s, h, std::make_integer_sequence<int, 4>{});
 }
 
-// The AVX-512 kernels: the whole step in vector registers, or scalar table rounds
-// between vector key derivation and linear map. Never chosen without the AVX-512 build.
+// The AVX-512 kernels: the whole step in vector registers, or scalar keys and table
+// rounds with the linear map in vector registers (fewer instructions than the
+// scalar map, and its H and M half starts before the rounds). Never chosen without
+// the AVX-512 build.
 struct PermuteSub {
   const SBox& s;
 };
@@ -159,9 +163,11 @@ inline void Step(const PermuteSub& f, Scratch&, std::uint64_t h[4], const std::u
 #endif
 }
 
-inline void Step(const TablesAvx512Sub& f, Scratch& w, std::uint64_t h[4], const std::uint64_t m[4]) {
+[[gnu::always_inline]] inline void Step(const TablesAvx512Sub& f, Scratch& w, std::uint64_t h[4],
+                                        const std::uint64_t m[4]) {
 #if defined(TAVRPKI_HAVE_AVX512_KERNELS)
-  HashKeysAvx512(h, m, w.keys);
+  DeriveKeys(h, m, w.keys);
+  HashMixHmAvx512(h, m, w.x);
   const std::uint32_t* keys[4] = {w.keys[0], w.keys[1], w.keys[2], w.keys[3]};
   std::uint32_t n1[4], n2[4];
   for (int i = 0; i < 4; ++i) {
@@ -170,7 +176,7 @@ inline void Step(const TablesAvx512Sub& f, Scratch& w, std::uint64_t h[4], const
   }
   EncryptLanes<4>(TableSub{f.s}, keys, n1, n2);
   auto quarter = [&](int i) { return static_cast<std::uint64_t>(n1[i]) | static_cast<std::uint64_t>(n2[i]) << 32; };
-  HashMixAvx512(h, m, quarter(0), quarter(1), quarter(2), quarter(3));
+  HashMixSAvx512(w.x, quarter(0), quarter(1), quarter(2), quarter(3), h);
 #else
   (void)f, (void)w, (void)h, (void)m;
 #endif
@@ -234,11 +240,14 @@ void Gost34311::Blocks(const unsigned char* data, std::size_t count) {
   ScratchGuard guard;
   Scratch& w = *guard;
   WithKernel(m_kernel, *m_sbox, [&](const auto& f) {
+    std::uint64_t h[4] = {m_h[0], m_h[1], m_h[2], m_h[3]};
     for (std::size_t b = 0; b < count; ++b, data += 32) {
       for (int i = 0; i < 4; ++i) w.m[i] = Load<std::uint64_t>(data + 8 * i);
-      Step(f, w, m_h, w.m);
+      Step(f, w, h, w.m);
       AddTo(m_sigma, w.m);
     }
+    std::memcpy(m_h, h, sizeof h);
+    SecureWipe(h, sizeof h);
   });
 }
 
@@ -272,15 +281,15 @@ void Gost34311::Final(unsigned char out[32]) {
     Blocks(m_buffer, 1);  // the zero-padded last block also enters the checksum
     m_buffered = 0;
   }
+  // The length in bits as a 256-bit number, then the checksum.
   ScratchGuard guard;
   Scratch& w = *guard;
+  std::uint64_t last[2][4] = {{m_bytes << 3, (m_bytesHigh << 3) | (m_bytes >> 61), m_bytesHigh >> 61, 0},
+                              {m_sigma[0], m_sigma[1], m_sigma[2], m_sigma[3]}};
   WithKernel(m_kernel, *m_sbox, [&](const auto& f) {
-    // The length in bits as a 256-bit number, then the checksum.
-    const std::uint64_t length[4] = {m_bytes << 3, (m_bytesHigh << 3) | (m_bytes >> 61), m_bytesHigh >> 61, 0};
-    Step(f, w, m_h, length);
-    std::memcpy(w.m, m_sigma, sizeof w.m);
-    Step(f, w, m_h, w.m);
+    for (const auto& block : last) Step(f, w, m_h, block);
   });
+  SecureWipe(last, sizeof last);
   for (int i = 0; i < 4; ++i) Store(out + 8 * i, m_h[i]);
 }
 

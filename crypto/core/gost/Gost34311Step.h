@@ -41,10 +41,11 @@ constexpr PsiMap kPsi74 = MakePsiMap(74);
 // for the substitutions). Only on CPUs with AVX-512 VBMI.
 void HashStepAvx512(const SBox& sbox, std::uint64_t h[4], const std::uint64_t m[4]);
 
-// The two vector halves around scalar rounds: the four keys of the step, then
-// H = psi^61(H) ^ psi^62(M) ^ psi^74(S) with S given as its four quarters.
-void HashKeysAvx512(const std::uint64_t h[4], const std::uint64_t m[4], std::uint32_t keys[4][8]);
-void HashMixAvx512(std::uint64_t h[4], const std::uint64_t m[4], std::uint64_t s0, std::uint64_t s1,
-                   std::uint64_t s2, std::uint64_t s3);
+// The linear map around scalar rounds, in two halves: x = psi^61(H) ^ psi^62(M)
+// (needs no S, so it runs before the rounds), then H = x ^ psi^74(S) with S given
+// as its four quarters.
+void HashMixHmAvx512(const std::uint64_t h[4], const std::uint64_t m[4], std::uint64_t x[4]);
+void HashMixSAvx512(const std::uint64_t x[4], std::uint64_t s0, std::uint64_t s1, std::uint64_t s2,
+                    std::uint64_t s3, std::uint64_t h[4]);
 
 }  // namespace gostcrypto::detail

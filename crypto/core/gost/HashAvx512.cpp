@@ -60,27 +60,28 @@ inline void DeriveKeys(__m256i hv, __m256i mv, __m256i k[4]) {
   k[3] = P(_mm256_xor_si256(u, v));
 }
 
-// psi^61(H) ^ psi^62(M) ^ psi^74(S). The H and M half does not wait for S; the S
-// half keeps four accumulators so that its XORs do not form one long chain.
-inline __m256i Mix(__m256i hv, __m256i mv, __m256i s) {
+// psi^61(H) ^ psi^62(M): the half of the linear map that does not wait for S.
+inline __m256i MixHm(__m256i hv, __m256i mv) {
   const __m512i hm = _mm512_inserti64x4(_mm512_castsi256_si512(hv), mv, 1);
-  __m512i accHm = _mm512_setzero_si512();
+  __m512i acc = _mm512_setzero_si512();
   for (int i = 0; i < 16; ++i) {
     const __m512i pick = _mm512_inserti64x4(_mm512_castsi256_si512(_mm256_set1_epi16(static_cast<short>(i))),
                                             _mm256_set1_epi16(static_cast<short>(16 + i)), 1);
     const __m512i words = _mm512_permutexvar_epi16(pick, hm);
-    accHm = _mm512_ternarylogic_epi32(accHm, words, _mm512_load_si512(kColumns.hm[i]), 0x78);  // acc ^ (w & col)
+    acc = _mm512_ternarylogic_epi32(acc, words, _mm512_load_si512(kColumns.hm[i]), 0x78);  // acc ^ (w & col)
   }
-  __m256i accS[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
-                     _mm256_setzero_si256()};
+  return _mm256_xor_si256(_mm512_castsi512_si256(acc), _mm512_extracti64x4_epi64(acc, 1));
+}
+
+// x ^ psi^74(S), with four accumulators so that the XORs do not form one long chain.
+inline __m256i MixS(__m256i x, __m256i s) {
+  __m256i acc[4] = {x, _mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256()};
   for (int i = 0; i < 16; ++i) {
-    const __m256i sWords = _mm256_permutexvar_epi16(_mm256_set1_epi16(static_cast<short>(i)), s);
-    accS[i % 4] = _mm256_ternarylogic_epi32(accS[i % 4], sWords,
-                                            _mm256_load_si256(reinterpret_cast<const __m256i*>(kColumns.s[i])), 0x78);
+    const __m256i words = _mm256_permutexvar_epi16(_mm256_set1_epi16(static_cast<short>(i)), s);
+    acc[i % 4] = _mm256_ternarylogic_epi32(acc[i % 4], words,
+                                           _mm256_load_si256(reinterpret_cast<const __m256i*>(kColumns.s[i])), 0x78);
   }
-  const __m256i sMix = _mm256_ternarylogic_epi32(accS[0], accS[1], _mm256_xor_si256(accS[2], accS[3]), 0x96);
-  return _mm256_ternarylogic_epi32(_mm512_castsi512_si256(accHm), _mm512_extracti64x4_epi64(accHm, 1), sMix,
-                                   0x96);  // a ^ b ^ c
+  return _mm256_ternarylogic_epi32(acc[0], acc[1], _mm256_xor_si256(acc[2], acc[3]), 0x96);  // a ^ b ^ c
 }
 
 inline __m256i Load(const std::uint64_t v[4]) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v)); }
@@ -109,20 +110,18 @@ void HashStepAvx512(const SBox& sbox, std::uint64_t h[4], const std::uint64_t m[
   avx512::Rounds<1, false>(avx512::MakeTables(sbox), keys, &n1, &n2);
   const __m256i s = _mm512_castsi512_si256(
       _mm512_permutex2var_epi32(n1, _mm512_set_epi32(23, 7, 22, 6, 21, 5, 20, 4, 19, 3, 18, 2, 17, 1, 16, 0), n2));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), Mix(hv, mv, s));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), MixS(MixHm(hv, mv), s));
 }
 
-void HashKeysAvx512(const std::uint64_t h[4], const std::uint64_t m[4], std::uint32_t keys[4][8]) {
-  __m256i k[4];
-  DeriveKeys(Load(h), Load(m), k);
-  for (int l = 0; l < 4; ++l) _mm256_storeu_si256(reinterpret_cast<__m256i*>(keys[l]), k[l]);
+void HashMixHmAvx512(const std::uint64_t h[4], const std::uint64_t m[4], std::uint64_t x[4]) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(x), MixHm(Load(h), Load(m)));
 }
 
-void HashMixAvx512(std::uint64_t h[4], const std::uint64_t m[4], std::uint64_t s0, std::uint64_t s1,
-                   std::uint64_t s2, std::uint64_t s3) {
+void HashMixSAvx512(const std::uint64_t x[4], std::uint64_t s0, std::uint64_t s1, std::uint64_t s2,
+                    std::uint64_t s3, std::uint64_t h[4]) {
   const __m256i s = _mm256_set_epi64x(static_cast<long long>(s3), static_cast<long long>(s2),
                                       static_cast<long long>(s1), static_cast<long long>(s0));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), Mix(Load(h), Load(m), s));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), MixS(Load(x), s));
 }
 
 }  // namespace gostcrypto::detail
