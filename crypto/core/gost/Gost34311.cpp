@@ -113,9 +113,8 @@ inline void Mix(const std::uint32_t* t, const std::uint32_t* s, std::uint64_t h[
 
 // One step: H = psi^61(H ^ psi(M)) ^ psi^74(S), S the four encryptions of H's
 // quarters under the keys derived from H and M. The encryptions run as four
-// interleaved lanes; the half of the linear map that needs no S is worked out
-// first, so it overlaps with the rounds. Inlined into the block loop, so that H
-// stays in registers from one step to the next.
+// interleaved lanes; H ^ psi(M), which needs no S, is formed before them. Inlined
+// into the block loop, so that H stays in registers from one step to the next.
 template <typename Sub>
 [[gnu::always_inline]] inline void Step(const Sub& f, Scratch& w, std::uint64_t h[4], const std::uint64_t m[4]) {
   DeriveKeys(h, m, w.keys);

@@ -13,7 +13,7 @@ namespace gostcrypto::detail {
 // How a step substitutes: which kernel runs is fixed when the hash is built.
 enum class HashKernel {
   kTables,  // combined 8-bit tables, four encryptions interleaved: public data only
-  kTablesAvx512,  // the same rounds; keys and linear map on AVX-512 (fewer instructions)
+  kTablesAvx512,  // the same rounds, the linear map on AVX-512 (fewer instructions): public data only
   kShifts,  // shift substitution: constant time, portable
   kAvx512,  // byte permutes: constant time, CPUs with AVX-512 VBMI
 };
