@@ -31,20 +31,22 @@ inline Tables MakeTables(const SBox& s) {
                 _mm512_set1_epi32(0x30201000)};
 }
 
-inline __m512i Round(const Tables& t, __m512i x) {
+// y ^ f(x). The two halves are rotated separately and joined with y in one
+// three-input operation, one step shorter than OR, rotate, XOR in a chain.
+inline __m512i XorRound(const Tables& t, __m512i y, __m512i x) {
   const __m512i lowIndex = _mm512_ternarylogic_epi32(x, t.nibble, t.offset, 0xEA);  // (x & 0F) | offset
   const __m512i highIndex = _mm512_ternarylogic_epi32(_mm512_srli_epi32(x, 4), t.nibble, t.offset, 0xEA);
-  const __m512i low = _mm512_permutexvar_epi8(lowIndex, t.low);
-  const __m512i high = _mm512_permutexvar_epi8(highIndex, t.high);
-  return _mm512_rol_epi32(_mm512_or_si512(low, high), 11);  // high entries are stored shifted
+  const __m512i low = _mm512_rol_epi32(_mm512_permutexvar_epi8(lowIndex, t.low), 11);
+  const __m512i high = _mm512_rol_epi32(_mm512_permutexvar_epi8(highIndex, t.high), 11);  // stored shifted
+  return _mm512_ternarylogic_epi32(y, low, high, 0x1E);  // y ^ (low | high)
 }
 
 // 32 rounds over G register pairs; k[j] holds round key j for every lane.
 template <int G, bool Decrypt>
 inline void Rounds(const Tables& t, const __m512i k[8], __m512i n1[G], __m512i n2[G]) {
   auto pair = [&](int a, int b) {
-    for (int g = 0; g < G; ++g) n2[g] = _mm512_xor_si512(n2[g], Round(t, _mm512_add_epi32(n1[g], k[a])));
-    for (int g = 0; g < G; ++g) n1[g] = _mm512_xor_si512(n1[g], Round(t, _mm512_add_epi32(n2[g], k[b])));
+    for (int g = 0; g < G; ++g) n2[g] = XorRound(t, n2[g], _mm512_add_epi32(n1[g], k[a]));
+    for (int g = 0; g < G; ++g) n1[g] = XorRound(t, n1[g], _mm512_add_epi32(n2[g], k[b]));
   };
   if constexpr (!Decrypt) {
     for (int rep = 0; rep < 3; ++rep)
