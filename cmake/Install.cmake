@@ -24,8 +24,8 @@ install(TARGETS tavrpki tavrpki_static tavrpki-core tavrpki-keystore-api tavrpki
   INCLUDES DESTINATION ${TAVRPKI_HEADER_DIR} ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT tavrpkiTargets NAMESPACE tavrpki:: DESTINATION ${TAVRPKI_CMAKE_DIR})
 # The file key storage plugin is loaded at run time, never linked: it goes into a
-# directory of its own, where a kernel whose configuration names no key storage
-# manager looks for it (keystore/InstalledPlugin.h).
+# directory of its own, and the configuration value "KeyStorageManager" names it
+# (there is no default: which storage holds the keys is the operator's choice).
 install(TARGETS tavrpki-filekeystore LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/tavrpki)
 
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/tavrpkiConfig.cmake.in

@@ -7,7 +7,6 @@
 #include "core/Cp1251.h"
 #include "core/Logger.h"
 #include "core/RegistryHandler.h"
-#include "keystore/InstalledPlugin.h"
 
 namespace tavrpki {
 namespace {
@@ -19,21 +18,6 @@ constexpr const char* kDestroyExport = "DestroyKeyStorageManager";
 // The audit lines that give the reason behind 30001-30003: the loader's own words.
 constexpr const char* kLogNotLoaded = Cp1251<"Бібліотека сховища ключів не завантажена: %s">;
 constexpr const char* kLogLoadFailed = Cp1251<"Помилка завантаження бібліотеки сховища ключів: %s">;
-
-// The configured library path. A configuration that names none (no key or no
-// value) gets the file key storage plugin of the installation, if there is one;
-// otherwise the configuration's own error stands.
-std::string ManagerPath() {
-  try {
-    return RegistryHandler::ReadString(false, kPathValue);
-  } catch (const ExceptionBase& error) {
-    const unsigned long code = error.GetErrorCode();
-    if (code != kMsgRegistryOpenFailed.code && code != kMsgRegistryReadFailed.code) throw;
-    std::string installed = InstalledPluginPath();
-    if (installed.empty()) throw;
-    return installed;
-  }
-}
 
 }  // namespace
 
@@ -70,7 +54,7 @@ void CKeyStorageWrapper::Load() {
   if (m_manager != nullptr) return;
   m_failure.clear();
   try {
-    const std::string path = ManagerPath();
+    const std::string path = RegistryHandler::ReadString(false, kPathValue);
     if (!m_library.Load(path)) {
       m_failure = path + ": " + m_library.LastError();
       Raise(kMsgKeyStorageLibraryLoadFailed, static_cast<unsigned>(m_library.LastErrorNumber()));

@@ -1,8 +1,7 @@
 // The link to the key storage manager plugin.
 //
 // Loading reads the library path from the configuration value "KeyStorageManager"
-// (HKEY_LOCAL_MACHINE hive; when the hive names none, the file key storage plugin
-// of the installation if present, see InstalledPlugin.h), loads the library, checks that it has both
+// (HKEY_LOCAL_MACHINE hive, no default), loads the library, checks that it has both
 // C exports "CreateKeyStorageManager" and "DestroyKeyStorageManager" and creates the
 // manager. Construction swallows a failure and keeps its reason (every kernel and
 // every copy loads, so a missing plugin is not worth a line each time); an

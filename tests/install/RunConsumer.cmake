@@ -19,6 +19,14 @@ run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
     -DCMAKE_FIND_USE_SYSTEM_PACKAGE_REGISTRY=OFF)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 file(MAKE_DIRECTORY ${WORK_DIR}/keys)
+# The machine configuration names the installed key storage plugin, as an operator would.
+file(GLOB plugin ${prefix}/lib*/tavrpki/libtavrpki-filekeystore.so)
+if(NOT plugin)
+  message(FATAL_ERROR "the file key storage plugin is not installed under ${prefix}")
+endif()
+file(WRITE ${WORK_DIR}/system.reg "Windows Registry Editor Version 5.00\r\n\r\n"
+  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\r\n\"KeyStorageManager\"=\"${plugin}\"\r\n")
+set(ENV{TAVR_PKI_SYSTEM_CONFIG} ${WORK_DIR}/system.reg)
 foreach(program consumer_shared consumer_static consumer_pkgconfig)
   run(${WORK_DIR}/build/${program})
   if(NOT last_output MATCHES "consumer ok")

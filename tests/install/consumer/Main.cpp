@@ -24,8 +24,7 @@ int main() {
     std::puts("a copy shares its source's provider or lost the storage");
     return 1;
   }
-#ifdef CONSUMER_EXPECTS_INSTALLED_PLUGIN
-  // No configuration names a key storage manager: the installed plugin serves.
+  // The configuration names the installed key storage plugin: it serves.
   const char* keyStorage = std::getenv("CONSUMER_KEY_STORAGE");
   try {
     kernel.LoadStorage(keyStorage);
@@ -37,7 +36,6 @@ int main() {
     std::printf("the installed key storage plugin does not serve: code %lu\n", error.GetErrorCode());
     return 1;
   }
-#endif
   std::puts("consumer ok");
   return 0;
 }
