@@ -44,6 +44,7 @@ using gostcrypto::detail::CpuPath;
 
 inline std::vector<CpuPath> AllPaths() {
   std::vector<CpuPath> paths{CpuPath::kPortable};
+  if (gostcrypto::detail::CpuSupportsAvx2()) paths.push_back(CpuPath::kAvx2);
   if (gostcrypto::detail::CpuSupportsAvx512Vbmi()) paths.push_back(CpuPath::kAvx512);
   return paths;
 }

@@ -33,6 +33,8 @@ struct BulkOps {
 const BulkOps& PortableTableOps();
 // Scalar kernels with the shift substitution (constant time).
 const BulkOps& PortableConstantTimeOps();
+// AVX2 byte-shuffle kernels (constant time but CFB encryption); only on CPUs that have it.
+const BulkOps& Avx2Ops();
 // AVX-512 VBMI byte-permute kernels (constant time); only on CPUs that have it.
 const BulkOps& Avx512Ops();
 
