@@ -7,9 +7,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <type_traits>
+#include <vector>
 
 namespace tavrpki {
 
@@ -50,5 +53,32 @@ class WipeOnExit {
   void* m_data;
   std::size_t m_size;
 };
+
+// An allocator that wipes every block before it is freed, so a std::vector of
+// secrets leaves no copy behind when it grows (each growth frees the old block)
+// or dies.
+template <typename T>
+struct WipingAllocator {
+  static_assert(std::is_trivially_copyable_v<T>);
+  using value_type = T;
+
+  WipingAllocator() noexcept = default;
+  template <typename U>
+  WipingAllocator(const WipingAllocator<U>&) noexcept {}
+
+  T* allocate(std::size_t n) { return std::allocator<T>{}.allocate(n); }
+  void deallocate(T* p, std::size_t n) noexcept {
+    SecureWipe(p, n * sizeof(T));
+    std::allocator<T>{}.deallocate(p, n);
+  }
+
+  template <typename U>
+  friend bool operator==(const WipingAllocator&, const WipingAllocator<U>&) noexcept {
+    return true;
+  }
+};
+
+// Growable bytes that may hold a secret.
+using SecretVector = std::vector<std::uint8_t, WipingAllocator<std::uint8_t>>;
 
 }  // namespace tavrpki

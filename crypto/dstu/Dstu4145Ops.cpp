@@ -84,9 +84,11 @@ void CopyBits(const std::uint8_t* from, std::size_t fromBit, std::uint8_t* to, s
 }
 
 // Cuts `data` into pieces of `pieceBits`, transforms each and packs the results.
+// The packed results are plaintext when decrypting: every block the buffer
+// outgrows is wiped before it is freed.
 template <class Transform>
 Blob Pieces(ByteView data, std::size_t pieceBits, Transform&& transform) {
-  std::vector<std::uint8_t> out;
+  SecretVector out;
   std::size_t outBits = 0;
   const std::size_t totalBits = data.size() * 8;
   for (std::size_t offset = 0; offset < totalBits; offset += pieceBits) {
@@ -99,9 +101,7 @@ Blob Pieces(ByteView data, std::size_t pieceBits, Transform&& transform) {
     CopyBits(result.GetData(), 0, out.data(), outBits, resultBits);
     outBits += resultBits;
   }
-  Blob blob{ByteView(out)};
-  SecureWipe(out.data(), out.size());
-  return blob;
+  return Blob{ByteView(out)};
 }
 
 }  // namespace
@@ -177,10 +177,9 @@ CKeyPair GenerateKeyPair(const CAsymmetric4145Params& params, std::uint32_t usag
     if (!privateOk) Raise(kMsgPrivateKeyCheckFailed);
     if (!engine.CheckPublicKey(x, y)) Raise(kMsgPublicKeyCheckFailed);
     CBitBlob secret = ToBlob(d);
-    CKeyPair pair(CPrivateKey(secret), CPublicKey(CAsymmetricKey(ToBlob(x)), CAsymmetricKey(ToBlob(y))),
-                  params, usage);
-    secret.Wipe();
-    return pair;
+    WipeOnExit wipeSecret(secret.Data(), secret.Capacity());  // also when building the pair throws
+    return CKeyPair(CPrivateKey(secret), CPublicKey(CAsymmetricKey(ToBlob(x)), CAsymmetricKey(ToBlob(y))),
+                    params, usage);
   });
 }
 
