@@ -19,7 +19,7 @@ using tavrpki::CKeyPair;
 // A binary form that may hold private keys, wiped when it goes.
 struct SecretBlob {
   Blob blob;
-  ~SecretBlob() { tavrpki::SecureWipe(blob.Data(), blob.Size()); }
+  ~SecretBlob() { tavrpki::SecureWipe(blob.Data(), blob.Capacity()); }
 };
 
 enum class Material { kPublic, kPrivate };
@@ -37,7 +37,9 @@ void Export(const tavrpki::CBinaryData& object, Material material, bool exportab
   });
 }
 
+// A Blob holds at most 4 GiB - 1: a longer buffer is refused, not cut short.
 Blob In(const unsigned char* data, unsigned long length) {
+  RequireArgument(length <= 0xFFFFFFFFu);
   return Blob(data, static_cast<std::uint32_t>(length));
 }
 
@@ -109,7 +111,8 @@ void CKernelDoubleKeyPair::InitFromBuffer(const unsigned char* buffer, unsigned 
   Boundary([&] {
     if (!m_exportable) tavrpki::Raise(tavrpki::kMsgKeyMustBeExportable);
     RequireArgument(buffer != nullptr && length != 0);
-    m_keys->FromBinary(In(buffer, length));  // refuses without changing anything
+    const SecretBlob form{In(buffer, length)};
+    m_keys->FromBinary(form.blob);  // refuses without changing anything
   });
 }
 
@@ -248,7 +251,8 @@ void LoadThrough(const CKernel& kernel, bool exportable, bool argumentsGiven, CD
     load(manager, bytes.data(), &length);
     if (length > bytes.size()) length = static_cast<unsigned long>(bytes.size());
     CDoubleKeyPair loaded;
-    loaded.FromBinary(In(bytes.data(), length));
+    const SecretBlob form{In(bytes.data(), length)};
+    loaded.FromBinary(form.blob);
     keys.SetPairs(loaded.GetSignPair(), loaded.GetCryptPair());
     AuditKeyUse(kernel, kAuditKeyLoaded, keyName);
   });
