@@ -33,6 +33,8 @@ void CKernel::GetKeyDescription(const char* keyName, char* text, unsigned long* 
     manager.GetKeyDescription(keyName, nullptr, &size, 0);
     std::vector<char> description(size);
     manager.GetKeyDescription(keyName, description.data(), &size, 0);
+    // A manager that answers more than it first announced is not believed past our buffer.
+    if (size > description.size()) size = static_cast<unsigned long>(description.size());
     tavrpki::CKernelUtils::CopyResult(description.data(), size, text, length);
   });
 }
