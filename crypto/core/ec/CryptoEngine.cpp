@@ -125,10 +125,9 @@ void CryptoEngine::GetCryptPublicKey(const LongInt& priv, LongInt& x, LongInt& y
 bool CryptoEngine::CheckPrivateKey(const LongInt& priv, const LongInt& x, const LongInt& y) const {
   const ec::Curve& curve = Curve();
   Scalar d;
+  tavrpki::WipeOnExit wipeD(d.data(), sizeof d);  // a refused key still left its low words in d
   if (Declassify(curve.Order().Load(d, priv.Bytes())) == 0) return false;
-  const std::uint64_t match = Declassify(curve.MatchesKey(d, x.Bytes(), y.Bytes()));
-  tavrpki::SecureWipeObject(d);
-  return match != 0;
+  return Declassify(curve.MatchesKey(d, x.Bytes(), y.Bytes())) != 0;
 }
 
 bool CryptoEngine::CheckCryptPrivateKey(const LongInt& priv, const LongInt& x,
