@@ -37,6 +37,9 @@ void ASN1BitString::Decode(ByteView in) {
     const std::uint32_t identifier = TagClass() * 64u + TagNumber();
     const ByteView content = der::ReadContentOf(in, identifier, kMsgNotBitString);
     if (content.empty()) Raise(kMsgBitStringNoUnusedBits);
+    // At most 7 unused bits, and none without a byte to hold them: anything else
+    // would make the bit length 8 * size - unusedBits wrap around.
+    if (content[0] > 7 || (content[0] != 0 && content.size() == 1)) Raise(kMsgNotBitString);
     Blob::Assign(content.subspan(1));
     m_unusedBits = content[0];
   });
