@@ -11,9 +11,9 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -73,10 +73,20 @@ bool ReadFromTerminal(const char* prompt, Secret& out) {
   return true;
 }
 
+// The first line of the file, read straight into `out`: a stream's buffer would
+// leave a copy of the password in freed memory.
 bool ReadFromFile(const std::string& path, Secret& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw UsageError{"cannot read the password file " + path};
-  std::getline(in, out.Text());
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw UsageError{"cannot read the password file " + path};
+  char c = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd, &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || c == '\n') break;
+    out.Text() += c;
+  }
+  SecureWipeObject(c);
+  ::close(fd);
   if (!out.Text().empty() && out.Text().back() == '\r') out.Text().pop_back();
   return true;
 }
