@@ -1,8 +1,16 @@
 #include "crypto/objects/CAsymmetric4145Params.h"
 
+#include "asn1/CodecMessages.h"
 #include "crypto/objects/CBinaryDataBuilder.h"
 
 namespace tavrpki {
+namespace {
+
+// Users of the S-box read 128 bytes from it (the signing key's parameters lend
+// theirs to the hash as a bare pointer), so a shorter non-empty one is refused.
+constexpr std::size_t kDkeSize = 128;
+
+}  // namespace
 
 Blob& CAsymmetric4145Params::ToBinary(Blob& out) const {
   CBinaryDataBuilder items;
@@ -25,7 +33,9 @@ void CAsymmetric4145Params::FromItems(ByteView in) {
   read.b.FromItems(items.Item(5));
   read.p.FromItems(items.Item(6));
   read.n.FromItems(items.Item(7));
-  read.dke.Assign(items.Item(8));
+  const ByteView dke = items.Item(8);
+  if (!dke.empty() && dke.size() < kDkeSize) Raise(kMsgBlobOutOfBuffer);
+  read.dke.Assign(dke);
   *this = std::move(read);
 }
 

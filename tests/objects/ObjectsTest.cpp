@@ -198,6 +198,32 @@ TEST(Params, EveryNamedCurveRoundTripsThroughItsBinaryForm) {
   EXPECT_EQ(count, 15);
 }
 
+// The S-box is lent to the hash as a bare 128-byte table: a form carrying a
+// shorter one is refused (an empty one means "none" and reads).
+TEST(Params, ShortSBoxIsRefusedAndChangesNothing) {
+  const CAsymmetric4145Params named = Explicit("1.2.804.2.1.1.1.1.3.1.1.2.0", "dke1");
+  Blob form;
+  named.ToBinary(form);
+  const BinaryItems items(form.View());
+  const auto withDke = [&](ByteView dke) {
+    CBinaryDataBuilder rebuilt;
+    for (std::uint32_t i = 0; i < 8; ++i) rebuilt.AddItem(items.Item(i));
+    rebuilt.AddItem(dke);
+    Blob out;
+    rebuilt.ToBinary(out);
+    return out;
+  };
+  CAsymmetric4145Params read;
+  for (const std::size_t size : {1u, 64u, 127u}) {
+    ExpectError([&] { read.FromBinary(withDke(named.dke.View().first(size))); }, kMsgBlobOutOfBuffer);
+    EXPECT_TRUE(read == CAsymmetric4145Params()) << size;
+  }
+  read.FromBinary(withDke({}));
+  EXPECT_TRUE(read.dke.IsEmpty());
+  read.FromBinary(withDke(named.dke.View()));
+  EXPECT_TRUE(read == named);
+}
+
 TEST(KeyPairs, DoubleKeyPairKnownForm) {
   const auto vectors = ReadVectorFile("objects/binary-forms.vec");
   for (const auto& v : vectors) {
