@@ -82,8 +82,9 @@ LongInt CryptoEngine::Sign(const LongInt& hash, const LongInt& priv, const LongI
   if (reserved != 0) Fail(kBadArgument);
   const ec::Curve& curve = Curve();
   Scalar d = LoadPrivate(curve, priv);
+  tavrpki::WipeOnExit wipeD(d.data(), sizeof d);  // before the draw, which may ask for another
   Scalar e = LoadRandom(curve, random);
-  tavrpki::WipeOnExit wipeD(d.data(), sizeof d), wipeE(e.data(), sizeof e);
+  tavrpki::WipeOnExit wipeE(e.data(), sizeof e);
   const std::size_t half = curve.Order().Bytes();
   LongInt signature(static_cast<std::uint16_t>(16 * half));
   SignHash(curve, hash.Bytes(), d, e, MutableBytes(signature.GetData(), 2 * half));
