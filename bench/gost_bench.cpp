@@ -1,6 +1,6 @@
 // GOST 34.311-95, GOST 28147-89 and the random generator: single thread, CPU time.
 // Each benchmark runs on every CPU path the machine has (argument 0 = portable,
-// 1 = AVX-512), so the two can be compared side by side; the hash also for public
+// 1 = AVX2, 2 = AVX-512), so they can be compared side by side; the hash also for public
 // data and for secret input (second argument).
 #include <benchmark/benchmark.h>
 
@@ -21,10 +21,13 @@ using gostcrypto::detail::CpuPath;
 const unsigned char kKey[32] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
                                 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
 
+// CpuPath lists the paths in that order.
+CpuPath PathOf(const benchmark::State& state) { return static_cast<CpuPath>(state.range(0)); }
+
 bool SelectPath(benchmark::State& state) {
-  const CpuPath path = state.range(0) == 0 ? CpuPath::kPortable : CpuPath::kAvx512;
-  if (path == CpuPath::kAvx512 && !gostcrypto::detail::CpuSupportsAvx512Vbmi()) {
-    state.SkipWithError("no AVX-512 VBMI on this CPU");
+  const CpuPath path = PathOf(state);
+  if (gostcrypto::detail::Supported(path) != path) {
+    state.SkipWithError("this CPU lacks the instructions of the path");
     return false;
   }
   state.SetLabel(gostcrypto::detail::CpuPathName(path));
@@ -38,7 +41,7 @@ gostcrypto::HashEngine::Input InputOf(const benchmark::State& state) {
 
 void Hash1MiB(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(state.range(0) == 0 ? CpuPath::kPortable : CpuPath::kAvx512);
+  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
   std::vector<unsigned char> data(1 << 20, 0x61);
   unsigned char out[32];
   for (auto _ : state) {
@@ -49,11 +52,11 @@ void Hash1MiB(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(data.size()));
 }
-BENCHMARK(Hash1MiB)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(Hash1MiB)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 void Hash64B(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(state.range(0) == 0 ? CpuPath::kPortable : CpuPath::kAvx512);
+  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
   unsigned char data[64] = {}, out[32];
   for (auto _ : state) {
     gostcrypto::HashEngine h(nullptr, nullptr, InputOf(state));
@@ -63,12 +66,12 @@ void Hash64B(benchmark::State& state) {
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
-BENCHMARK(Hash64B)->ArgsProduct({{0, 1}, {0, 1}});
+BENCHMARK(Hash64B)->ArgsProduct({{0, 1, 2}, {0, 1}});
 
 // Argument 1 selects the mode: 0 ECB, 1 counter, 2 CFB encryption, 3 CFB decryption.
 void Cipher64KiB(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(state.range(0) == 0 ? CpuPath::kPortable : CpuPath::kAvx512);
+  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
   static const char* const kNames[] = {"ecb", "ctr", "cfb-enc", "cfb-dec"};
   const int which = static_cast<int>(state.range(1));
   const int mode = which == 0 ? gostcrypto::kSimpleReplacement
@@ -85,7 +88,7 @@ void Cipher64KiB(benchmark::State& state) {
   state.SetLabel(label);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(data.size()));
 }
-BENCHMARK(Cipher64KiB)->ArgsProduct({{0, 1}, {0, 1, 2, 3}});
+BENCHMARK(Cipher64KiB)->ArgsProduct({{0, 1, 2}, {0, 1, 2, 3}});
 
 // The scalar kernel sets side by side: tables against the constant-time shifts.
 void PortableKernels(benchmark::State& state) {
@@ -114,7 +117,7 @@ BENCHMARK(PortableKernels)->ArgsProduct({{0, 1}, {0, 1}});
 // What the kernel's three-input InitRandom does: collect, then build the generator.
 void InitRandom(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(state.range(0) == 0 ? CpuPath::kPortable : CpuPath::kAvx512);
+  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
   unsigned char entropy[1024];
   const unsigned char seed[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   for (auto _ : state) {
@@ -123,11 +126,11 @@ void InitRandom(benchmark::State& state) {
     benchmark::DoNotOptimize(engine);
   }
 }
-BENCHMARK(InitRandom)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(InitRandom)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void GenerateRandom(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(state.range(0) == 0 ? CpuPath::kPortable : CpuPath::kAvx512);
+  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
   const unsigned char seed[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   gostcrypto::RndEngine engine(nullptr, kKey, seed, nullptr);
   unsigned char out[4096];
@@ -137,6 +140,6 @@ void GenerateRandom(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(sizeof out));
 }
-BENCHMARK(GenerateRandom)->Arg(0)->Arg(1);
+BENCHMARK(GenerateRandom)->Arg(0)->Arg(1)->Arg(2);
 
 }  // namespace

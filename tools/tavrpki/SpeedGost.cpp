@@ -3,6 +3,8 @@
 //   hash:   gost34311-1MiB (MiB/s), gost34311-64B (msg/s)
 //   cipher: gost28147-ecb, -ctr, -cfb-enc, -cfb-dec (MiB/s), init-random (us: what the
 //           kernel's three-input InitRandom costs: collection plus a new generator)
+// <cpu-path> is the path the process chose (portable, avx2, avx512); to measure a
+// slower one on a faster CPU, set TAVRPKI_CPU_PATH=portable|avx2 (CpuPath.h).
 #include <cstdio>
 #include <vector>
 
