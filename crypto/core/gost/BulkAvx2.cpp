@@ -10,22 +10,33 @@
 // shuffle does useful work on all 32 bytes, and eight shuffles substitute 32 words.
 // The addition of the key and the rotation need whole words, so the result is
 // transposed back before them.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 #include <immintrin.h>
 
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
-#include "Wipe.h"
 #include "Bulk.h"
-#include "Gost28147.h"
 
 namespace gostcrypto::detail {
-
-using tavrpki::SecureWipe;
 namespace {
+
+// Everything here is compiled for AVX2. An inline function from a shared header
+// used here could be emitted here as well, and the linker may keep this copy for
+// every caller, on any CPU; so the three small helpers this file needs are its own.
+void SecureWipe(void* data, std::size_t size) {
+  std::memset(data, 0, size);
+  __asm__ __volatile__("" : : "r"(data) : "memory");  // the stores stay
+}
+
+void Store32(unsigned char* p, std::uint32_t v) { std::memcpy(p, &v, 4); }  // x86: little-endian
+
+// The counter of the gamma mode, as StepCounter (Gost28147.h).
+void StepCounter(std::uint32_t& n3, std::uint32_t& n4) {
+  n3 += 0x01010101u;
+  const std::uint64_t sum = static_cast<std::uint64_t>(n4) + 0x01010104u;
+  n4 = static_cast<std::uint32_t>(sum) + static_cast<std::uint32_t>(sum >> 32);
+}
 
 constexpr int kWords = 4;                        // registers per half block of a group
 constexpr std::size_t kGroupBlocks = 8 * kWords;  // blocks per group: 32
