@@ -45,6 +45,11 @@ std::uint32_t BinaryItems::U32(std::uint32_t index) const {
 
 CBinaryDataBuilder::~CBinaryDataBuilder() { SecureWipe(m_items.Data(), m_items.Capacity()); }
 
+CBinaryDataBuilder& CBinaryDataBuilder::operator=(const CBinaryDataBuilder& other) {
+  if (this != &other) FromBinary(other.m_items);
+  return *this;
+}
+
 void CBinaryDataBuilder::Reserve(std::uint32_t bytes) {
   if (m_items.Size() + std::uint64_t{bytes} > m_items.Capacity()) {
     Blob bigger;

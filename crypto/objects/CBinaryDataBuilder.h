@@ -35,7 +35,8 @@ class CBinaryDataBuilder : public CBinaryData {
  public:
   CBinaryDataBuilder() = default;
   CBinaryDataBuilder(const CBinaryDataBuilder&) = default;
-  CBinaryDataBuilder& operator=(const CBinaryDataBuilder&) = default;
+  // Wipes the sequence it replaces.
+  CBinaryDataBuilder& operator=(const CBinaryDataBuilder& other);
   // Items may hold private keys: the sequence is wiped when the builder dies.
   ~CBinaryDataBuilder() override;
 
