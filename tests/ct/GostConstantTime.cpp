@@ -1,8 +1,8 @@
 // Constant-time check of the GOST 28147-89 and GOST 34.311-95 kernels that handle
 // secrets, run under valgrind's memcheck on the portable path and the AVX2 kernels
-// (valgrind does not run AVX-512): keys, chaining values, plaintext and hash input are marked
-// undefined, so every branch and every memory index that depends on them is
-// reported and the run fails (--error-exitcode). Results are declassified before
+// (valgrind does not run AVX-512): keys, chaining values, plaintext and hash input
+// are marked undefined, so every branch and every memory index that depends on them
+// is reported and the run fails (--error-exitcode). Results are declassified before
 // they are compared.
 //
 // With --tables the same cipher checks run on the table kernels, which index memory
