@@ -108,6 +108,14 @@ TEST(DoubleKeyPair, SettersBuildAWorkingPair) {
   const unsigned char junk[] = {1, 2, 3};
   EXPECT_NE(CodeOf([&] { built.SetSignPublicKey(junk, sizeof junk); }), 0u);
   EXPECT_EQ(KeysBuffer(built), KeysBuffer(source));
+  // A length past 4 GiB is refused whole, not cut to its low 32 bits (which here
+  // name a valid buffer).
+  if (sizeof(unsigned long) > 4) {
+    const auto form = KeysBuffer(source);
+    const auto tooLong = static_cast<unsigned long>(form.size() + (std::uint64_t{1} << 32));
+    EXPECT_EQ(CodeOf([&] { built.InitFromBuffer(form.data(), tooLong); }), 100021u);
+    EXPECT_EQ(CodeOf([&] { built.SetSignPrivateKey(form.data(), tooLong); }), 100021u);
+  }
 }
 
 // ---- Key storage through the kernel and the plugin ----
