@@ -18,9 +18,10 @@ constexpr std::size_t kOutputBlocks = 32;  // bytes handed out per refill: 256
 constexpr std::size_t kFoldSize = 32;      // seed material is folded to this many bytes
 
 // The generator's gamma must not leak through the cache: constant-time kernels only.
+// The vector paths' counter mode and ECB are; the portable path's are tables.
 const detail::BulkOps& GeneratorOps() {
-  return detail::ActiveCpuPath() == detail::CpuPath::kAvx512 ? detail::OpsFor(detail::CpuPath::kAvx512)
-                                                             : detail::PortableConstantTimeOps();
+  const detail::CpuPath path = detail::ActiveCpuPath();
+  return path == detail::CpuPath::kPortable ? detail::PortableConstantTimeOps() : detail::OpsFor(path);
 }
 
 // folded[i % 32] ^= entropy[i] for every i, a word at a time: this runs on every
