@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "crypto/core/Wipe.h"
 #include "crypto/params/CurveEngine.h"
 #include "crypto/params/NamedCurves.h"
 #include "gostcrypto/CryptoEngine.h"
@@ -38,6 +39,7 @@ LongInt FromBytes(const std::vector<std::uint8_t>& bytes, std::size_t bits, cons
 LongInt SystemRandom(std::uint32_t bits) {
   std::random_device device;
   std::array<std::uint8_t, 128> bytes;
+  WipeOnExit guard(bytes.data(), bytes.size());  // the signing secret is made from these
   for (std::size_t i = 0; i < bytes.size(); i += 4) {
     const std::uint32_t word = device();
     for (std::size_t k = 0; k < 4; ++k) bytes[i + k] = static_cast<std::uint8_t>(word >> (8 * k));
