@@ -19,47 +19,29 @@ class RecordingManager final : public tavrpki::KeyStorageManager {
   RecordingManager() { ++g_liveManagers; }
   ~RecordingManager() { --g_liveManagers; }
 
+  // What no test calls answers with nothing.
   void SetParentWindow(HWND__*) override {}
-  void GetDefaultStorage(char* name, unsigned long* length) override { Answer("memory", name, length); }
+  void GetDefaultStorage(char*, unsigned long* length) override { *length = 0; }
   void LoadStorage(const char* storage) override {
     // A manager's own failure must reach the library's caller as it was thrown.
     if (std::strcmp(storage, "missing") == 0) throw std::runtime_error("no storage 'missing'");
-    m_storage = storage;
   }
   void Configure(unsigned long) override {}
-  void SaveKeyWithText(const char* keyName, const char*, const char*, const unsigned char*,
-                       unsigned long, unsigned long) override {
-    m_keys.insert(keyName);
+  void SaveKeyWithText(const char*, const char*, const char*, const unsigned char*, unsigned long,
+                       unsigned long) override {}
+  void SaveKey(const char* name, const char*, const unsigned char*, unsigned long, unsigned long) override {
+    m_keys.insert(name);
   }
-  void SaveKey(const char* keyName, const char*, const unsigned char*, unsigned long,
-               unsigned long) override {
-    m_keys.insert(keyName);
-  }
-  void LoadKey(const char*, const char*, unsigned char*, unsigned long* length, unsigned long) override {
-    *length = 0;
-  }
-  void LoadKeyInteractive(const char*, unsigned char*, unsigned long* length, unsigned long) override {
-    *length = 0;
-  }
-  int KeyExists(const char* keyName, unsigned long) override { return m_keys.count(keyName) ? 1 : 0; }
-  void DeleteKey(const char* keyName, unsigned long) override { m_keys.erase(keyName); }
-  void EnumerateKeys(void* context, EnumerateCallback callback, unsigned long) override {
-    for (const std::string& name : m_keys) callback(context, name.c_str());
-  }
+  void LoadKey(const char*, const char*, unsigned char*, unsigned long*, unsigned long) override {}
+  void LoadKeyInteractive(const char*, unsigned char*, unsigned long*, unsigned long) override {}
+  int KeyExists(const char* name, unsigned long) override { return m_keys.count(name) ? 1 : 0; }
+  void DeleteKey(const char* name, unsigned long) override { m_keys.erase(name); }
+  void EnumerateKeys(void*, EnumerateCallback, unsigned long) override {}
   void ChangePassword(const char*, const char*, const char*, unsigned long) override {}
   void ChangePasswordInteractive(const char*, unsigned long) override {}
-  void GetKeyDescription(const char*, char* text, unsigned long* length, unsigned long) override {
-    Answer(m_storage.c_str(), text, length);
-  }
+  void GetKeyDescription(const char*, char*, unsigned long* length, unsigned long) override { *length = 0; }
 
  private:
-  static void Answer(const char* value, char* out, unsigned long* length) {
-    const unsigned long size = static_cast<unsigned long>(std::strlen(value) + 1);
-    if (out != nullptr && *length >= size) std::memcpy(out, value, size);
-    *length = size;
-  }
-
-  std::string m_storage;
   std::set<std::string> m_keys;
 };
 
