@@ -52,24 +52,24 @@ TEST(NamedCurves, TableAgreesWithTheStandardsValues) {
     SCOPED_TRACE(v.Where());
     const params::NamedCurve* curve = params::FindNamedCurve(v.Get("oid"));
     ASSERT_NE(curve, nullptr);
-    EXPECT_EQ(curve->name, v.Get("name"));
-    EXPECT_EQ(curve->m, std::stoul(v.Get("m")));
-    EXPECT_EQ(curve->a, std::stoul(v.Get("A")));
-    EXPECT_EQ(curve->cofactor, std::stoul(v.Get("h")));
     // Normal-basis curves have no reduction polynomial; the file lists the
     // polynomial-basis one of the same degree for them.
     std::string poly = std::to_string(curve->k);
     if (curve->IsPentanomial()) poly += "," + std::to_string(curve->j) + "," + std::to_string(curve->l);
-    EXPECT_EQ(v.Get("basis") == "ONB" ? "0" : v.Get("poly"), poly);
-    if (v.Get("basis") == "ONB") v.Skip("poly");
-    EXPECT_EQ(curve->b, v.Get("B"));
-    EXPECT_EQ(curve->n, v.Get("n"));
-    EXPECT_EQ(curve->x, v.Get("Gx"));
-    EXPECT_EQ(curve->y, v.Get("Gy"));
-    EXPECT_EQ(curve->compressedBasePoint, v.Get("G_compressed"));
-    EXPECT_EQ(ToHex(params::LittleEndianFromHex(curve->b, curve->ByteLength())), ToHex(v.Bytes("B_le")));
-    EXPECT_EQ(ToHex(params::LittleEndianFromHex(curve->compressedBasePoint, curve->ByteLength())),
-              ToHex(v.Bytes("G_compressed_le")));
+    if (v.Get("basis") == "ONB") {
+      EXPECT_EQ(poly, "0");
+      poly = v.Get("poly");
+    }
+    const std::size_t size = curve->ByteLength();
+    const std::pair<const char*, std::string> fields[] = {
+        {"name", std::string(curve->name)}, {"m", std::to_string(curve->m)}, {"A", std::to_string(curve->a)},
+        {"h", std::to_string(curve->cofactor)}, {"poly", poly}, {"B", std::string(curve->b)},
+        {"n", std::string(curve->n)}, {"Gx", std::string(curve->x)}, {"Gy", std::string(curve->y)},
+        {"G_compressed", std::string(curve->compressedBasePoint)},
+        {"B_le", ToHex(params::LittleEndianFromHex(curve->b, size))},
+        {"G_compressed_le", ToHex(params::LittleEndianFromHex(curve->compressedBasePoint, size))}};
+    for (const auto& [key, value] : fields)
+      EXPECT_EQ(value, std::string(key).ends_with("_le") ? ToHex(v.Bytes(key)) : v.Get(key)) << key;
     for (const char* key : {"n_bits", "sources", "verified"}) v.Skip(key);
     v.ExpectAllUsed();
     ++count;
@@ -83,53 +83,29 @@ TEST(NamedCurves, LookupIsByExactOid) {
     ExpectError([&] { NamedCurveParams(oid, Dke1()); }, kMsgCurveNotFound);
 }
 
-TEST(Dke, PackingAndTheTwoTables) {
-  EXPECT_EQ(params::PackDke(params::kDefaultSBox)[0], 0x4A);
-  EXPECT_EQ(params::UnpackDke(params::PackDke(params::kDefaultSBox)), params::kDefaultSBox);
-  EXPECT_EQ(params::PackDke(params::kDke1), params::kDke1Packed);
-  // Row 0 of DKE No. 1 as published.
-  const std::uint8_t row0[16] = {10, 9, 13, 6, 14, 11, 4, 5, 15, 1, 3, 12, 7, 0, 8, 2};
-  EXPECT_TRUE(std::equal(row0, row0 + 16, params::kDke1.begin()));
-}
-
 // Every named curve, explicit and named, with the dke: decoding gives the table's
 // parameters and encoding them gives the same bytes.
 TEST(DerForms, EveryNamedCurveBothFormsRoundTrip) {
   int count = 0;
   for (const auto& v : ReadVectorFile("params/der-samples.vec")) {
-    if (!v.Has("ecbinary")) {
-      for (const auto& [key, value] : v.fields) v.Skip(key);
-      continue;
-    }
+    for (const auto& [key, value] : v.fields) v.Skip(key);
+    if (!v.Has("ecbinary")) continue;
     SCOPED_TRACE(v.Where());
     const std::string oid = NamedOid(v.Get("name"));
-    const CAsymmetric4145Params named = NamedCurveParams(oid, Dke1());
-    const CAsymmetric4145Params explicitParams = Explicit(oid.c_str(), Dke1());
-
-    const struct {
-      const char* key;
-      const CAsymmetric4145Params& expected;
-    } forms[] = {{"dstu4145params_explicit_with_dke", explicitParams},
-                 {"dstu4145params_named_with_dke", named}};
-    for (const auto& form : forms) {
-      SCOPED_TRACE(form.key);
-      const auto der = v.Bytes(form.key);
+    for (const bool named : {false, true}) {
+      const auto der = v.Bytes(named ? "dstu4145params_named_with_dke" : "dstu4145params_explicit_with_dke");
+      const CAsymmetric4145Params expected = named ? NamedCurveParams(oid, Dke1()) : Explicit(oid.c_str(), Dke1());
       CAsymmetric4145Params read;
       DecodeDstuParams(der, true, read);
-      EXPECT_TRUE(read == form.expected);
-      EXPECT_EQ(Hex(EncodeDstuParams(form.expected)), ToHex(der));
+      EXPECT_TRUE(read == expected) << named;
+      EXPECT_EQ(Hex(EncodeDstuParams(expected)), ToHex(der));
     }
-
     // The algorithm identifier we write for a public key on this curve.
-    v.Skip("ecbinary");
     const auto spki = v.Bytes("spki_algorithm_identifier_named");
     DerReader algorithm = DerReader(spki).Enter();
     ASN1OID algorithmOid;
     algorithm.Read(algorithmOid);
-    EXPECT_STREQ(algorithmOid.ToText().CStr(), PublicKeyAlgorithmOid(named));
-    EXPECT_TRUE(IsStoredOrderAlgorithm(algorithmOid.ToText().CStr()));
-    v.Skip("kind");
-    v.ExpectAllUsed();
+    EXPECT_STREQ(algorithmOid.ToText().CStr(), PublicKeyAlgorithmOid(Explicit(oid.c_str(), Dke1())));
     ++count;
   }
   EXPECT_EQ(count, 15);
@@ -149,60 +125,40 @@ ByteView PublicKeyAlgorithm(ByteView certificate) {
 // certificates: the byte order the OID announces, the parameters the block
 // decodes to, and the same bytes again where we write that form ourselves.
 TEST(DerForms, ObservedPublicKeyAlgorithmIdentifiers) {
-  struct Expected {
-    const char* source;  // a sample in params/der-samples.vec, or a certificate file
-    const char* curve;
-    bool namedForm;
-    bool bigEndian;  // BE identifier without dke: the default S-box, and we write LE
-    const params::Dke* dke;
-  };
-  const Expected expected[] = {
-      {"SPKI-AlgorithmIdentifier named curve 257PB + DKE", k257, true, false, &params::kDke1},
-      {"SPKI-AlgorithmIdentifier named curve 431PB + DKE", k431, true, false, &params::kDke1},
-      {"SPKI-AlgorithmIdentifier explicit ECBinary 257PB + DKE (LE)", k257, false, false, &params::kDke1},
-      {"SPKI-AlgorithmIdentifier explicit ECBinary 431PB + DKE (LE)", k431, false, false, &params::kDke1},
-      {"SPKI-AlgorithmIdentifier explicit ECBinary 431PB, BE OID, no DKE", k431, false, true, &params::kDefaultSBox},
-      // The one real named-curve certificate carries the default S-box as its dke.
-      {"SPKI-AlgorithmIdentifier named curve 257PB + NON-DEFAULT DKE", k257, true, false, &params::kDefaultSBox},
-      {"real/czo-2020-root.cer", k431, false, false, &params::kDke1},
-      {"real/diia-qtsp-ca-2020.cer", k257, false, false, &params::kDke1},
-      {"real/diia-tsp-2023.cer", k257, false, false, &params::kDke1},
-      {"real/diia-ocsp-2020.cer", k257, false, false, &params::kDke1},
-      {"real/diia-test-sign-2022.cer", k257, false, false, &params::kDke1},
-      {"real/diia-test-kep-2022.cer", k431, false, false, &params::kDke1},
-      {"real/czo-2012-root.cer", k431, false, false, &params::kDke1},
-      {"real/justice-ca-2015.cer", k257, false, false, &params::kDke1},
-      {"real/privatbank-ca-2012.cer", k431, false, false, &params::kDke1},
-      {"real/privatbank-ee-2014-83C539.cer", k431, false, true, &params::kDefaultSBox},
-      {"real/privatbank-ee-2014-E06F3A.cer", k431, false, true, &params::kDefaultSBox},
-      {"real/test-pki-root.cer", k257, true, false, &params::kDke1},
-  };
   std::map<std::string, std::vector<std::uint8_t>> samples;
   for (const auto& v : ReadVectorFile("params/der-samples.vec")) {
     for (const auto& [key, value] : v.fields) v.Skip(key);
     if (v.Has("name") && v.Has("der")) samples[v.Get("name")] = v.Bytes("der");
   }
-  for (const Expected& e : expected) {
-    SCOPED_TRACE(e.source);
-    const bool isFile = std::string(e.source).rfind("real/", 0) == 0;
-    const std::vector<std::uint8_t> bytes = isFile ? test::ReadFileBytes(test::DataPath(e.source)) : samples[e.source];
+  for (const auto& v : ReadVectorFile("params/observed-algorithm-ids.vec")) {
+    const std::string source = v.Get("source"), expected = v.Get("curve");
+    SCOPED_TRACE(source);
+    const bool isFile = source.rfind("real/", 0) == 0;
+    const std::vector<std::uint8_t> bytes = isFile ? test::ReadFileBytes(source) : samples[source];
     ASSERT_FALSE(bytes.empty());
-    const ByteView der = isFile ? PublicKeyAlgorithm(bytes) : ByteView(bytes);
-    DerReader algorithm = DerReader(der).Enter();
+    DerReader algorithm = DerReader(isFile ? PublicKeyAlgorithm(bytes) : ByteView(bytes)).Enter();
     ASN1OID algorithmOid;
     algorithm.Read(algorithmOid);
     const bool storedOrder = IsStoredOrderAlgorithm(algorithmOid.ToText().CStr());
-    EXPECT_EQ(storedOrder, !e.bigEndian);
+    EXPECT_EQ(storedOrder, expected.find(", le,") != std::string::npos);
 
     const ByteView block = algorithm.Next();
     CAsymmetric4145Params read;
     DecodeDstuParams(block, storedOrder, read);
-    const Blob dke(ByteView(*e.dke));
-    EXPECT_TRUE(read == (e.namedForm ? NamedCurveParams(e.curve, dke) : Explicit(e.curve, dke)));
-    if (!e.bigEndian) {
+    const char* oid = expected.starts_with("257") ? k257 : k431;
+    const Blob dke(ByteView(expected.ends_with("dke1") ? params::kDke1 : params::kDefaultSBox));
+    EXPECT_TRUE(read == (expected.find("named") != std::string::npos ? NamedCurveParams(oid, dke)
+                                                                      : Explicit(oid, dke)));
+    if (storedOrder) {
       EXPECT_EQ(Hex(EncodeDstuParams(read)), Hex(block));
     }
   }
+}
+
+Blob Encoded(const auto& der) {
+  Blob out;
+  der.Encode(out);
+  return out;
 }
 
 TEST(DerForms, VersionAbsentDkeAndNullBasePoint) {
@@ -211,12 +167,10 @@ TEST(DerForms, VersionAbsentDkeAndNullBasePoint) {
 
   // A version other than 0 is written as [0] and refused on conversion.
   der.explicitCurve.version = 1;
-  Blob withVersion;
-  der.Encode(withVersion);
+  const Blob withVersion = Encoded(der);
   EXPECT_EQ(Hex(withVersion.View().subspan(3, 9)), "307aa0030201013007");
   ASN1DSTUParams read;
   read.Decode(withVersion);
-  EXPECT_EQ(read.explicitCurve.version, 1u);
   CAsymmetric4145Params target = NamedCurveParams(k431, Dke1());
   const CAsymmetric4145Params before = target;
   ExpectError([&] { FromDstuParams(read, true, target); }, kMsgParamsVersionUnsupported);
@@ -225,80 +179,53 @@ TEST(DerForms, VersionAbsentDkeAndNullBasePoint) {
   // No dke: the default S-box.
   der.explicitCurve.version = 0;
   der.dke = ASN1OctetString();
-  Blob noDke;
-  der.Encode(noDke);
-  DecodeDstuParams(noDke, true, target);
+  DecodeDstuParams(Encoded(der), true, target);
   EXPECT_TRUE(target == Explicit(k257, Blob(ByteView(params::kDefaultSBox))));
 
-  // The expanded table (128 bytes) is taken as it stands.
-  der.dke.SetValue(params::kDke1);
-  Blob expanded;
-  der.Encode(expanded);
-  DecodeDstuParams(expanded, true, target);
-  EXPECT_TRUE(target == p);
-  // Its entries are 4 bits: high nibbles are dropped, never used as row indexes.
+  // The expanded table (128 bytes) is taken as it stands; its entries are 4 bits:
+  // high nibbles are dropped, never used as row indexes.
   std::vector<std::uint8_t> wide(params::kDke1.begin(), params::kDke1.end());
   for (auto& entry : wide) entry |= 0xF0;
   der.dke.SetValue(wide);
-  Blob wideDer;
-  der.Encode(wideDer);
-  DecodeDstuParams(wideDer, true, target);
+  DecodeDstuParams(Encoded(der), true, target);
   EXPECT_TRUE(target == p);
 
-  // A NULL base point reads as an empty one.
+  // A NULL base point reads as an empty one and is written back as it was.
   der.explicitCurve.bp = ASN1OctetString();
-  Blob nullPoint;
-  der.explicitCurve.Encode(nullPoint);
+  const Blob nullPoint = Encoded(der.explicitCurve);
   EXPECT_EQ(Hex(nullPoint.View().last(2)), "0500");
   ECBinary curve;
   curve.Decode(nullPoint);
   EXPECT_TRUE(curve.bp.IsEmpty());
-  Blob again;
-  curve.Encode(again);
-  EXPECT_EQ(Hex(again), Hex(nullPoint));
+  EXPECT_EQ(Hex(Encoded(curve)), Hex(nullPoint));
 }
 
-// Malformed parameter DER: the code of each case, and the target keeps its value.
+// Malformed parameter DER: the error of each case, and the target keeps its value.
 TEST(DerForms, MalformedDer) {
   const std::string good257 = Hex(EncodeDstuParams(Explicit(k257, Dke1())));
-  // 3081B9 30 75 | 3007 020201 01 02010C | 020100 | 0421 … | 0221 … | 0421 … | 0440 …
-  const auto replace = [&](std::size_t offset, const std::string& hex) {
-    std::string s = good257;
-    s.replace(2 * offset, hex.size(), hex);
-    return s;
-  };
-  const Message notEcBinary = kMsgBadECBinaryDecode;
-  struct Case {
-    std::string hex;
-    Message error;
-  };
-  const Case cases[] = {
-      {replace(0, "31"), notEcBinary},   // outer SET
-      {replace(3, "31"), notEcBinary},   // ECBinary not a SEQUENCE
-      {replace(5, "31"), notEcBinary},   // BinaryField not a SEQUENCE
-      {replace(9, "0000"), notEcBinary}, // m = 0
-      {replace(11, "04"), notEcBinary},  // polynomial neither INTEGER nor SEQUENCE
-      {replace(16, "02"), notEcBinary},  // A = 2
-      {replace(14, "01"), {kNoCode, "Error decoding ASN1Integer: Blob is not a valid ASN1Integer"}},
-      {replace(17, "02"), {kNoCode, "Error decoding Octet String: Blob is not a valid Octet String"}},
-      {replace(3, "3082"), {kNoCode, "Insufficient blob size"}},  // ECBinary longer than the input
-      {"3051060D2A86240201010101030101020A0440" + good257.substr(good257.size() - 128), kMsgCurveNotFound},
-      {"3012060D2A862402010101010301010206040101", notEcBinary},  // dke shorter than 64 bytes
-      {"300402020101", notEcBinary},                              // first element an INTEGER
-  };
   CAsymmetric4145Params target = NamedCurveParams(k431, Dke1());
   const CAsymmetric4145Params before = target;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.hex);
-    ExpectError([&] { DecodeDstuParams(FromHex(c.hex), true, target); }, c.error);
+  for (const auto& v : ReadVectorFile("params/malformed-der.vec")) {
+    SCOPED_TRACE(v.Where());
+    std::string hex = v.Has("der") ? v.Get("der") : good257;
+    if (v.Has("patch")) {
+      const std::string patch = v.Get("patch");
+      const std::size_t colon = patch.find(':');
+      hex.replace(2 * std::stoul(patch.substr(0, colon)), patch.size() - colon - 1, patch.substr(colon + 1));
+    }
+    const std::string& error = v.Get("error");
+    const Message expected = error == "ECBinary" ? kMsgBadECBinaryDecode
+                             : error == "curve"  ? kMsgCurveNotFound
+                                                 : Message{kNoCode, error.c_str()};
+    ExpectError([&] { DecodeDstuParams(FromHex(hex), true, target); }, expected);
     EXPECT_TRUE(target == before);
+    v.ExpectAllUsed();
   }
 
   // Every truncation of a complete block is refused without touching the target.
   const auto good = FromHex(good257);
-  for (std::size_t size = 0; size < good.size(); ++size) {
+  for (std::size_t size = 0; size < good.size(); ++size)
     EXPECT_ANY_THROW(DecodeDstuParams(ByteView(good).first(size), true, target)) << size;
-  }
   EXPECT_TRUE(target == before);
 }
 
@@ -308,10 +235,9 @@ TEST(DerForms, EncodingWithoutAChoiceOrPolynomial) {
 }
 
 TEST(DerForms, AlgorithmIdentifiers) {
-  EXPECT_STREQ(PublicKeyAlgorithmOid(Explicit(k257, Dke1())), "1.2.804.2.1.1.1.1.3.1.1");
   EXPECT_STREQ(PublicKeyAlgorithmOid(Explicit("1.2.804.2.1.1.1.1.3.1.2.2.1", Dke1())), "1.2.804.2.1.1.1.1.3.1.2");
-  EXPECT_FALSE(IsStoredOrderAlgorithm("1.2.804.2.1.1.1.1.3.1.1.1.1"));
-  EXPECT_FALSE(IsStoredOrderAlgorithm("1.2.804.2.1.1.1.1.3.1"));
+  for (const char* oid : {"1.2.804.2.1.1.1.1.3.1.1.1.1", "1.2.804.2.1.1.1.1.3.1"})
+    EXPECT_FALSE(IsStoredOrderAlgorithm(oid)) << oid;
 }
 
 }  // namespace
