@@ -3,13 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Exception.h"
 #include "kernel/CKernel.h"
-#include "kernel/CKernelException.h"
 #include "kernel/ConfigSandbox.h"
 #include "support/CodeOf.h"
+#include "support/VectorFile.h"
 
 namespace tavrpki::test {
+
+using Bytes = std::vector<std::uint8_t>;
 
 class KernelTest : public ::testing::Test {
  protected:
@@ -17,5 +18,11 @@ class KernelTest : public ::testing::Test {
 
   ConfigSandbox m_sandbox;
 };
+
+inline Bytes Draw(const Kernel::CKernel& kernel, std::size_t n) {
+  Bytes out(n);
+  kernel.GenerateRandom(static_cast<unsigned long>(n), out.data());
+  return out;
+}
 
 }  // namespace tavrpki::test
