@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/Catalogue.h"
 #include "core/LogSettings.h"
@@ -9,6 +10,7 @@
 #include "core/RegFile.h"
 #include "core/RegistryHandler.h"
 #include "support/ConfigSandbox.h"
+#include "support/VectorFile.h"
 
 namespace {
 
@@ -19,62 +21,38 @@ using tavrpki::test::ConfigSandbox;
 
 constexpr const char* kKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI";
 
-const RegValue* Find(const RegFile& file, const char* key, const char* name) {
+const RegValue* Find(const RegFile& file, const char* key, const std::string& name) {
   const auto* values = file.FindKey(key);
   if (values == nullptr) return nullptr;
   const auto it = values->find(name);
   return it == values->end() ? nullptr : &it->second;
 }
 
-TEST(RegFile, ReadsWhatRegeditWrites) {
-  const std::string text =
-      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-      "\r\n"
-      "; the library's key\r\n"
-      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\r\n"
-      "\"RootOID\"=\"1.3.6.1.4.1.19398.1\"\r\n"
-      "\"APILogFile\"=\"C:\\\\logs\\\\\\\"quoted\\\"\"\r\n"
-      "\"UseLog\"=dword:0000000A\r\n"
-      "\"Short\"=dword:1 ; a comment\r\n"
-      "\"Binary\"=hex:01,02,\\\r\n"
-      "  03,04\r\n"
-      "\"Expand\"=hex(2):25,00,00,00\r\n"
-      "\"Multi\"=hex(7):00,00\r\n"
-      "@=\"default value\"\r\n"
-      "\"Gone\"=\"x\"\r\n"
-      "\"Gone\"=-\r\n"
-      "\"Twice\"=\"first\"\r\n"
-      "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n"
-      "\"Ignored\"=\"x\"\r\n"
-      "[hkey_local_machine\\software\\tavr_pki]\r\n"
-      "\"twice\"=\"second\"\n";  // a later section for the same key merges
-  const auto file = RegFile::Parse(text);
-  ASSERT_TRUE(file.has_value());
+// A vector file's text with "\n" standing for a line break.
+std::string Lines(std::string text) {
+  for (std::size_t at = 0; (at = text.find("\\n", at)) != std::string::npos;) text.replace(at, 2, "\n");
+  return text;
+}
 
-  struct Expected {
-    const char* name;
-    std::uint32_t type;
-    std::string text;
-    std::uint32_t dword;
-  };
-  const Expected kExpected[] = {
-      {"ROOTOID", RegValue::kString, "1.3.6.1.4.1.19398.1", 0},
-      {"APILOGFILE", RegValue::kString, "C:\\logs\\\"quoted\"", 0},
-      {"USELOG", RegValue::kDword, "", 10},
-      {"SHORT", RegValue::kDword, "", 1},
-      {"BINARY", RegValue::kBinary, "", 0},
-      {"EXPAND", RegValue::kExpandString, "", 0},
-      {"MULTI", RegValue::kMultiString, "", 0},
-      {"", RegValue::kString, "default value", 0},
-      {"TWICE", RegValue::kString, "second", 0},
-  };
-  for (const auto& e : kExpected) {
-    SCOPED_TRACE(e.name);
-    const RegValue* value = Find(*file, "hkey_local_machine\\Software\\TAVR_PKI", e.name);
+std::vector<tavrpki::test::Vector> Section(const std::string& section) {
+  std::vector<tavrpki::test::Vector> out;
+  for (auto& v : tavrpki::test::ReadVectorFile("core-config.vec"))
+    if (v.section == section) out.push_back(v);
+  EXPECT_FALSE(out.empty()) << section;
+  return out;
+}
+
+TEST(RegFile, ReadsWhatRegeditWrites) {
+  const auto bytes = tavrpki::test::ReadFileBytes("core-regedit.reg");
+  const auto file = RegFile::Parse(std::string(bytes.begin(), bytes.end()));
+  ASSERT_TRUE(file.has_value());
+  for (const auto& v : Section("Regedit")) {
+    SCOPED_TRACE(v.Where());
+    const RegValue* value = Find(*file, "hkey_local_machine\\Software\\TAVR_PKI", v.Get("name"));
     ASSERT_NE(value, nullptr);
-    EXPECT_EQ(value->type, e.type);
-    EXPECT_EQ(value->text, e.text);
-    EXPECT_EQ(value->dword, e.dword);
+    EXPECT_EQ(value->type, std::stoul(v.Get("type")));
+    EXPECT_EQ(value->text, v.Get("text"));
+    EXPECT_EQ(value->dword, std::stoul(v.Get("dword")));
   }
   EXPECT_EQ(Find(*file, kKey, "GONE"), nullptr);
   EXPECT_EQ(file->FindKey("HKEY_LOCAL_MACHINE\\SOFTWARE\\Other"), nullptr);
@@ -103,25 +81,8 @@ TEST(RegFile, ReadsRegistryEditorUtf16Exports) {
 }
 
 TEST(RegFile, MalformedFilesAreRefusedWhole) {
-  const char* kMalformed[] = {
-      "\"UseLog\"=dword:1\n",                            // a value before any section
-      "[KEY\n",                                          // unclosed section
-      "[]\n",
-      "[KEY]\n\"Name\"=\"unterminated\n",
-      "[KEY]\n\"Name\"=\"bad \\q escape\"\n",
-      "[KEY]\n\"Name\"=\"text\" trailing\n",
-      "[KEY]\n\"Name\"=dword:123456789\n",               // nine digits
-      "[KEY]\n\"Name\"=dword:\n",
-      "[KEY]\n\"Name\"=dword:12g4\n",
-      "[KEY]\n\"Name\"=hex:1,2\n",
-      "[KEY]\n\"Name\"=hex(zz):00\n",
-      "[KEY]\n\"Name\"=hex(2)00\n",
-      "[KEY]\nName=\"no quotes\"\n",
-      "[KEY]\n\"Name\"\n",
-      "[KEY]\n\"Name\"=unknown:1\n",
-      "[KEY]\nREGEDIT4\n",                              // a header only at the top
-  };
-  for (const char* text : kMalformed) EXPECT_FALSE(RegFile::Parse(text).has_value()) << text;
+  for (const auto& v : Section("Malformed"))
+    EXPECT_FALSE(RegFile::Parse(Lines(v.Get("text"))).has_value()) << v.Get("why");
   EXPECT_TRUE(RegFile::Parse("").has_value());
   EXPECT_TRUE(RegFile::Parse("REGEDIT4\n\n[KEY]\n").has_value());
 }
@@ -194,39 +155,17 @@ TEST(RegistryHandler, PathsFollowTheEnvironment) {
 }
 
 TEST(LogSettings, UserHiveFirstThenMachineThenDefaults) {
-  struct Case {
-    const char* what;
-    const char* user;    // .reg lines of HKEY_CURRENT_USER ("" = no file)
-    const char* system;  // .reg lines of HKEY_LOCAL_MACHINE
-    bool useLog;
-    const char* directory;  // nullptr: the default directory
-  };
-  const Case kCases[] = {
-      {"nothing configured", "", "", true, nullptr},
-      {"user off wins", "\"UseLog\"=dword:0", "\"UseLog\"=dword:1", false, nullptr},
-      {"user on wins", "\"UseLog\"=dword:1", "\"UseLog\"=dword:0", true, nullptr},
-      {"machine decides when user is silent", "\"Other\"=\"x\"", "\"UseLog\"=dword:0", false, nullptr},
-      {"only 1 means on", "\"UseLog\"=dword:2", "\"UseLog\"=dword:1", false, nullptr},
-      {"user text is the wrong type", "\"UseLog\"=\"0\"", "\"UseLog\"=dword:0", false, nullptr},
-      {"user 0xFFFFFFFF counts as absent", "\"UseLog\"=dword:ffffffff", "", true, nullptr},
-      {"machine text is the wrong type", "", "\"UseLog\"=\"0\"", true, nullptr},
-      {"user directory wins", "\"APILogFile\"=\"/u\"", "\"APILogFile\"=\"/s\"", true, "/u"},
-      {"empty user directory defers", "\"APILogFile\"=\"\"", "\"APILogFile\"=\"/s\"", true, "/s"},
-      {"user dword directory defers", "\"APILogFile\"=dword:1", "\"APILogFile\"=\"/s\"", true, "/s"},
-      {"empty everywhere", "\"APILogFile\"=\"\"", "\"APILogFile\"=\"\"", true, nullptr},
-      {"malformed user hive is ignored", "\"UseLog\"=dword:0 junk", "\"APILogFile\"=\"/s\"", true, "/s"},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.what);
+  for (const auto& v : Section("LogSettings")) {
+    SCOPED_TRACE(v.Get("case"));
     ConfigSandbox env;
-    if (*c.user) env.WriteUser(c.user);
-    if (*c.system) env.WriteSystem(c.system);
+    if (!v.Get("user").empty()) env.WriteUser(v.Get("user"));
+    if (!v.Get("system").empty()) env.WriteSystem(v.Get("system"));
     const auto settings = tavrpki::ReadLogSettings();
-    EXPECT_EQ(settings.useLog, c.useLog);
-    if (c.useLog) {
-      EXPECT_EQ(settings.directory,
-                c.directory != nullptr ? c.directory : env.DefaultLogDirectory().string());
+    EXPECT_EQ(settings.useLog, v.Get("log") == "on");
+    if (settings.useLog) {
+      EXPECT_EQ(settings.directory, v.Has("directory") ? v.Get("directory") : env.DefaultLogDirectory().string());
     }
+    v.ExpectAllUsed();
   }
 }
 
