@@ -13,28 +13,16 @@
 #include "support/LogCheck.h"
 #include "core/Logger.h"
 #include "core/OidTable.h"
-#include "kernel/CKernelHandleWrapper.h"
 #include "kernel/GetKernelInstance.h"
 
 namespace tavrpki {
 namespace {
 
-using test::ConfigSandbox;
-
 constexpr int kLoggingThreads = 8;
 constexpr int kLinesPerThread = 1000;
-constexpr int kKernelThreads = 4;
-constexpr int kKernelsPerThread = 40;
-
-class Handle : public Kernel::CKernelHandleWrapper {
- public:
-  using CKernelHandleWrapper::CKernelHandleWrapper;
-  void* GetHandle() const override { return nullptr; }
-  void SetHandle(void* const) override {}
-};
 
 TEST(KernelConcurrency, KernelsComeAndGoWhileThreadsLog) {
-  ConfigSandbox sandbox;
+  test::ConfigSandbox sandbox;
   sandbox.WriteSystem("\"RootOID\"=\"1.2.3\"");
   std::atomic<bool> start{false};
   std::vector<std::thread> threads;
@@ -46,13 +34,11 @@ TEST(KernelConcurrency, KernelsComeAndGoWhileThreadsLog) {
         ProcessLogger().Write(0, kLogInfo, test::kThreadLineFormat, t, i);
     });
   }
-  for (int t = 0; t < kKernelThreads; ++t) {
+  for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&start] {
       while (!start) std::this_thread::yield();
-      for (int i = 0; i < kKernelsPerThread; ++i) {
-        Kernel::CKernel kernel = GetKernelInstance();
-        Handle handle(kernel);
-        Kernel::CKernel copy = handle.GetKernel();
+      for (int i = 0; i < 40; ++i) {
+        const Kernel::CKernel kernel = GetKernelInstance(), copy(kernel);
         EXPECT_EQ(GetOidRoot1(), "1.2.3.1");
       }
     });
@@ -64,9 +50,8 @@ TEST(KernelConcurrency, KernelsComeAndGoWhileThreadsLog) {
   const auto files = sandbox.Files();
   ASSERT_EQ(files.size(), 1u);
   // The last close left a trailer that verifies; every line whole and in order.
-  const int lines = test::CountThreadLines(test::VerifiedLogContent(ConfigSandbox::ReadFile(files[0])),
-                                           kLoggingThreads);
-  EXPECT_LE(lines, kLoggingThreads * kLinesPerThread);
+  const std::string content = test::VerifiedLogContent(test::ConfigSandbox::ReadFile(files[0]));
+  EXPECT_LE(test::CountThreadLines(content, kLoggingThreads), kLoggingThreads * kLinesPerThread);
 }
 
 }  // namespace

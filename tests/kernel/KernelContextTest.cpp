@@ -9,12 +9,11 @@
 #include <string>
 
 #include "support/ConfigSandbox.h"
+#include "support/CodeOf.h"
 #include "support/LogCheck.h"
-#include "core/Cp1251.h"
 #include "core/Logger.h"
 #include "gostcrypto/RndEngine.h"
 #include "kernel/CKernel.h"
-#include "kernel/CKernelException.h"
 #include "kernel/CKernelHandleWrapper.h"
 #include "kernel/CProvider.h"
 #include "platform/Process.h"
@@ -27,12 +26,9 @@ using test::ConfigSandbox;
 
 CProvider& ProviderOf(const CKernel& kernel) { return *static_cast<CProvider*>(kernel.GetProvider()); }
 
-// Seeds the kernel's generator from fixed material, as the four-input seeding does.
 void SeedFixed(CKernel& kernel, unsigned char tweak) {
-  std::array<unsigned char, 32> key{};
-  std::array<unsigned char, 8> seed{};
-  key[0] = tweak;
-  seed[7] = tweak;
+  const std::array<unsigned char, 32> key{tweak};
+  const std::array<unsigned char, 8> seed{0, 0, 0, 0, 0, 0, 0, tweak};
   ProviderOf(kernel).WithGenerator([&](std::unique_ptr<gostcrypto::RndEngine>& slot) {
     slot = std::make_unique<gostcrypto::RndEngine>(nullptr, key.data(), seed.data(), nullptr);
   });
@@ -50,109 +46,61 @@ std::array<unsigned char, 48> Draw(const CKernel& kernel) {
   return out;
 }
 
-// A handle class of the simplest kind, to exercise the common base.
 class Handle : public Kernel::CKernelHandleWrapper {
  public:
-  explicit Handle(const CKernel& kernel) : CKernelHandleWrapper(kernel) {}
+  using CKernelHandleWrapper::CKernelHandleWrapper;
   void* GetHandle() const override { return nullptr; }
   void SetHandle(void* const) override {}
   const CKernel& Embedded() const { return m_kernel; }
 };
 
-TEST(KernelContext, CopiesAndHandlesNeverShareAProvider) {
+// Copies, assignments and handles: each has a provider of its own, yet carries the
+// source's certificate storage and continues its generator sequence.
+TEST(KernelContext, CopiesShareStorageAndGeneratorStateButNeverAProvider) {
   ConfigSandbox sandbox;
-  CKernel kernel;
-  CKernel copy(kernel);
-  CKernel other;
-  Handle handle(kernel);
-  Handle handleCopy(handle);
-  const void* providers[] = {kernel.GetProvider(), copy.GetProvider(), other.GetProvider(),
-                             handle.Embedded().GetProvider(), handleCopy.Embedded().GetProvider(),
-                             handle.GetKernel().GetProvider()};
-  for (std::size_t i = 0; i < std::size(providers); ++i)
-    for (std::size_t j = i + 1; j < std::size(providers); ++j) EXPECT_NE(providers[i], providers[j]) << i << " " << j;
-
-  // Assignment keeps the target's own provider.
-  const void* before = other.GetProvider();
-  other = kernel;
-  EXPECT_EQ(other.GetProvider(), before);
-  handleCopy = handle;
-  handle.SetKernel(other);
-  EXPECT_EQ(handleCopy.Embedded().GetProvider(), providers[4]);
-}
-
-TEST(KernelContext, CertificateStorageTravelsWithEveryCopy) {
-  ConfigSandbox sandbox;
-  int storage = 0;
-  int otherStorage = 0;
-  CKernel kernel;
-  EXPECT_EQ(kernel.GetCertStorage(), nullptr);
+  int storage = 0, otherStorage = 0;
+  CKernel kernel, unseeded(kernel), assigned;
+  EXPECT_FALSE(HasGenerator(unseeded));
   kernel.SetCertStorage(&storage);
-
-  CKernel copy(kernel);
-  CKernel assigned;
+  SeedFixed(kernel, 1);
+  Draw(kernel);  // a copy takes the state as it is now, not as it was seeded
+  SeedFixed(assigned, 2);
+  const void* assignedProvider = assigned.GetProvider();
   assigned = kernel;
-  Handle handle(kernel);
-  for (const CKernel* k : std::initializer_list<const CKernel*>{&kernel, &copy, &assigned, &handle.Embedded()}) EXPECT_EQ(k->GetCertStorage(), &storage);
-  EXPECT_EQ(handle.GetKernel().GetCertStorage(), &storage);
+  EXPECT_EQ(assigned.GetProvider(), assignedProvider);
+  CKernel copy(kernel);
+  Handle handle(kernel), handleCopy(handle);
+
+  const CKernel* kernels[] = {&kernel, &copy, &assigned, &handle.Embedded(), &handleCopy.Embedded(), &unseeded};
+  for (std::size_t i = 0; i < std::size(kernels); ++i) {
+    for (std::size_t j = i + 1; j < std::size(kernels); ++j)
+      EXPECT_NE(kernels[i]->GetProvider(), kernels[j]->GetProvider()) << i << " " << j;
+    EXPECT_TRUE(i == 5 || kernels[i]->GetCertStorage() == &storage) << i;
+  }
+  EXPECT_NE(handle.GetKernel().GetProvider(), handle.Embedded().GetProvider());
+
+  const auto expected = Draw(kernel);
+  for (std::size_t i = 1; i < 5; ++i) EXPECT_EQ(Draw(*kernels[i]), expected) << i;
+  EXPECT_EQ(Draw(copy), Draw(assigned));  // separate states from here on
 
   copy.SetCertStorage(&otherStorage);
   handle.SetKernel(copy);
   EXPECT_EQ(handle.Embedded().GetCertStorage(), &otherStorage);
   EXPECT_EQ(kernel.GetCertStorage(), &storage);
-
-  // A null storage is refused and changes nothing.
-  try {
-    kernel.SetCertStorage(nullptr);
-    ADD_FAILURE() << "no exception";
-  } catch (const Kernel::CKernelException& error) {
-    EXPECT_EQ(error.GetErrorCode(), 100021u);
-    EXPECT_STREQ(error.GetErrorMessage(), Cp1251<"Вказано не вірне значення параметру.">);
-  }
-  EXPECT_EQ(kernel.GetCertStorage(), &storage);
-}
-
-TEST(KernelContext, CopiesContinueTheGeneratorSequenceOfTheirSource) {
-  ConfigSandbox sandbox;
-  CKernel kernel;
-  CKernel copiedBefore(kernel);
-  EXPECT_FALSE(HasGenerator(copiedBefore));
-
-  SeedFixed(kernel, 1);
-  Draw(kernel);  // the copy must take the state as it is now, not as it was seeded
-  CKernel copy(kernel);
-  Handle handle(kernel);
-  CKernel assigned;
-  SeedFixed(assigned, 2);
-  assigned = kernel;
-
-  const auto expected = Draw(kernel);
-  EXPECT_EQ(Draw(copy), expected);
-  EXPECT_EQ(Draw(handle.Embedded()), expected);
-  EXPECT_EQ(Draw(assigned), expected);
-  // Separate states from here on: drawing from one does not move the other.
-  EXPECT_EQ(Draw(copy), Draw(assigned));
-
-  // Assigning a kernel without a generator removes the target's; so does self-assignment not.
-  assigned = copiedBefore;
+  assigned = unseeded;  // takes the source's missing generator too
   EXPECT_FALSE(HasGenerator(assigned));
   copy = copy;
   EXPECT_TRUE(HasGenerator(copy));
+
+  EXPECT_EQ(test::CodeOf([&] { kernel.SetCertStorage(nullptr); }), 100021u);
+  EXPECT_EQ(kernel.GetCertStorage(), &storage);
 }
 
-// ---- The logging switch ----
+std::string KernelLogName() { return test::MonthLogName("ukvt_" + std::to_string(GetCurrentProcessId()) + "_"); }
 
-// The log a kernel of this process opens this month.
-std::string KernelLogName() {
-  return test::MonthLogName("ukvt_" + std::to_string(GetCurrentProcessId()) + "_");
-}
-
-// Whether and where a kernel logs; which hive wins is the settings' own concern.
 TEST(KernelContext, LogsWhereTheConfigurationSays) {
   const struct {
-    const char* what;
-    const char* user;    // .reg lines of HKEY_CURRENT_USER; "" for no hive file
-    const char* system;  // the same for HKEY_LOCAL_MACHINE
+    const char *what, *user, *system;  // .reg lines of each hive; "" for no hive file
     bool useLog;
     const char* logDirectory;  // below the sandbox root; "" for the default
   } kCases[] = {
@@ -165,8 +113,7 @@ TEST(KernelContext, LogsWhereTheConfigurationSays) {
     SCOPED_TRACE(c.what);
     ConfigSandbox sandbox;
     auto expand = [&](std::string lines) {
-      for (std::size_t at; (at = lines.find("@root")) != std::string::npos;)
-        lines.replace(at, 5, sandbox.Root().string());
+      for (std::size_t at; (at = lines.find("@root")) != std::string::npos;) lines.replace(at, 5, sandbox.Root().string());
       return lines;
     };
     if (*c.user) sandbox.WriteUser(expand(c.user));
@@ -176,8 +123,7 @@ TEST(KernelContext, LogsWhereTheConfigurationSays) {
       EXPECT_EQ(kernel.GetUseLog(), c.useLog);
       EXPECT_EQ(ProcessLogger().IsOpen(), c.useLog);
     }
-    // The last kernel that logged closed the file, leaving its trailer.
-    EXPECT_FALSE(ProcessLogger().IsOpen());
+    EXPECT_FALSE(ProcessLogger().IsOpen());  // the last kernel that logged closed the file
     const auto files =
         sandbox.Files(*c.logDirectory ? sandbox.Root() / c.logDirectory : sandbox.DefaultLogDirectory());
     ASSERT_EQ(files.size(), c.useLog ? 1u : 0u);
