@@ -1,12 +1,15 @@
 // The known encodings of tests/data/asn1/encodings.vec, each pushed through
-// the codec both ways where the type allows.
+// the codec both ways where the type allows, and the behaviour cases of
+// tests/data/asn1/behaviour.vec.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <sstream>
+#include <tuple>
 
+#include "asn1/ASN1Bool.h"
 #include "asn1/ASN1Integer.h"
 #include "asn1/ASN1OID.h"
 #include "asn1/ASN1UTCTime.h"
@@ -96,6 +99,53 @@ const std::map<std::string, std::function<void(const Vector&)>> kCheckers = {
      }},
     {"UTCTime", ReadTime<ASN1UTCTime>},
     {"GeneralizedTime", ReadTime<ASN1GeneralizedTime>},
+    {"BlobCapacity",
+     [](const Vector& v) {
+       Blob blob;
+       blob.Resize(static_cast<std::uint32_t>(std::stoul(v.Get("request"))));
+       EXPECT_EQ(blob.Capacity(), std::stoul(v.Get("capacity")));
+     }},
+    {"HexText",
+     [](const Vector& v) {
+       Blob blob(B("77"));
+       if (!v.Has("error")) {
+         blob.Deserialize(String(v.Get("text").c_str()));
+         EXPECT_EQ(H(blob), v.Get("text"));
+         return;
+       }
+       EXPECT_EQ(Catch([&] { blob.Deserialize(String(v.Get("text").c_str())); }).message, v.Get("error"));
+       EXPECT_EQ(H(blob), "77") << "a failed Deserialize changed the blob";
+     }},
+    {"IntegerOrder",
+     [](const Vector& v) {
+       ASN1Integer a, b;
+       a.SetBytes(B(v.Get("a")));
+       b.SetBytes(B(v.Get("b")));
+       const int order = std::stoi(v.Get("order"));
+       EXPECT_EQ(a.Compare(b), order);
+       EXPECT_EQ(b.Compare(a), -order);
+       EXPECT_EQ(std::tuple(a == b, a < b, a >= b), std::tuple(order == 0, order < 0, order >= 0));
+     }},
+    {"Bool",
+     [](const Vector& v) {
+       ASN1Bool flag;
+       flag.Decode(B(v.Get("der")));
+       EXPECT_EQ(flag.GetValue(), v.Get("value") == "1");
+     }},
+    {"OidInvalidText",
+     [](const Vector& v) {
+       ASN1OID oid("1.2.3");
+       EXPECT_EQ(Catch([&] { oid.SetText(v.Get("text").c_str()); }).message, "Invalid OID String");
+       EXPECT_STREQ(oid.ToText().CStr(), "1.2.3");
+     }},
+    {"Period",
+     [](const Vector& v) {
+       int years = 0, months = 0, days = 0;
+       std::istringstream(v.Get("period")) >> years >> months >> days;
+       DateTime t = ParseTime(v.Get("start"));
+       t.AddPeriod(years, months, days);
+       EXPECT_EQ(Show(t), v.Get("result"));
+     }},
     {"Base64",
      [](const Vector& v) {
        if (v.Has("error")) {
@@ -109,13 +159,15 @@ const std::map<std::string, std::function<void(const Vector&)>> kCheckers = {
 
 TEST(Codec, KnownEncodings) {
   std::map<std::string, int> seen;
-  for (const Vector& v : ReadVectorFile("asn1/encodings.vec")) {
-    SCOPED_TRACE(v.Where());
-    const auto checker = kCheckers.find(v.section);
-    ASSERT_NE(checker, kCheckers.end());
-    checker->second(v);
-    v.ExpectAllUsed();
-    ++seen[v.section];
+  for (const char* file : {"asn1/encodings.vec", "asn1/behaviour.vec"}) {
+    for (const Vector& v : ReadVectorFile(file)) {
+      SCOPED_TRACE(v.Where());
+      const auto checker = kCheckers.find(v.section);
+      ASSERT_NE(checker, kCheckers.end());
+      checker->second(v);
+      v.ExpectAllUsed();
+      ++seen[v.section];
+    }
   }
   EXPECT_EQ(seen.size(), kCheckers.size()) << "a section is missing from the file";
 }
