@@ -60,24 +60,15 @@ TEST(RegFile, ReadsWhatRegeditWrites) {
 }
 
 TEST(RegFile, ReadsRegistryEditorUtf16Exports) {
-  const std::u16string text =
-      u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
-      u"[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\r\n"
-      u"\"APILogFile\"=\"/var/log/журнал \U0001F512\"\r\n";
-  std::string bytes;
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
+  const auto raw = tavrpki::test::ReadFileBytes("core-regedit-utf16.reg");
+  const std::string bytes(raw.begin(), raw.end());
   const auto file = RegFile::Parse(bytes);
   ASSERT_TRUE(file.has_value());
   const RegValue* value = Find(*file, kKey, "APILOGFILE");
   ASSERT_NE(value, nullptr);
   EXPECT_EQ(value->text, "/var/log/журнал \xF0\x9F\x94\x92");
-
   EXPECT_FALSE(RegFile::Parse(bytes.substr(0, bytes.size() - 1)).has_value()) << "odd length";
-  const std::string loneSurrogate = std::string("\xFF\xFE", 2) + std::string("\x00\xD8\x41\x00", 4);
-  EXPECT_FALSE(RegFile::Parse(loneSurrogate).has_value());
+  EXPECT_FALSE(RegFile::Parse(std::string("\xFF\xFE\x00\xD8\x41\x00", 6)).has_value()) << "lone surrogate";
 }
 
 TEST(RegFile, MalformedFilesAreRefusedWhole) {
@@ -87,7 +78,8 @@ TEST(RegFile, MalformedFilesAreRefusedWhole) {
   EXPECT_TRUE(RegFile::Parse("REGEDIT4\n\n[KEY]\n").has_value());
 }
 
-// ReadString without a default: the three failures, with the words callers see.
+// ReadString without a default: the three failures, with the words callers see;
+// with a default, every one of them gives the default.
 TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
   ConfigSandbox env;
   auto failure = [](const char* name) -> std::pair<unsigned long, std::string> {
@@ -98,8 +90,8 @@ TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
     }
     return {0, "no exception"};
   };
-  EXPECT_EQ(failure("RootOID"),
-            std::make_pair(150000ul, std::string("Помилка відкриття ключа реєстру. (") + kKey + ")"));
+  const std::string key = kKey;
+  EXPECT_EQ(failure("RootOID"), std::make_pair(150000ul, "Помилка відкриття ключа реєстру. (" + key + ")"));
   ConfigSandbox::WriteFile(env.SystemHive(), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n");
   EXPECT_EQ(failure("RootOID").first, 150000ul) << "a hive without the key's section";
   ConfigSandbox::WriteFile(env.SystemHive(), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\n\"x\"=\"1\" junk\n");
@@ -107,22 +99,18 @@ TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
 
   env.WriteSystem("\"UseLog\"=dword:00000001\n\"RootOID\"=\"1.2\"");
   EXPECT_EQ(failure("KeyStorageManager"),
-            std::make_pair(150001ul, std::string("Помилка читання даних реєстру. (Ключ ") + kKey +
-                                         "  Значення KeyStorageManager)"));
+            std::make_pair(150001ul, "Помилка читання даних реєстру. (Ключ " + key + "  Значення KeyStorageManager)"));
   EXPECT_EQ(failure("UseLog"),
-            std::make_pair(150002ul, std::string("Не вірний тип даних реєстру. (Ключ ") + kKey +
-                                         "  Значення UseLog)"));
+            std::make_pair(150002ul, "Не вірний тип даних реєстру. (Ключ " + key + "  Значення UseLog)"));
   EXPECT_EQ(RegistryHandler::ReadString(false, "rootoid"), "1.2");
-  env.WriteSystem("\"RootOID\"=\"1.3\"");  // an edit takes effect without a restart
-  EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.3");
-  env.WriteSystem("\"UseLog\"=dword:00000001\n\"RootOID\"=\"1.2\"");
-  // With a default, every one of those failures gives the default.
   EXPECT_EQ(RegistryHandler::ReadString(false, "UseLog", "d"), "d");
   EXPECT_EQ(RegistryHandler::ReadString(false, "Missing", "d"), "d");
   EXPECT_EQ(RegistryHandler::ReadString(true, "RootOID", "d"), "d");
   EXPECT_EQ(RegistryHandler::ReadDword(false, "", "RootOID", 7), 7u) << "a text asked for as a DWORD";
   EXPECT_EQ(RegistryHandler::ReadDword(false, "\\Sub", "UseLog", 7), 7u) << "a subkey the hive lacks";
   EXPECT_EQ(RegistryHandler::ReadDword(false, "", "UseLog", 7), 1u);
+  env.WriteSystem("\"RootOID\"=\"1.3\"");  // an edit takes effect without a restart
+  EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.3");
 }
 
 // The user's hive and the default log directory lie in absolute XDG directories,
