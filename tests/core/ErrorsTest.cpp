@@ -42,41 +42,39 @@ TEST(CKernelException, HoldsCodeAndAtMost4095Characters) {
   EXPECT_STREQ(self.GetErrorMessage(), "first");
 }
 
-// What the caller catches from a boundary, with or without an operation code of its own.
+using Caught = std::pair<unsigned long, std::string>;
+
+// What the caller catches from a boundary, with or without an operation code of
+// its own: the code and the words as UTF-8.
 template <class Body>
-CKernelException Caught(Body body, const tavrpki::Message* fallback = nullptr) {
+Caught CatchAtBoundary(Body body, const tavrpki::Message* fallback = nullptr) {
   try {
     fallback != nullptr ? Boundary(*fallback, body) : Boundary(body);
   } catch (const CKernelException& e) {
-    return e;
+    return {e.GetErrorCode(), tavrpki::MessageAsUtf8(e)};
   }
-  ADD_FAILURE() << "nothing was thrown";
-  return CKernelException(0);
+  return {0, "nothing was thrown"};
 }
 
 TEST(Boundary, InternalFailuresReachTheCallerWithTheirCodeAndWords) {
-  const auto coded = Caught([] { Raise(tavrpki::kMsgBadCertificate); });
-  EXPECT_EQ(coded.GetErrorCode(), 50031ul);
-  EXPECT_STREQ(coded.GetErrorMessage(), tavrpki::kMsgBadCertificate.format);
-  const auto formatted = Caught([] { Raise(tavrpki::kMsgCryptoCore, 0x2Au); });
-  EXPECT_EQ(formatted.GetErrorCode(), 40003ul);
-  EXPECT_EQ(tavrpki::MessageAsUtf8(formatted), "Низкорівнева криптографічна помилка (code=2a)!");
-  const auto uncoded = Caught([] { throw tavrpki::Exception("no code %d", 1); });
-  EXPECT_EQ(uncoded.GetErrorCode(), 0xFFFFFFFFul);
-  EXPECT_STREQ(uncoded.GetErrorMessage(), "no code 1");
-  const auto nested = Caught([] { Boundary([] { throw CKernelException(100000, "inner"); }); });
-  EXPECT_EQ(nested.GetErrorCode(), 100000ul);
-  EXPECT_STREQ(nested.GetErrorMessage(), "inner");
+  using tavrpki::Utf8ForDisplay;
+  EXPECT_EQ(CatchAtBoundary([] { Raise(tavrpki::kMsgBadCertificate); }),
+            Caught(50031, Utf8ForDisplay(tavrpki::kMsgBadCertificate.format)));
+  EXPECT_EQ(CatchAtBoundary([] { Raise(tavrpki::kMsgCryptoCore, 0x2Au); }),
+            Caught(40003, "Низкорівнева криптографічна помилка (code=2a)!"));
+  EXPECT_EQ(CatchAtBoundary([] { throw tavrpki::Exception("no code %d", 1); }), Caught(0xFFFFFFFF, "no code 1"));
+  EXPECT_EQ(CatchAtBoundary([] { Boundary([] { throw CKernelException(100000, "inner"); }); }),
+            Caught(100000, "inner"));
 
   // Standard exceptions pass as they are, unless the operation has a code of its own.
   EXPECT_THROW(Boundary([] { throw std::bad_alloc(); }), std::bad_alloc);
   EXPECT_THROW(Boundary([] { throw std::out_of_range("x"); }), std::out_of_range);
   EXPECT_EQ(Boundary([] { return 42; }), 42);
   const auto* fallback = &tavrpki::kMsgSignerInfoUnknownError;
-  EXPECT_EQ(Caught([] { throw std::runtime_error("x"); }, fallback).GetErrorCode(), 100045ul);
-  EXPECT_STREQ(Caught([] { throw 1; }, fallback).GetErrorMessage(), fallback->format);
-  EXPECT_EQ(Caught([] { Raise(tavrpki::kMsgBadSignerInfo); }, fallback).GetErrorCode(), 50052ul);
-  EXPECT_EQ(Caught([] { Kernel::RequireArgument(false); }, fallback).GetErrorCode(), 100021ul);
+  EXPECT_EQ(CatchAtBoundary([] { throw std::runtime_error("x"); }, fallback).first, 100045ul);
+  EXPECT_EQ(CatchAtBoundary([] { throw 1; }, fallback), Caught(100045, Utf8ForDisplay(fallback->format)));
+  EXPECT_EQ(CatchAtBoundary([] { Raise(tavrpki::kMsgBadSignerInfo); }, fallback).first, 50052ul);
+  EXPECT_EQ(CatchAtBoundary([] { Kernel::RequireArgument(false); }, fallback).first, 100021ul);
 }
 
 TEST(CopyResult, FollowsTheCallerBufferRule) {
@@ -99,10 +97,7 @@ TEST(CopyResult, FollowsTheCallerBufferRule) {
   }
 }
 
-TEST(MessageText, RendersLibraryMessagesAsUtf8) {
-  EXPECT_EQ(tavrpki::MessageAsUtf8(CKernelException(100021, tavrpki::kMsgInvalidParameter.format)),
-            "Вказано не вірне значення параметру.");
-  // A byte without a character does not hide the rest of the message.
+TEST(MessageText, ACharacterlessByteDoesNotHideTheRest) {
   EXPECT_EQ(tavrpki::Utf8ForDisplay("\xCF\x98!"), "П?!");
   EXPECT_EQ(tavrpki::Utf8ForDisplay(""), "");
 }
