@@ -15,26 +15,16 @@
 
 namespace tavrpki::test {
 
-// 'test' (the GOST R 34.11-94 test table) and 'dke' (DKE No. 1) as 128 entries;
-// 'default' gives an empty vector, meaning a null pointer.
+// A named S-box of gost_sboxes.vec as 128 entries; 'default' gives an empty vector,
+// meaning a null pointer.
 inline std::vector<std::uint8_t> SBoxByName(const std::string& name) {
-  if (name == "default") return {};
-  if (name == "test")
-    return {4,  10, 9,  2,  13, 8,  0,  14, 6,  11, 1,  12, 7,  15, 5,  3,  14, 11, 4,  12, 6,  13,
-            15, 10, 2,  3,  8,  1,  0,  7,  5,  9,  5,  8,  1,  13, 10, 3,  4,  2,  14, 15, 12, 7,
-            6,  0,  9,  11, 7,  13, 10, 1,  0,  8,  9,  15, 14, 4,  6,  12, 11, 2,  5,  3,  6,  12,
-            7,  1,  5,  15, 13, 8,  4,  10, 9,  14, 0,  3,  11, 2,  4,  11, 10, 0,  7,  2,  1,  13,
-            3,  6,  8,  5,  9,  12, 15, 14, 13, 11, 4,  1,  3,  15, 5,  9,  0,  10, 14, 7,  6,  8,
-            2,  12, 1,  15, 13, 0,  5,  7,  10, 4,  9,  2,  3,  14, 6,  11, 8,  12};
-  EXPECT_EQ(name, "dke") << "unknown S-box name";
-  const auto packed = FromHex(
-      "A9D6EB45F13C708280C4967B231F5EADF658EBA4C037291D38D96BF025CA4E17"
-      "F8E9720DC615B43A28975F0BC1DEA36438B564EA2C179FD0123E6DB8FAC57904");
   std::vector<std::uint8_t> entries;
-  for (auto b : packed) {
-    entries.push_back(b >> 4);
-    entries.push_back(b & 15);
-  }
+  if (name == "default") return entries;
+  for (const Vector& v : ReadVectorFile("gost_sboxes.vec"))
+    if (v.Get("Name") == name)
+      for (char digit : v.Get("Entries"))
+        entries.push_back(static_cast<std::uint8_t>(std::stoi(std::string(1, digit), nullptr, 16)));
+  EXPECT_EQ(entries.size(), 128u) << "S-box " << name;
   return entries;
 }
 
