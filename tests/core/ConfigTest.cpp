@@ -120,20 +120,12 @@ TEST(RegistryHandler, PathsFollowTheEnvironment) {
   env.Set("TAVR_PKI_USER_CONFIG", nullptr);
   env.Set("TAVR_PKI_SYSTEM_CONFIG", nullptr);
   env.Set("HOME", "/home/someone");
-  const struct {
-    const char *config, *state;  // XDG_CONFIG_HOME, XDG_STATE_HOME; nullptr: unset
-    const char *hive, *logs;
-  } kCases[] = {
-      {"/c", "/s", "/c/tavr-pki/config.reg", "/s/tavr-pki"},
-      {"relative", "relative", "/home/someone/.config/tavr-pki/config.reg", "/home/someone/.local/state/tavr-pki"},
-      {nullptr, nullptr, "/home/someone/.config/tavr-pki/config.reg", "/home/someone/.local/state/tavr-pki"},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.hive);
-    env.Set("XDG_CONFIG_HOME", c.config);
-    env.Set("XDG_STATE_HOME", c.state);
-    EXPECT_EQ(RegistryHandler::HivePath(true), c.hive);
-    EXPECT_EQ(tavrpki::DefaultLogDirectory(), c.logs);
+  for (const auto& v : Section("Paths")) {
+    SCOPED_TRACE(v.Where());
+    env.Set("XDG_CONFIG_HOME", v.Has("config") ? v.Get("config").c_str() : nullptr);
+    env.Set("XDG_STATE_HOME", v.Has("state") ? v.Get("state").c_str() : nullptr);
+    EXPECT_EQ(RegistryHandler::HivePath(true), v.Get("hive"));
+    EXPECT_EQ(tavrpki::DefaultLogDirectory(), v.Get("logs"));
   }
   EXPECT_EQ(RegistryHandler::HivePath(false), "/etc/tavr-pki/config.reg");
   env.Set("TAVR_PKI_USER_CONFIG", "/u.reg");
