@@ -18,6 +18,7 @@
 
 #include <utility>
 
+#include "RoundOrder.h"
 #include "SBox.h"
 
 namespace gostcrypto::detail::avx512 {
@@ -44,19 +45,10 @@ inline __m512i XorRound(const Tables& t, __m512i y, __m512i x) {
 // 32 rounds over G register pairs; k[j] holds round key j for every lane.
 template <int G, bool Decrypt>
 inline void Rounds(const Tables& t, const __m512i k[8], __m512i n1[G], __m512i n2[G]) {
-  auto pair = [&](int a, int b) {
+  ForEachRoundPair<Decrypt>([&](int a, int b) {
     for (int g = 0; g < G; ++g) n2[g] = XorRound(t, n2[g], _mm512_add_epi32(n1[g], k[a]));
     for (int g = 0; g < G; ++g) n1[g] = XorRound(t, n1[g], _mm512_add_epi32(n2[g], k[b]));
-  };
-  if constexpr (!Decrypt) {
-    for (int rep = 0; rep < 3; ++rep)
-      for (int j = 0; j < 8; j += 2) pair(j, j + 1);
-    for (int j = 7; j > 0; j -= 2) pair(j, j - 1);
-  } else {
-    for (int j = 0; j < 8; j += 2) pair(j, j + 1);
-    for (int rep = 0; rep < 3; ++rep)
-      for (int j = 7; j > 0; j -= 2) pair(j, j - 1);
-  }
+  });
   for (int g = 0; g < G; ++g) std::swap(n1[g], n2[g]);  // the last round does not swap
 }
 

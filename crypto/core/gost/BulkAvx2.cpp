@@ -17,26 +17,10 @@
 #include <utility>
 
 #include "Bulk.h"
+#include "BulkModes.h"
 
 namespace gostcrypto::detail {
 namespace {
-
-// Everything here is compiled for AVX2. An inline function from a shared header
-// used here could be emitted here as well, and the linker may keep this copy for
-// every caller, on any CPU; so the three small helpers this file needs are its own.
-void SecureWipe(void* data, std::size_t size) {
-  std::memset(data, 0, size);
-  __asm__ __volatile__("" : : "r"(data) : "memory");  // the stores stay
-}
-
-void Store32(unsigned char* p, std::uint32_t v) { std::memcpy(p, &v, 4); }  // x86: little-endian
-
-// The counter of the gamma mode, as StepCounter (Gost28147.h).
-void StepCounter(std::uint32_t& n3, std::uint32_t& n4) {
-  n3 += 0x01010101u;
-  const std::uint64_t sum = static_cast<std::uint64_t>(n4) + 0x01010104u;
-  n4 = static_cast<std::uint32_t>(sum) + static_cast<std::uint32_t>(sum >> 32);
-}
 
 constexpr int kWords = 4;                        // registers per half block of a group
 constexpr std::size_t kGroupBlocks = 8 * kWords;  // blocks per group: 32
@@ -44,8 +28,6 @@ constexpr std::size_t kGroupBlocks = 8 * kWords;  // blocks per group: 32
 // shuffles; three groups keep the shuffle units busy (measured: 1.6 times one group,
 // 1.15 times two; four gain nothing).
 constexpr int kGroups = 3;
-constexpr std::size_t kBlocks = kGroupBlocks * kGroups;  // blocks per main-loop pass
-constexpr std::size_t kBytes = 8 * kBlocks;
 
 struct Tables {
   __m256i low[4];   // row 2j in both lanes
@@ -110,19 +92,10 @@ inline void HalfRound(const Tables& t, __m256i y[G][kWords], __m256i x[G][kWords
 
 template <int G, bool Decrypt>
 inline void Rounds(const Tables& t, const __m256i k[8], __m256i n1[G][kWords], __m256i n2[G][kWords]) {
-  auto pair = [&](int a, int b) {
+  ForEachRoundPair<Decrypt>([&](int a, int b) {
     HalfRound<G>(t, n2, n1, k[a]);
     HalfRound<G>(t, n1, n2, k[b]);
-  };
-  if constexpr (!Decrypt) {
-    for (int rep = 0; rep < 3; ++rep)
-      for (int j = 0; j < 8; j += 2) pair(j, j + 1);
-    for (int j = 7; j > 0; j -= 2) pair(j, j - 1);
-  } else {
-    for (int j = 0; j < 8; j += 2) pair(j, j + 1);
-    for (int rep = 0; rep < 3; ++rep)
-      for (int j = 7; j > 0; j -= 2) pair(j, j - 1);
-  }
+  });
   for (int g = 0; g < G; ++g)
     for (int r = 0; r < kWords; ++r) std::swap(n1[g][r], n2[g][r]);  // the last round does not swap
 }
@@ -136,107 +109,49 @@ inline void Split(const unsigned char* p, __m256i& n1, __m256i& n2) {
   n2 = _mm256_castps_si256(_mm256_shuffle_ps(a, b, _MM_SHUFFLE(3, 1, 3, 1)));
 }
 
-// Encrypts (or decrypts) G groups of 32 blocks from src, XORs them with xorWith
-// (when not null) and stores them to dst. src, xorWith and dst may alias.
-template <int G, bool Decrypt>
-inline void Process(const Tables& t, const __m256i k[8], const unsigned char* src, const unsigned char* xorWith,
-                    unsigned char* dst) {
-  __m256i n1[G][kWords], n2[G][kWords];
-  for (int r = 0; r < G * kWords; ++r) Split(src + 64 * r, n1[r / kWords][r % kWords], n2[r / kWords][r % kWords]);
-  Rounds<G, Decrypt>(t, k, n1, n2);
-  for (int r = 0; r < G * kWords; ++r) {
-    const __m256i x1 = n1[r / kWords][r % kWords], x2 = n2[r / kWords][r % kWords];
-    __m256i a = _mm256_unpacklo_epi32(x1, x2), b = _mm256_unpackhi_epi32(x1, x2);
-    if (xorWith != nullptr) {
-      a = _mm256_xor_si256(a, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xorWith + 64 * r)));
-      b = _mm256_xor_si256(b, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xorWith + 64 * r + 32)));
-    }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 64 * r), a);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 64 * r + 32), b);
+struct Avx2Kernel {
+  using Tables = detail::Tables;
+  using Key = __m256i;
+  static constexpr std::size_t kGroupBlocks = detail::kGroupBlocks;
+  static constexpr int kGroups = detail::kGroups;
+
+  static Tables MakeTables(const SBox& s) { return detail::MakeTables(s); }
+
+  static void BroadcastKey(const std::uint32_t key[8], Key k[8]) {
+    for (int j = 0; j < 8; ++j) k[j] = _mm256_set1_epi32(static_cast<int>(key[j]));
   }
-}
 
-void BroadcastKey(const std::uint32_t key[8], __m256i k[8]) {
-  for (int j = 0; j < 8; ++j) k[j] = _mm256_set1_epi32(static_cast<int>(key[j]));
-}
-
-template <bool Decrypt>
-void Ecb(const SBox& s, const std::uint32_t key[8], const unsigned char* in, unsigned char* out,
-         std::size_t blocks) {
-  const Tables t = MakeTables(s);
-  __m256i k[8];
-  BroadcastKey(key, k);
-  std::size_t i = 0;
-  for (; i + kBlocks <= blocks; i += kBlocks) Process<kGroups, Decrypt>(t, k, in + 8 * i, nullptr, out + 8 * i);
-  for (; i + kGroupBlocks <= blocks; i += kGroupBlocks) Process<1, Decrypt>(t, k, in + 8 * i, nullptr, out + 8 * i);
-  if (i < blocks) {
-    alignas(32) unsigned char tail[8 * kGroupBlocks] = {};
-    std::memcpy(tail, in + 8 * i, 8 * (blocks - i));
-    Process<1, Decrypt>(t, k, tail, nullptr, tail);
-    std::memcpy(out + 8 * i, tail, 8 * (blocks - i));
-    SecureWipe(tail, sizeof tail);
-  }
-  SecureWipe(k, sizeof k);
-}
-
-// The gamma modes: out_i = in_i XOR E(g_i). fill(inputs, i, n) writes the gamma
-// inputs of the n blocks from block i; it runs before any of them is written, so
-// CFB decryption in place copies its ciphertext first.
-template <typename Fill>
-void XorGamma(const SBox& s, const std::uint32_t key[8], const unsigned char* in, unsigned char* out,
-              std::size_t blocks, Fill&& fill) {
-  const Tables t = MakeTables(s);
-  __m256i k[8];
-  BroadcastKey(key, k);
-  alignas(32) unsigned char inputs[kBytes] = {};
-  alignas(32) unsigned char tail[kBytes] = {};
-  for (std::size_t i = 0; i < blocks;) {
-    const std::size_t n = blocks - i >= kBlocks ? kBlocks : blocks - i;
-    fill(inputs, i, n);
-    if (n == kBlocks) {
-      Process<kGroups, false>(t, k, inputs, in + 8 * i, out + 8 * i);
-    } else {
-      // The last pass runs single groups over a padded copy.
-      std::memset(tail, 0, sizeof tail);
-      std::memcpy(tail, in + 8 * i, 8 * n);
-      for (std::size_t g = 0; g * kGroupBlocks < n; ++g)
-        Process<1, false>(t, k, inputs + 8 * kGroupBlocks * g, tail + 8 * kGroupBlocks * g,
-                          tail + 8 * kGroupBlocks * g);
-      std::memcpy(out + 8 * i, tail, 8 * n);
+  // Encrypts (or decrypts) G groups of 32 blocks from src, XORs them with xorWith
+  // (when not null) and stores them to dst. src, xorWith and dst may alias.
+  template <int G, bool Decrypt>
+  static void Process(const Tables& t, const __m256i k[8], const unsigned char* src, const unsigned char* xorWith,
+                      unsigned char* dst) {
+    __m256i n1[G][kWords], n2[G][kWords];
+    for (int r = 0; r < G * kWords; ++r)
+      Split(src + 64 * r, n1[r / kWords][r % kWords], n2[r / kWords][r % kWords]);
+    Rounds<G, Decrypt>(t, k, n1, n2);
+    for (int r = 0; r < G * kWords; ++r) {
+      const __m256i x1 = n1[r / kWords][r % kWords], x2 = n2[r / kWords][r % kWords];
+      __m256i a = _mm256_unpacklo_epi32(x1, x2), b = _mm256_unpackhi_epi32(x1, x2);
+      if (xorWith != nullptr) {
+        a = _mm256_xor_si256(a, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xorWith + 64 * r)));
+        b = _mm256_xor_si256(b, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xorWith + 64 * r + 32)));
+      }
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 64 * r), a);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 64 * r + 32), b);
     }
-    i += n;
   }
-  SecureWipe(inputs, sizeof inputs);
-  SecureWipe(tail, sizeof tail);
-  SecureWipe(k, sizeof k);
-}
+};
 
-void Ctr(const SBox& s, const std::uint32_t key[8], std::uint32_t& n3, std::uint32_t& n4, const unsigned char* in,
-         unsigned char* out, std::size_t blocks) {
-  XorGamma(s, key, in, out, blocks, [&](unsigned char* inputs, std::size_t, std::size_t n) {
-    for (std::size_t b = 0; b < n; ++b) {
-      StepCounter(n3, n4);
-      Store32(inputs + 8 * b, n3);
-      Store32(inputs + 8 * b + 4, n4);
-    }
-  });
-}
-
-void CfbDecrypt(const SBox& s, const std::uint32_t key[8], unsigned char feedback[8], const unsigned char* in,
-                unsigned char* out, std::size_t blocks) {
-  XorGamma(s, key, in, out, blocks, [&](unsigned char* inputs, std::size_t i, std::size_t n) {
-    std::memcpy(inputs, feedback, 8);
-    std::memcpy(inputs + 8, in + 8 * i, 8 * (n - 1));  // n >= 1
-    std::memcpy(feedback, in + 8 * (i + n - 1), 8);
-  });
-}
+using Modes = BulkModes<Avx2Kernel>;
 
 }  // namespace
 
 const BulkOps& Avx2Ops() {
   // CFB encryption chains one block after another: nothing to shuffle in parallel,
   // so it keeps the combined tables as on the other paths (docs/side-channels.md).
-  static const BulkOps ops{&Ecb<false>, &Ecb<true>, &Ctr, &CfbDecrypt, PortableTableOps().cfbEncrypt, "avx2"};
+  static const BulkOps ops{&Modes::Ecb<false>, &Modes::Ecb<true>, &Modes::Ctr, &Modes::CfbDecrypt,
+                           PortableTableOps().cfbEncrypt, "avx2"};
   return ops;
 }
 
