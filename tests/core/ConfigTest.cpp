@@ -1,4 +1,5 @@
-// The configuration store: the .reg reader, the hives and their precedence.
+// The configuration store: the .reg reader, the hives and their precedence, and
+// the identifier table formed from them.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +8,7 @@
 #include "core/Catalogue.h"
 #include "core/LogSettings.h"
 #include "core/MessageText.h"
+#include "core/OidTable.h"
 #include "core/RegFile.h"
 #include "core/RegistryHandler.h"
 #include "support/ConfigSandbox.h"
@@ -146,6 +148,22 @@ TEST(LogSettings, UserHiveFirstThenMachineThenDefaults) {
       EXPECT_EQ(settings.directory, v.Has("directory") ? v.Get("directory") : env.DefaultLogDirectory().string());
     }
     v.ExpectAllUsed();
+  }
+}
+
+TEST(OidTable, FormedFromTheConfiguredRoot) {
+  for (const auto& v : Section("OidRoot")) {
+    SCOPED_TRACE(v.Where());
+    ConfigSandbox env;
+    if (!v.Get("hive").empty()) env.WriteSystem(v.Get("hive"));
+    env.WriteUser("\"RootOID\"=\"9.9\"");
+    tavrpki::BuildOidTable();
+    const std::string root = v.Get("root");
+    EXPECT_EQ(tavrpki::GetOidRoot(), root);
+    const std::string formed[] = {tavrpki::GetOidRoot1(), tavrpki::GetOidRoot2(), tavrpki::GetOidRoot3(),
+                                  tavrpki::GetOidRoot4(), tavrpki::GetOidRoot5(), tavrpki::GetOidRoot6(),
+                                  tavrpki::GetOidRoot8(), tavrpki::GetOidRoot9()};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(formed[i], root + "." + "12345689"[i]);
   }
 }
 
