@@ -1,9 +1,4 @@
 // Blob and String: the storage rules and text forms other code relies on.
-#include <gtest/gtest.h>
-
-#include "asn1/Blob.h"
-#include "asn1/Hex.h"
-#include "asn1/String.h"
 #include "tests/asn1/Support.h"
 
 namespace tavrpki::test {

@@ -1,20 +1,9 @@
 // The DER element: identifier and length octets, reading through views, the
 // malformed-input table, and structures composed from elements.
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <map>
 #include <memory>
 
-#include "asn1/ASN1AttrTypeValue.h"
-#include "asn1/ASN1BitString.h"
-#include "asn1/ASN1Bool.h"
-#include "asn1/ASN1Integer.h"
-#include "asn1/ASN1Name.h"
-#include "asn1/ASN1OID.h"
-#include "asn1/ASN1OctetString.h"
-#include "asn1/ASN1UTCTime.h"
-#include "asn1/Der.h"
 #include "tests/asn1/Support.h"
 
 namespace tavrpki::test {

@@ -1,19 +1,11 @@
 // The known encodings of tests/data/asn1/encodings.vec, each pushed through
 // the codec both ways where the type allows, and the behaviour cases of
 // tests/data/asn1/behaviour.vec.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <set>
 #include <sstream>
 #include <tuple>
 
-#include "asn1/ASN1Bool.h"
-#include "asn1/ASN1Integer.h"
-#include "asn1/ASN1OID.h"
-#include "asn1/ASN1UTCTime.h"
-#include "asn1/Base64.h"
-#include "asn1/Der.h"
 #include "tests/asn1/Support.h"
 
 namespace tavrpki::test {

@@ -1,11 +1,4 @@
 // INTEGER, OBJECT IDENTIFIER, OCTET STRING, BIT STRING and BOOLEAN.
-#include <gtest/gtest.h>
-
-#include "asn1/ASN1BitString.h"
-#include "asn1/ASN1Bool.h"
-#include "asn1/ASN1Integer.h"
-#include "asn1/ASN1OID.h"
-#include "asn1/ASN1OctetString.h"
 #include "tests/asn1/Support.h"
 
 namespace tavrpki::test {

@@ -1,19 +1,8 @@
 // Real certificates, a CRL and a CMS message from Ukrainian CAs: every element
 // decodes, typed values read back, and every element re-encodes to the same bytes.
 // Plus the revocation-list shape at scale: 500,000 entries in linear time.
-#include <gtest/gtest.h>
-
 #include <map>
 
-#include "asn1/ASN1AttrTypeValue.h"
-#include "asn1/ASN1BitString.h"
-#include "asn1/ASN1Bool.h"
-#include "asn1/ASN1Integer.h"
-#include "asn1/ASN1Name.h"
-#include "asn1/ASN1OID.h"
-#include "asn1/ASN1OctetString.h"
-#include "asn1/ASN1UTCTime.h"
-#include "asn1/Der.h"
 #include "tests/asn1/Support.h"
 
 namespace tavrpki::test {

@@ -1,12 +1,23 @@
-// Helpers shared by the codec tests.
+// The codec's types and the helpers shared by its tests.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "asn1/ASN1AttrTypeValue.h"
+#include "asn1/ASN1BitString.h"
+#include "asn1/ASN1Bool.h"
+#include "asn1/ASN1Integer.h"
+#include "asn1/ASN1Name.h"
+#include "asn1/ASN1OID.h"
+#include "asn1/ASN1OctetString.h"
+#include "asn1/ASN1UTCTime.h"
+#include "asn1/ASN1Utf8String.h"
+#include "asn1/Base64.h"
 #include "asn1/Blob.h"
 #include "asn1/DateTime.h"
+#include "asn1/Der.h"
 #include "asn1/Hex.h"
 #include "asn1/String.h"
 #include "core/Exception.h"
