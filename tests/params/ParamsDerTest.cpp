@@ -1,6 +1,7 @@
 // DSTU 4145 domain parameters in DER: every named curve, named and explicit, against
 // encodings made independently of this code and against the parameter blocks of
 // real Ukrainian certificates; malformed DER gets its code and changes nothing.
+// Then the named curves on the engine.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +14,11 @@
 #include "core/Catalogue.h"
 #include "crypto/params/Dke.h"
 #include "crypto/params/DstuParams.h"
+#include "crypto/params/CurveEngine.h"
 #include "crypto/params/NamedCurves.h"
+#include "crypto/params/PointCompression.h"
+#include "gostcrypto/CryptoEngine.h"
+#include "support/CodeOf.h"
 #include "support/ExpectError.h"
 #include "support/VectorFile.h"
 
@@ -238,6 +243,47 @@ TEST(DerForms, AlgorithmIdentifiers) {
   EXPECT_STREQ(PublicKeyAlgorithmOid(Explicit("1.2.804.2.1.1.1.1.3.1.2.2.1", Dke1())), "1.2.804.2.1.1.1.1.3.1.2");
   for (const char* oid : {"1.2.804.2.1.1.1.1.3.1.1.1.1", "1.2.804.2.1.1.1.1.3.1"})
     EXPECT_FALSE(IsStoredOrderAlgorithm(oid)) << oid;
+}
+
+// The named-curve table on the engine: every base point lies on its curve and has
+// order n (the engine also refuses the curve otherwise), and compression agrees
+// with the table both ways.
+TEST(NamedCurvesOnTheEngine, BasePointsHaveOrderNAndCompressAsTabled) {
+  for (const params::NamedCurve& curve : params::NamedCurves()) {
+    SCOPED_TRACE(curve.name);
+    gostcrypto::CryptoEngine engine;
+    params::LoadCurve(engine, curve);
+    EXPECT_TRUE(engine.CheckPublicKey(engine.Px, engine.Py));
+    const longmath::LongInt c = engine.CompressPoint(engine.Px, engine.Py);
+    EXPECT_EQ(Hex(c.Bytes()), Hex(params::LittleEndianFromHex(curve.compressedBasePoint, curve.ByteLength())));
+    longmath::LongInt x;
+    longmath::LongInt y;
+    engine.DecompressPoint(c, x, y);
+    EXPECT_EQ(Hex(x.Bytes()) + "," + Hex(y.Bytes()), Hex(engine.Px.Bytes()) + "," + Hex(engine.Py.Bytes()));
+  }
+}
+
+// A named curve with another point of order n (a public key) as base point: its
+// explicit DER carries that point compressed, and reads back to it. A point off
+// the curve is refused.
+TEST(NamedCurvesOnTheEngine, ExplicitParametersWithAnotherBasePoint) {
+  int count = 0;
+  for (const auto& v : ReadVectorFile("params/public-points.vec")) {
+    SCOPED_TRACE(v.Get("name"));
+    CAsymmetric4145Params p = Explicit(v.Get("oid").c_str(), Dke1());
+    p.p = CBasePoint(CBitBlob(v.Get("qx"), p.m), CBitBlob(v.Get("qy"), p.m));
+    const ASN1DSTUParams der = ToDstuParams(p);
+    EXPECT_EQ(Hex(der.explicitCurve.bp.Value()), ToHex(v.Bytes("q_compressed_le")));
+    CAsymmetric4145Params read;
+    DecodeDstuParams(Encoded(der), true, read);
+    EXPECT_TRUE(read == p);
+    v.ExpectAllUsed();
+    ++count;
+  }
+  EXPECT_GE(count, 13);
+  CAsymmetric4145Params p = Explicit(k257, Dke1());
+  p.p.Y().SetBit(0, !p.p.GetY().GetBit(0));
+  EXPECT_EQ(test::CodeOf([&] { ToDstuParams(p); }), 40003u);
 }
 
 }  // namespace
