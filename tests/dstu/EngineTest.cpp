@@ -2,6 +2,7 @@
 // CryptoException, the byte layouts of signatures and ciphertext pieces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -14,7 +15,6 @@ namespace tavrpki::test::dstu {
 namespace {
 
 using gostcrypto::CryptoEngine;
-using gostcrypto::CryptoException;
 using longmath::LongInt;
 namespace ec = gostcrypto::ec;
 
@@ -23,7 +23,7 @@ constexpr const char* k257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
 int CodeOf(const std::function<void()>& body) {
   try {
     body();
-  } catch (const CryptoException& e) {
+  } catch (const gostcrypto::CryptoException& e) {
     return e.GetCode();
   }
   return -1;
@@ -44,39 +44,35 @@ struct Engine : CryptoEngine {
   explicit Engine(const char* oid = k257) { LoadCurve(*this, CurveByOid(oid).params); }
 };
 
-TEST(Engine, KnownAnswerThroughLongInt) {
-  for (const Vector& v : ReadVectorFile("dstu4145.txt")) {
-    if (v.Get("name") != "NAMED-257PB") continue;
-    Engine engine;
-    const LongInt d = Value(NumberLE(v.Get("d")), 256);
-    LongInt x, y;
-    engine.GetPublicKey(d, x, y);
-    EXPECT_EQ(x.GetBitLength(), 257);
-    EXPECT_EQ(Hex(engine.CompressPoint(x, y), 33), ToHex(v.Bytes("Q_compressed_le")));
-    EXPECT_TRUE(engine.CheckPrivateKey(d, x, y));
-    EXPECT_TRUE(engine.CheckPublicKey(x, y));
-    const auto sig = v.Bytes("sig_le");
-    EXPECT_TRUE(engine.CheckSign(Value(v.Bytes("hash_bytes"), 256), Value(sig, 8 * sig.size()), x, y));
-  }
-}
-
-TEST(Engine, SignatureLayoutAndKeyChecks) {
+// The NAMED-257PB vector: the key, compression and verification through LongInt;
+// then a new signature and the key checks.
+TEST(Engine, KnownAnswerSignatureLayoutAndKeyChecks) {
+  const auto vectors = ReadVectorFile("dstu4145.txt");
+  const auto v = std::find_if(vectors.begin(), vectors.end(), [](auto& r) { return r.Get("name") == "NAMED-257PB"; });
+  ASSERT_NE(v, vectors.end());
   Engine engine;
-  const LongInt d = engine.GetPrivateKey(Random(engine.m));
-  EXPECT_EQ(d.GetBitLength(), 256);
+  const LongInt d = Value(NumberLE(v->Get("d")), 256);
   LongInt x, y, x2, y2;
   engine.GetPublicKey(d, x, y);
+  EXPECT_EQ(x.GetBitLength(), 257);
+  EXPECT_EQ(Hex(engine.CompressPoint(x, y), 33), ToHex(v->Bytes("Q_compressed_le")));
+  const auto sig = v->Bytes("sig_le");
+  EXPECT_TRUE(engine.CheckSign(Value(v->Bytes("hash_bytes"), 256), Value(sig, 8 * sig.size()), x, y));
+
   engine.GetCryptPublicKey(d, x2, y2);
   EXPECT_EQ(Hex(x, 33), Hex(x2, 33)) << "one public key for both usages";
+  EXPECT_TRUE(engine.CheckPrivateKey(d, x, y));
   EXPECT_TRUE(engine.CheckCryptPrivateKey(d, x, y));
-  EXPECT_FALSE(engine.CheckPrivateKey(engine.GetPrivateKey(Random(engine.m)), x, y));
+  EXPECT_TRUE(engine.CheckPublicKey(x, y));
+  const LongInt other = engine.GetPrivateKey(Random(engine.m));
+  EXPECT_EQ(other.GetBitLength(), 256);
+  EXPECT_FALSE(engine.CheckPrivateKey(other, x, y));
   EXPECT_FALSE(engine.CheckPrivateKey(LongInt(256), x, y)) << "d = 0";
   EXPECT_FALSE(engine.CheckPublicKey(x, x));
-
-  LongInt hash(256);
-  const LongInt sig = engine.Sign(hash, d, Random(engine.m));
-  EXPECT_EQ(sig.GetBitLength(), 2 * 8 * 32) << "r and s of 32 bytes each on the 257-bit curve";
-  EXPECT_TRUE(engine.CheckSign(hash, sig, x, y));
+  const LongInt hash(256);
+  const LongInt made = engine.Sign(hash, d, Random(engine.m));
+  EXPECT_EQ(made.GetBitLength(), 2 * 8 * 32) << "r and s of 32 bytes each on the 257-bit curve";
+  EXPECT_TRUE(engine.CheckSign(hash, made, x, y));
 }
 
 TEST(Engine, RandomValuesAreReducedModN) {

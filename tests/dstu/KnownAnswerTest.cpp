@@ -80,12 +80,6 @@ TEST_P(KnownAnswers, SignVerifyCompress) {
       EXPECT_FALSE(VerifyHash(*curve, hash, v.Bytes("sig_be_variant"), qx, qy)) << "big-endian form accepted";
     }
 
-    // The curve's own values, other encodings of the values above, and notes.
-    for (const char* key : {"name", "source", "m", "basis", "n", "Q_compressed_le", "spki_bitstring_content",
-                            "h", "Rx", "L_bytes", "sig_cert_bitstring_content", "sig_cms_octetstring_content",
-                            "checked_by", "domain", "note", "message_ascii"})
-      if (v.Has(key)) v.Skip(key);
-    v.ExpectAllUsed();
   }
   EXPECT_EQ(checked, GetParam() == FieldChoice::kGeneric ? kGenericSample.size() : vectors.size());
 }

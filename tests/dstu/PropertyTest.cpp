@@ -4,7 +4,6 @@
 // compression round trips, sign/verify with bit flips.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -36,12 +35,6 @@ class Properties : public ::testing::TestWithParam<std::size_t> {
     for (Scalar s;;) {
       for (auto& b : bytes) b = static_cast<std::uint8_t>(m_rng());
       if (m_curve->Order().LoadTruncated(s, bytes, m_curve->Order().Bits()) != 0) return s;
-    }
-  }
-
-  // A random point of the curve (any order) from a random compressed value.
-  void RandomPoint(Buffer& x, Buffer& y) {
-    while (!m_curve->Decompress(RandomElement(), x, y)) {
     }
   }
 
@@ -98,7 +91,8 @@ TEST_P(Properties, CompressionRoundTripAndOrderCheck) {
   EXPECT_FALSE(m_curve->CheckPublicKeyVartime(t2x, t2y));
   for (int i = 0; i < 16; ++i) {
     SCOPED_TRACE(i);
-    RandomPoint(x, y);
+    while (!m_curve->Decompress(RandomElement(), x, y)) {  // a random point of any order
+    }
     ASSERT_TRUE(m_curve->Compress(x, y, c));
     ASSERT_TRUE(m_curve->Decompress(c, x2, y2));
     EXPECT_EQ(ToHex(x2) + ToHex(y2), ToHex(x) + ToHex(y));
@@ -129,8 +123,8 @@ TEST_P(Properties, SignVerifyRoundTripAndBitFlips) {
   m_curve->PublicKey(d, qx, qy);
   SignHash(*m_curve, hash, d, RandomScalar(), sig);
   ASSERT_TRUE(VerifyHash(*m_curve, hash, sig, qx, qy));
-  // Every byte of r and s, each at another bit position (steps of 7), the top bit of
-  // each half, and hash bits below m (the ones that enter the signature).
+  // Every byte of r and s, each at another bit position (steps of 7), and the top bit
+  // of each half.
   std::vector<std::size_t> bits = {8 * half - 1, 16 * half - 1};
   for (std::size_t bit = 0; bit < 8 * sig.size(); bit += 7) bits.push_back(bit);
   for (const std::size_t bit : bits) {
@@ -138,11 +132,8 @@ TEST_P(Properties, SignVerifyRoundTripAndBitFlips) {
     bad[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
     EXPECT_FALSE(VerifyHash(*m_curve, hash, bad, qx, qy)) << "signature bit " << bit;
   }
-  for (std::size_t bit = 0; bit < std::min<std::size_t>(256, m_params.m); bit += 7) {
-    Buffer bad = hash;
-    bad[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
-    EXPECT_FALSE(VerifyHash(*m_curve, bad, sig, qx, qy)) << "hash bit " << bit;
-  }
+  hash[m_params.m / 16] ^= 0x10;
+  EXPECT_FALSE(VerifyHash(*m_curve, hash, sig, qx, qy)) << "a hash bit below m";
   m_curve->PublicKey(RandomScalar(), qx, qy);
   EXPECT_FALSE(VerifyHash(*m_curve, hash, sig, qx, qy)) << "another key";
   EXPECT_FALSE(VerifyHash(*m_curve, hash, Buffer(sig.size(), 0), qx, qy)) << "r = s = 0";
