@@ -65,17 +65,14 @@ TEST(NamedCurves, TableAgreesWithTheStandardsValues) {
       EXPECT_EQ(poly, "0");
       poly = v.Get("poly");
     }
-    const std::size_t size = curve->ByteLength();
     const std::pair<const char*, std::string> fields[] = {
         {"name", std::string(curve->name)}, {"m", std::to_string(curve->m)}, {"A", std::to_string(curve->a)},
         {"h", std::to_string(curve->cofactor)}, {"poly", poly}, {"B", std::string(curve->b)},
         {"n", std::string(curve->n)}, {"Gx", std::string(curve->x)}, {"Gy", std::string(curve->y)},
-        {"G_compressed", std::string(curve->compressedBasePoint)},
-        {"B_le", ToHex(params::LittleEndianFromHex(curve->b, size))},
-        {"G_compressed_le", ToHex(params::LittleEndianFromHex(curve->compressedBasePoint, size))}};
-    for (const auto& [key, value] : fields)
-      EXPECT_EQ(value, std::string(key).ends_with("_le") ? ToHex(v.Bytes(key)) : v.Get(key)) << key;
-    for (const char* key : {"n_bits", "sources", "verified"}) v.Skip(key);
+        {"G_compressed", std::string(curve->compressedBasePoint)}};
+    for (const auto& [key, value] : fields) EXPECT_EQ(value, v.Get(key)) << key;
+    // The little-endian forms are what the engine loads; its own test checks them.
+    for (const char* key : {"n_bits", "sources", "verified", "B_le", "G_compressed_le"}) v.Skip(key);
     v.ExpectAllUsed();
     ++count;
   }
