@@ -112,36 +112,31 @@ TEST(RealDer, CertificateNamesTimesAndSerials) {
 
 // A national CA's revocation list holds hundreds of thousands of entries
 //   SEQUENCE { userCertificate INTEGER, revocationDate UTCTime }.
-// A quadratic reader (copying the rest of the list for every entry) takes minutes
-// here instead of well under a second.
-TEST(RealDer, HalfAMillionEntriesDecodeAndReencodeLinearly) {
+// A quadratic reader or writer (copying the rest of the list for every entry) takes
+// minutes here instead of well under a second.
+TEST(RealDer, HalfAMillionEntriesEncodeAndDecodeLinearly) {
   constexpr std::uint32_t kEntries = 500'000;
   ASN1Integer serial;
   ASN1UTCTime date(DateTime(2016, 9, 9, 20, 53, 16));
-  ASN1Primitive entry(0, true, 16), list(0, true, 16), written(0, true, 16);
-  const auto append = [&](ASN1Primitive& to) {
+  ASN1Primitive entry(0, true, 16), list(0, true, 16);
+  for (std::uint32_t i = 0; i < kEntries; ++i) {
+    serial.SetValue(0x1000000 + i);
     entry.Clear();
     entry.AppendChild(serial);
     entry.AppendChild(date);
-    to.AppendChild(entry);
-  };
-  for (std::uint32_t i = 0; i < kEntries; ++i) {
-    serial.SetValue(0x1000000 + i);
-    append(list);
+    list.AppendChild(entry);
   }
   Blob der;
   list.Encode(der);
-  for (DerReader entries = DerReader(der).Enter(); entries.HasMore();) {  // read each, write it straight out
+  std::uint32_t count = 0;
+  for (DerReader entries = DerReader(der).Enter(); entries.HasMore(); ++count) {
     DerReader fields = entries.Enter();
     fields.Read(serial);
     fields.Read(date);
+    ASSERT_EQ(serial.GetValue(), 0x1000000 + count);
     ASSERT_FALSE(fields.HasMore());
-    append(written);
   }
-  EXPECT_EQ(serial.GetValue(), 0x1000000 + kEntries - 1);
-  Blob again;
-  written.Encode(again);
-  EXPECT_TRUE(again.Equals(der));
+  EXPECT_EQ(count, kEntries);
 }
 
 }  // namespace
