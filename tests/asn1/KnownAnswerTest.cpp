@@ -28,11 +28,6 @@ bool Check(const Vector& v) {
     element.Resize(length);
     EXPECT_EQ(H(element.LengthOctets()), v.Get("octets"));
     EXPECT_EQ(der::DecodeLength(B(v.Get("octets"))), length);
-    if (length < 70000) {  // and back through Decode, content included
-      ASN1Primitive decoded;
-      decoded.Decode(B(EncodeHex(element)));
-      EXPECT_EQ(decoded.Size(), length);
-    }
   } else if (s == "Identifier") {
     const ASN1Primitive element(static_cast<std::uint8_t>(Number(v, "class")), v.Get("constructed") == "1",
                                 static_cast<std::uint32_t>(Number(v, "number")));
@@ -59,11 +54,8 @@ bool Check(const Vector& v) {
     for (std::string arc; std::getline(arcs, arc, '.'); ++index) EXPECT_EQ(decoded.Arc(index), std::stoul(arc));
   } else if (s == "Time") {
     const DateTime time = ParseTime(v.Get("time"));
-    const std::string utc = v.Get("utc"), generalized = v.Get("generalized");
-    EXPECT_EQ(ASN1UTCTime(time).GetText().CStr(), utc);
-    EXPECT_EQ(ASN1GeneralizedTime(time).GetText().CStr(), generalized);
-    EXPECT_EQ(EncodeHex(ASN1UTCTime(time)), "170D" + H(Blob(String::CharsOf(utc.c_str()))));
-    EXPECT_EQ(EncodeHex(ASN1GeneralizedTime(time)), "180F" + H(Blob(String::CharsOf(generalized.c_str()))));
+    EXPECT_EQ(ASN1UTCTime(time).GetText().CStr(), v.Get("utc"));
+    EXPECT_EQ(ASN1GeneralizedTime(time).GetText().CStr(), v.Get("generalized"));
   } else if (s == "UTCTime" || s == "GeneralizedTime") {
     ASN1UTCTime utc;
     ASN1GeneralizedTime generalized;

@@ -8,21 +8,6 @@
 namespace tavrpki::test {
 namespace {
 
-// Does this SEQUENCE content look like a Name (every child a SET holding one
-// SEQUENCE that starts with an OID)?
-bool LooksLikeName(ByteView content) {
-  DerReader sets(content);
-  bool any = false;
-  for (; sets.HasMore(); any = true) {
-    der::Header set;
-    DerReader inside = sets.Enter(set);
-    if (set.SingleOctet() != 0x31 || !inside.HasMore() || inside.PeekIdentifier() != 0x30) return false;
-    DerReader atv = inside.Enter();
-    if (inside.HasMore() || !atv.HasMore() || atv.PeekIdentifier() != 0x06) return false;
-  }
-  return any;
-}
-
 // "OID" or "OID, one value": an AlgorithmIdentifier, an extension, an attribute.
 bool LooksLikeTypeAndValue(ByteView content) {
   DerReader children(content);
@@ -58,27 +43,19 @@ std::size_t Walk(ByteView in) {
     ASN1Primitive plain;
     plain.Decode(element);
     if (const auto typed = kTyped.find(element[0]); typed != kTyped.end()) typed->second(element);
-    if (element[0] == 0x30 && LooksLikeName(plain.View())) ExpectRoundTrip<ASN1Name>(element);
-    else if (element[0] == 0x30 && LooksLikeTypeAndValue(plain.View())) ExpectRoundTrip<ASN1AttrTypeValue>(element);
+    if (element[0] == 0x30 && LooksLikeTypeAndValue(plain.View())) ExpectRoundTrip<ASN1AttrTypeValue>(element);
     if (plain.IsConstructed()) elements += Walk(plain.View());
   }
   return elements;
 }
 
 TEST(RealDer, EveryElementReadsAndReencodesIdentically) {
-  const struct {
-    const char* file;
-    std::size_t minimumElements;
-  } files[] = {
-      {"real/czo-2020-root.cer", 100},         {"real/diia-qtsp-ca-2020.cer", 100},
-      {"real/diia-test-sign-2022.cer", 100},   {"real/test-pki-root.cer", 50},
-      {"real/czo-2012-full-2016.crl", 35 * 3}, {"real/diia-cades-t-attached.p7s", 200},
-  };
-  for (const auto& f : files) {
-    SCOPED_TRACE(f.file);
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(f.file);
+  for (const char* file : {"real/czo-2020-root.cer", "real/diia-qtsp-ca-2020.cer", "real/diia-test-sign-2022.cer",
+                           "real/test-pki-root.cer", "real/czo-2012-full-2016.crl", "real/diia-cades-t-attached.p7s"}) {
+    SCOPED_TRACE(file);
+    const std::vector<std::uint8_t> bytes = ReadFileBytes(file);
     EXPECT_EQ(der::ElementSize(ByteView(bytes)), bytes.size());
-    EXPECT_GE(Walk(ByteView(bytes)), f.minimumElements);
+    EXPECT_GE(Walk(ByteView(bytes)), 50u);
   }
 }
 
@@ -95,11 +72,15 @@ TEST(RealDer, CertificateNamesTimesAndSerials) {
     if (tbs.PeekIdentifier() == 0xA0) tbs.Next();
     tbs.Read(serial);
     tbs.Next();
-    tbs.Read(issuer);
+    const ByteView issuerDer = tbs.Next();
     DerReader validity = tbs.Enter();
     validity.Read(notBefore);
     validity.Read(notAfter);
-    tbs.Read(subject);
+    const ByteView subjectDer = tbs.Next();
+    ExpectRoundTrip<ASN1Name>(issuerDer);  // real names re-encode to the same bytes
+    ExpectRoundTrip<ASN1Name>(subjectDer);
+    issuer.Decode(issuerDer);
+    subject.Decode(subjectDer);
     // The vector reader trims the separator's final blank.
     EXPECT_EQ(Utf8(subject.ToText().CStr()), v.Get("subject") + " ");
     EXPECT_EQ(Utf8(issuer.ToText().CStr()), v.Get("issuer") + " ");
