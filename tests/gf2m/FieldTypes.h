@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "crypto/core/gf2m/Field.h"
+#include "support/VectorFile.h"
 
 namespace tavrpki::test::gf2m {
 
@@ -24,7 +26,6 @@ using NamedFields =
                PolyField<P, 431, 1, 3, 5>>;
 
 // The generic field with the same polynomial as F.
-
 template <CpuPath P, unsigned M, unsigned... K>
 GenericField GenericTwinOf(const PolyField<P, M, K...>&) {
   const unsigned k[] = {K..., 0, 0};  // a trinomial leaves k2 = k3 = 0
@@ -43,17 +44,11 @@ void ForEachNamedField(Fn&& fn) {
 // A most-significant-digit-first hex number as an element of words little-endian.
 template <class Element>
 Element ElementFromHex(const std::string& hex) {
+  const std::vector<std::uint8_t> bytes = FromHex(std::string(hex.size() % 2, '0') + hex);
   Element r{};
-  unsigned bit = 0;
-  for (auto it = hex.rbegin(); it != hex.rend(); ++it, bit += 4) {
-    const char c = *it;
-    const unsigned v = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-    if (v > 15 || bit / 64 >= r.size()) {
-      ADD_FAILURE() << "bad or too long hex number " << hex;
-      return r;
-    }
-    r[bit / 64] |= std::uint64_t{v} << (bit % 64);
-  }
+  EXPECT_LE(bytes.size(), 8 * r.size()) << "too long hex number " << hex;
+  for (std::size_t i = 0; i < bytes.size() && i < 8 * r.size(); ++i)
+    r[i / 8] |= std::uint64_t{bytes[bytes.size() - 1 - i]} << (8 * (i % 8));
   return r;
 }
 
