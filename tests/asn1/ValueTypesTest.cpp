@@ -1,8 +1,117 @@
-// Times, strings, names and Base64.
+// The value types: Blob and String storage, INTEGER, OBJECT IDENTIFIER, OCTET
+// STRING, BIT STRING, BOOLEAN, times, strings, names and Base64.
 #include "tests/asn1/Support.h"
 
 namespace tavrpki::test {
 namespace {
+
+TEST(Blob, ResizeGrowAppendWriteAtAndAt) {
+  Blob resized(B("010203"));
+  resized.Resize(300);  // beyond the capacity: the contents go
+  EXPECT_EQ(resized.Data()[0], 0);
+  Blob grown(B("010203"));
+  grown.Grow(300);  // the contents stay
+  EXPECT_EQ(H(Blob(grown.Data(), 3)), "010203");
+  grown.Grow(2);  // shrinking only lowers the size
+  EXPECT_EQ(H(grown), "0102");
+
+  Blob blob(B("0102"));
+  for (int i = 0; i < 9; ++i) blob.Append(blob);  // its own bytes, reallocating on the way
+  ASSERT_EQ(blob.Size(), 1024u);
+  for (std::uint32_t i = 0; i < blob.Size(); ++i) ASSERT_EQ(blob.Data()[i], i % 2 == 0 ? 1 : 2) << i;
+  Blob window(B("0102030405"));
+  window.WriteAt(window.Data() + 1, 4, 3);
+  EXPECT_EQ(H(window), "01020302030405");
+
+  EXPECT_EQ(window.At(7), window.Data() + 7);  // one past the end, no further
+  EXPECT_EQ(Catch([&] { window.At(8); }).message, "Blob: out of buffer");
+  String text;
+  B("00FFA5").Serialize(text);
+  EXPECT_STREQ(text.CStr(), "00FFA5");
+  std::uint8_t small[1];
+  EXPECT_EQ(Catch([&] { HexDecode("AABB", small); }).message,
+            "Помилка кодування даних: некоректне значення вхідного параметру");
+}
+
+TEST(String, SubstringAppendAndComparison) {
+  const String abc("abc");
+  EXPECT_STREQ(abc.Substring(1, 2).CStr(), "bc");
+  EXPECT_STREQ(abc.Substring(3, 0).CStr(), "");
+  EXPECT_EQ(Catch([&] { abc.Substring(2, 2); }).message, "String: Out of buffer");
+
+  String text("ab");
+  text.Append(String("cd"));
+  text.Append(text);
+  EXPECT_STREQ(text.CStr(), "abcdabcd");
+  EXPECT_EQ(text.Size(), 9u);  // one NUL, not one per append
+  EXPECT_FALSE(String().Equals(String("")));  // sizes 0 and 1
+  EXPECT_TRUE(String().Equals(""));
+  EXPECT_TRUE(String("B").Less(String("a")));  // byte order
+  EXPECT_FALSE(String("ab").StartsWith(String("abc")));
+}
+
+// Ordering and Bool reading are in tests/data/asn1/behaviour.vec.
+TEST(Integer, ValueRangeEmptyComparisonAndFromPrimitive) {
+  ASN1Integer nine;
+  nine.SetBytes(B("010203040506070809"));
+  EXPECT_EQ(Catch([&] { nine.GetValue(); }).code, 50022u);
+  const Failure empty = Catch([] { (void)(ASN1Integer(1) < ASN1Integer()); });
+  EXPECT_EQ(empty.code, 50021u);
+  EXPECT_EQ(empty.message, "Не вдалося порівняти ASN1Integer. Некоректні параметри");
+  ASN1Integer integer;  // from a universal primitive INTEGER only
+  integer.SetFromPrimitive(ASN1Primitive(0, false, 2));
+  for (const ASN1Primitive& wrong : {ASN1Primitive(2, false, 2), ASN1Primitive(0, true, 2), ASN1Primitive(0, false, 4)})
+    EXPECT_EQ(Catch([&] { integer.SetFromPrimitive(wrong); }).message, "Буфер не є коректним кодованим цілим числом");
+}
+
+// Texts refused are in tests/data/asn1/behaviour.vec, arcs of known OIDs in encodings.vec.
+TEST(Oid, LenientTextArcsOutOfRangeAndDangling) {
+  ASN1OID lenient("1.2x");  // reads as 1.2, as it always has
+  EXPECT_STREQ(lenient.ToText().CStr(), "1.2");
+  lenient.SetText("");
+  EXPECT_TRUE(lenient.IsEmpty());
+  ASN1OID oid;
+  oid.Decode(B("0603550403"));
+  EXPECT_EQ(Catch([&] { oid.Arc(4); }).message, "OID індекс виходить за межі масиву");
+  EXPECT_EQ(Catch([] { ASN1OID().ArcCount(); }).message, "OID буфер порожній");
+  // Trailing octets that never end a sub-identifier are ignored.
+  ASN1OID dangling;
+  dangling.Assign(B("550483"));
+  EXPECT_STREQ(dangling.ToText().CStr(), "2.5.4");
+}
+
+TEST(OctetAndBitString, ImplicitTagsAndUnusedBits) {
+  ASN1OctetString implicit;
+  implicit.SetTagClass(2);
+  implicit.SetTagNumber(0);
+  implicit.Decode(B("8002AABB"));
+  EXPECT_EQ(H(implicit), "AABB");
+  EXPECT_EQ(EncodeHex(implicit), "8002AABB");
+
+  ASN1BitString bits;
+  bits.SetBits(B("FFC0"), 10);
+  EXPECT_EQ(bits.UnusedBits(), 6);
+  EXPECT_EQ(EncodeHex(bits), "030306FFC0");
+  EXPECT_EQ(H(bits.ToPrimitive()), "06FFC0");
+
+  ASN1BitString read;
+  read.Decode(B("030100"));  // no bits at all: only the unused-bits octet
+  EXPECT_EQ(read.BitLength(), 0u);
+  read.SetTagClass(2);
+  read.SetTagNumber(1);
+  read.Decode(B("8103040102"));
+  EXPECT_EQ(read.BitLength(), 12u);
+  EXPECT_EQ(H(read), "0102");
+}
+
+TEST(Bool, EncodingAndUnset) {
+  EXPECT_EQ(EncodeHex(ASN1Bool()), "010100");
+  EXPECT_EQ(EncodeHex(ASN1Bool(true)), "0101FF");
+  ASN1Bool unset;
+  unset.Clear();
+  EXPECT_EQ(Catch([&] { unset.GetValue(); }).message, "Bool value not set");
+  EXPECT_EQ(Catch([&] { EncodeHex(unset); }).message, "Помилка кодування bool: Bool value not set");
+}
 
 // Periods are added in tests/data/asn1/behaviour.vec.
 TEST(DateTime, OffsetsOrderAndTextForm) {
