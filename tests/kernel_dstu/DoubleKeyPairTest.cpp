@@ -30,25 +30,6 @@ bool Verifies(const CKernel& kernel, const std::vector<unsigned char>& signature
   return test::Verifies(kernel, kHash.data(), signature, keys);
 }
 
-TEST(DoubleKeyPair, ExportableKeysMoveThroughBuffers) {
-  ConfigSandbox sandbox;
-  CKernel kernel;
-  const auto params = MakeParams(kernel, kCurve257, kCurve431);
-  const CKernelDoubleKeyPair generated = kernel.Generate4145DoubleKeyPair(params, true);
-  unsigned long length = 0;
-  generated.GetSignPrivateKey(nullptr, &length);
-  EXPECT_GT(length, 32u);
-  EXPECT_EQ(CodeOf([&] { generated.Save("k", "pw", nullptr); }), 100028u);
-
-  CKernelDoubleKeyPair imported(kernel, true);
-  const auto buffer = KeysBuffer(generated);
-  imported.InitFromBuffer(buffer.data(), static_cast<unsigned long>(buffer.size()));
-  EXPECT_EQ(KeysBuffer(imported), buffer);
-  EXPECT_EQ(PublicSignKey(imported), PublicSignKey(generated));
-  EXPECT_TRUE(Verifies(kernel, Sign(kernel, kHash.data(), imported, params), generated));
-  EXPECT_TRUE(Verifies(kernel, Sign(kernel, kHash.data(), generated, params), imported));
-}
-
 TEST(DoubleKeyPair, NonExportableKeysKeepTheirSecrets) {
   ConfigSandbox sandbox;
   CKernel kernel;
@@ -81,12 +62,21 @@ TEST(DoubleKeyPair, NonExportableKeysKeepTheirSecrets) {
   EXPECT_EQ(PublicSignKey(exportable), publicKey);
 }
 
-TEST(DoubleKeyPair, SettersBuildAWorkingPair) {
+// Exportable keys move through the whole buffer and through the four key setters;
+// either copy signs for the other.
+TEST(DoubleKeyPair, ExportableKeysMoveThroughBuffersAndSetters) {
   ConfigSandbox sandbox;
   CKernel kernel;
-  const auto params = MakeParams(kernel, kCurve163, kCurve163);
+  const auto params = MakeParams(kernel, kCurve257, kCurve431);
   const CKernelDoubleKeyPair source = kernel.Generate4145DoubleKeyPair(params, true);
-  CKernelDoubleKeyPair built(kernel, true);
+  EXPECT_EQ(CodeOf([&] { source.Save("k", "pw", nullptr); }), 100028u);
+  const auto form = KeysBuffer(source);
+  CKernelDoubleKeyPair imported(kernel, true), built(kernel, true);
+  imported.InitFromBuffer(form.data(), static_cast<unsigned long>(form.size()));
+  EXPECT_EQ(KeysBuffer(imported), form);
+  EXPECT_TRUE(Verifies(kernel, Sign(kernel, kHash.data(), imported, params), source));
+  EXPECT_TRUE(Verifies(kernel, Sign(kernel, kHash.data(), source, params), imported));
+
   built.SetSignParams(source.GetSignParams());
   built.SetCryptParams(source.GetCryptParams());
   using Get = void (CKernelDoubleKeyPair::*)(unsigned char*, unsigned long*) const;
@@ -101,21 +91,19 @@ TEST(DoubleKeyPair, SettersBuildAWorkingPair) {
     const auto key = Fetch([&](unsigned char* b, unsigned long* l) { (source.*get)(b, l); });
     (built.*set)(key.data(), static_cast<unsigned long>(key.size()));
   }
-  EXPECT_EQ(KeysBuffer(built), KeysBuffer(source));
+  EXPECT_EQ(KeysBuffer(built), form);
   ASSERT_NE(built.GetHashSBox(), nullptr);
   EXPECT_TRUE(std::equal(params::kDke1.begin(), params::kDke1.end(), built.GetHashSBox()));
-  // A malformed key is refused and changes nothing.
+  // A malformed key, or a length past 4 GiB (not cut to its low 32 bits, which here
+  // name a valid buffer), is refused and changes nothing.
   const unsigned char junk[] = {1, 2, 3};
   EXPECT_NE(CodeOf([&] { built.SetSignPublicKey(junk, sizeof junk); }), 0u);
-  EXPECT_EQ(KeysBuffer(built), KeysBuffer(source));
-  // A length past 4 GiB is refused whole, not cut to its low 32 bits (which here
-  // name a valid buffer).
+  const auto tooLong = static_cast<unsigned long>(form.size() + (std::uint64_t{1} << 32));
   if (sizeof(unsigned long) > 4) {
-    const auto form = KeysBuffer(source);
-    const auto tooLong = static_cast<unsigned long>(form.size() + (std::uint64_t{1} << 32));
     EXPECT_EQ(CodeOf([&] { built.InitFromBuffer(form.data(), tooLong); }), 100021u);
     EXPECT_EQ(CodeOf([&] { built.SetSignPrivateKey(form.data(), tooLong); }), 100021u);
   }
+  EXPECT_EQ(KeysBuffer(built), form);
 }
 
 // ---- Key storage through the kernel and the plugin ----
@@ -136,8 +124,7 @@ TEST(ChildProcess, SignWithStoredKey) {
   kernel.LoadStorage(storage);
   CKernelDoubleKeyPair keys(kernel, false);
   keys.Load(std::getenv("TAVRPKI_TEST_CHILD_KEY"), "child password", nullptr);
-  const auto params = MakeParams(kernel, kCurve257, kCurve257);
-  const auto signature = Sign(kernel, kHash.data(), keys, params);
+  const auto signature = Sign(kernel, kHash.data(), keys, MakeParams(kernel, kCurve257, kCurve257));
   std::ofstream(std::getenv("TAVRPKI_TEST_CHILD_OUT"), std::ios::binary)
       .write(reinterpret_cast<const char*>(signature.data()), static_cast<std::streamsize>(signature.size()));
 }
@@ -182,8 +169,8 @@ TEST_F(KeyStorage, MembersManageTheStorage) {
   EXPECT_FALSE(m_kernel.IsKeyExists("carol"));
 
   std::vector<std::string> names;
-  m_kernel.EnumerateKeys(&names, [](void* context, const char* name) {
-    static_cast<std::vector<std::string>*>(context)->push_back(name);
+  m_kernel.EnumerateKeys(&names, [](void* names, const char* name) {
+    static_cast<std::vector<std::string>*>(names)->push_back(name);
     return 1;
   });
   EXPECT_EQ(names, (std::vector<std::string>{"alice", "bob"}));
@@ -200,8 +187,7 @@ TEST_F(KeyStorage, MembersManageTheStorage) {
   EXPECT_EQ(PublicSignKey(loaded), PublicSignKey(keys));
 
   // A failed load leaves the previous keys in place.
-  const CKernelDoubleKeyPair other = m_kernel.Generate4145DoubleKeyPair(params, false);
-  other.Save("carol", "pw", nullptr);
+  m_kernel.Generate4145DoubleKeyPair(params, false).Save("carol", "pw", nullptr);
   EXPECT_EQ(CodeOf([&] { loaded.Load("carol", "wrong", nullptr); }), 30013u);
   EXPECT_EQ(CodeOf([&] { loaded.Load("nobody", "pw", nullptr); }), 30012u);
   EXPECT_EQ(PublicSignKey(loaded), PublicSignKey(keys));
