@@ -55,14 +55,10 @@ CAsymmetric4145Params Explicit(const std::string& oid, const std::string& dke) {
 // Runs a body that must be refused: with the named error, or any when none is named.
 void ExpectRefused(const test::Vector& v, const std::function<void()>& body) {
   static const std::map<std::string, Message> kErrors = {
-      {"out-of-buffer", kMsgBlobOutOfBuffer},
-      {"index", kMsgItemIndexOutOfRange},
-      {"empty", kMsgItemBufferEmpty},
-      {"sign-usage", kMsgBadSignKeyUsage},
-      {"crypt-usage", kMsgBadCryptKeyUsage},
-      {"hex-output", kMsgHexBadOutput},
-      {"hex-char", kMsgHexBadCharacter},
-      {"hex-size", kMsgHexBadSize},
+      {"out-of-buffer", kMsgBlobOutOfBuffer}, {"index", kMsgItemIndexOutOfRange},
+      {"empty", kMsgItemBufferEmpty},         {"sign-usage", kMsgBadSignKeyUsage},
+      {"crypt-usage", kMsgBadCryptKeyUsage},  {"hex-output", kMsgHexBadOutput},
+      {"hex-char", kMsgHexBadCharacter},      {"hex-size", kMsgHexBadSize},
       {"missing-blobdata",
        Message{kNoCode, Cp1251<"Помилка доступу до поля \"BlobData\" - поле відсутнє">}}};
   if (v.Has("error")) {
@@ -91,11 +87,8 @@ TEST(SmallForms, KnownAndMalformedForms) {
       ExpectRefused(v, [&] { items.GetItem(std::stoul(v.Get("index"))); });
     } else if (v.section == "BitBlobBinary" || v.section == "BitBlobText") {
       CBitBlob value("1A5", 9);
-      if (v.section == "BitBlobText") {
-        ExpectRefused(v, [&] { value.Deserialize(input.c_str()); });
-      } else {
-        ExpectRefused(v, [&] { value.FromBinary(Bytes(input)); });
-      }
+      const bool text = v.section == "BitBlobText";
+      ExpectRefused(v, [&] { text ? value.Deserialize(input.c_str()) : value.FromBinary(Bytes(input)); });
       EXPECT_TRUE(value == CBitBlob("1A5", 9));
     } else if (v.section == "NumberText") {
       NumberBase<int> number(7);
@@ -109,7 +102,7 @@ TEST(SmallForms, KnownAndMalformedForms) {
   }
 }
 
-TEST(SmallForms, ItemsBitsNumbersAndTagValues) {
+TEST(SmallForms, KnownFormsOfEachObject) {
   CBinaryDataBuilder items;
   items.AddU32(1);
   items.AddItem(Bytes("AABBCC"));
@@ -149,6 +142,22 @@ TEST(SmallForms, ItemsBitsNumbersAndTagValues) {
   EXPECT_STREQ(fields.GetField("b").CStr(), "2");
   ExpectError([&] { fields.GetField("c"); },
               Message{kNoCode, Cp1251<"Помилка доступу до поля \"c\" - поле відсутнє">});
+
+  CHash hash;
+  hash.FromBinary(Bytes("020000000A0B"));
+  EXPECT_EQ(BinaryHex(hash), "020000000a0b");
+  ExpectError([&] { hash.FromBinary(Bytes("030000000A0B")); }, kMsgBlobOutOfBuffer);
+  EXPECT_EQ(Hex(hash.GetValue()), "0a0b");
+
+  // A signature's form is its value's form, not wrapped in a further item.
+  EXPECT_EQ(BinaryHex(CSignature(CBitBlob("1A5", 9))), "040000000900000002000000a501");
+
+  CSymmetricKey key(Bytes("00112233"));
+  key.SetSecond(Bytes("FF"));
+  EXPECT_EQ(BinaryHex(key), "00112233");  // raw key bytes, the second buffer is not written
+  key.FromBinary(Bytes("44"));
+  EXPECT_EQ(Hex(key.GetKey()), "44");
+  EXPECT_EQ(Hex(key.GetSecond()), "ff");
 }
 
 TEST(BinaryForms, KnownBitBlobAndParamsForms) {
@@ -236,24 +245,6 @@ TEST(KeyPairs, DoubleKeyPairKnownFormAndMalformedForms) {
   longer.Append(Bytes("00"));
   keys.FromBinary(longer);
   EXPECT_EQ(BinaryHex(keys), Hex(good));
-}
-
-TEST(SmallObjects, HashSignatureAndSymmetricKeyForms) {
-  CHash hash;
-  hash.FromBinary(Bytes("020000000A0B"));
-  EXPECT_EQ(BinaryHex(hash), "020000000a0b");
-  ExpectError([&] { hash.FromBinary(Bytes("030000000A0B")); }, kMsgBlobOutOfBuffer);
-  EXPECT_EQ(Hex(hash.GetValue()), "0a0b");
-
-  // A signature's form is its value's form, not wrapped in a further item.
-  EXPECT_EQ(BinaryHex(CSignature(CBitBlob("1A5", 9))), "040000000900000002000000a501");
-
-  CSymmetricKey key(Bytes("00112233"));
-  key.SetSecond(Bytes("FF"));
-  EXPECT_EQ(BinaryHex(key), "00112233");  // raw key bytes, the second buffer is not written
-  key.FromBinary(Bytes("44"));
-  EXPECT_EQ(Hex(key.GetKey()), "44");
-  EXPECT_EQ(Hex(key.GetSecond()), "ff");
 }
 
 }  // namespace
