@@ -84,27 +84,19 @@ TEST(RegFile, MalformedFilesAreRefusedWhole) {
 // with a default, every one of them gives the default.
 TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
   ConfigSandbox env;
-  auto failure = [](const char* name) -> std::pair<unsigned long, std::string> {
+  for (const auto& v : Section("ReadString")) {
+    SCOPED_TRACE(v.Where());
+    if (v.Has("hive")) env.WriteSystem(Lines(v.Get("hive")));
+    if (v.Has("file") && v.Get("file") != "none") ConfigSandbox::WriteFile(env.SystemHive(), Lines(v.Get("file")));
     try {
-      RegistryHandler::ReadString(false, name);
+      const std::string text = RegistryHandler::ReadString(false, v.Get("name").c_str());
+      EXPECT_EQ(text, v.Get("text"));
     } catch (const tavrpki::Exception& e) {
-      return {e.GetErrorCode(), tavrpki::MessageAsUtf8(e)};
+      EXPECT_EQ(e.GetErrorCode(), std::stoul(v.Get("code")));
+      EXPECT_EQ(tavrpki::MessageAsUtf8(e), v.Get("message"));
     }
-    return {0, "no exception"};
-  };
-  const std::string key = kKey;
-  EXPECT_EQ(failure("RootOID"), std::make_pair(150000ul, "Помилка відкриття ключа реєстру. (" + key + ")"));
-  ConfigSandbox::WriteFile(env.SystemHive(), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n");
-  EXPECT_EQ(failure("RootOID").first, 150000ul) << "a hive without the key's section";
-  ConfigSandbox::WriteFile(env.SystemHive(), "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\n\"x\"=\"1\" junk\n");
-  EXPECT_EQ(failure("x").first, 150000ul) << "a malformed hive";
-
-  env.WriteSystem("\"UseLog\"=dword:00000001\n\"RootOID\"=\"1.2\"");
-  EXPECT_EQ(failure("KeyStorageManager"),
-            std::make_pair(150001ul, "Помилка читання даних реєстру. (Ключ " + key + "  Значення KeyStorageManager)"));
-  EXPECT_EQ(failure("UseLog"),
-            std::make_pair(150002ul, "Не вірний тип даних реєстру. (Ключ " + key + "  Значення UseLog)"));
-  EXPECT_EQ(RegistryHandler::ReadString(false, "rootoid"), "1.2");
+    v.ExpectAllUsed();
+  }
   EXPECT_EQ(RegistryHandler::ReadString(false, "UseLog", "d"), "d");
   EXPECT_EQ(RegistryHandler::ReadString(false, "Missing", "d"), "d");
   EXPECT_EQ(RegistryHandler::ReadString(true, "RootOID", "d"), "d");
