@@ -3,7 +3,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <tuple>
 
 #include "tests/asn1/Support.h"
 
@@ -15,17 +14,6 @@ TEST(Element, LengthOctetsReadLeniently) {
   EXPECT_EQ(der::DecodeLength(B("80")), 0u);  // the indefinite form is not recognised
   EXPECT_EQ(der::DecodeLength(B("84FFFFFFFF")), 0xFFFFFFFFu);
   EXPECT_EQ(Catch([] { der::DecodeLength(B("850000000001")); }).message, "Estimated size exceeds limits");
-}
-
-TEST(Element, DecodeSetsLowTagsAndKeepsFieldsForHighTags) {
-  ASN1Primitive element;
-  element.Decode(B("A503020100AABB"));  // bytes after the element are ignored
-  EXPECT_EQ(std::tuple(element.TagClass(), element.IsConstructed(), element.TagNumber()), std::tuple(2, true, 5u));
-  EXPECT_EQ(H(element), "020100");
-
-  element.Decode(B("BF81480101"));  // [200]: identifier fields stay as they were
-  EXPECT_EQ(element.TagNumber(), 5u);
-  EXPECT_EQ(H(element), "01");
 }
 
 // Every decoder refuses malformed input with its exact message and keeps its value.

@@ -71,6 +71,12 @@ bool Check(const Vector& v) {
   } else if (s == "Base64") {
     EXPECT_EQ(Base64Encode(B(v.Get("bytes"))), v.Get("text"));
     EXPECT_EQ(H(Base64Decode(v.Get("text"))), v.Get("bytes"));
+  } else if (s == "ElementDecode") {
+    ASN1Primitive element(0, false, 4);
+    element.Decode(B(v.Get("der")));
+    EXPECT_EQ(std::tuple(element.TagClass(), element.IsConstructed(), element.TagNumber()),
+              std::tuple(std::stoi(v.Get("class")), v.Get("constructed") == "1", Number(v, "number")));
+    EXPECT_EQ(H(element), v.Get("content"));
   } else if (s == "BlobCapacity") {
     Blob blob;
     blob.Resize(static_cast<std::uint32_t>(Number(v, "request")));
@@ -122,7 +128,7 @@ TEST(Codec, KnownEncodingsAndBehaviour) {
       seen.insert(v.section);
     }
   }
-  EXPECT_EQ(seen.size(), 15u) << "a section is missing from the files";
+  EXPECT_EQ(seen.size(), 16u) << "a section is missing from the files";
 }
 
 }  // namespace

@@ -26,10 +26,7 @@
 
 namespace tavrpki::test {
 
-inline Blob B(const std::string& hex) {
-  const std::vector<std::uint8_t> bytes = FromHex(hex);
-  return Blob(ByteView(bytes));
-}
+inline Blob B(const std::string& hex) { return Blob(ByteView(FromHex(hex))); }
 
 // Uppercase hexadecimal, as the expected values in these tests are written.
 inline std::string H(const Blob& blob) { return HexEncode(blob.View()); }

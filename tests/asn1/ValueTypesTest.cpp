@@ -34,20 +34,13 @@ TEST(Blob, ResizeGrowAppendWriteAtAndAt) {
 }
 
 TEST(String, SubstringAppendAndComparison) {
-  const String abc("abc");
-  EXPECT_STREQ(abc.Substring(1, 2).CStr(), "bc");
-  EXPECT_STREQ(abc.Substring(3, 0).CStr(), "");
-  EXPECT_EQ(Catch([&] { abc.Substring(2, 2); }).message, "String: Out of buffer");
-
-  String text("ab");
-  text.Append(String("cd"));
+  String text("abcd");
+  EXPECT_EQ(Catch([&] { text.Substring(3, 2); }).message, "String: Out of buffer");
   text.Append(text);
   EXPECT_STREQ(text.CStr(), "abcdabcd");
   EXPECT_EQ(text.Size(), 9u);  // one NUL, not one per append
   EXPECT_FALSE(String().Equals(String("")));  // sizes 0 and 1
-  EXPECT_TRUE(String().Equals(""));
   EXPECT_TRUE(String("B").Less(String("a")));  // byte order
-  EXPECT_FALSE(String("ab").StartsWith(String("abc")));
 }
 
 // Ordering and Bool reading are in tests/data/asn1/behaviour.vec.
@@ -68,8 +61,6 @@ TEST(Integer, ValueRangeEmptyComparisonAndFromPrimitive) {
 TEST(Oid, LenientTextArcsOutOfRangeAndDangling) {
   ASN1OID lenient("1.2x");  // reads as 1.2, as it always has
   EXPECT_STREQ(lenient.ToText().CStr(), "1.2");
-  lenient.SetText("");
-  EXPECT_TRUE(lenient.IsEmpty());
   ASN1OID oid;
   oid.Decode(B("0603550403"));
   EXPECT_EQ(Catch([&] { oid.Arc(4); }).message, "OID індекс виходить за межі масиву");
@@ -92,7 +83,6 @@ TEST(OctetAndBitString, ImplicitTagsAndUnusedBits) {
   bits.SetBits(B("FFC0"), 10);
   EXPECT_EQ(bits.UnusedBits(), 6);
   EXPECT_EQ(EncodeHex(bits), "030306FFC0");
-  EXPECT_EQ(H(bits.ToPrimitive()), "06FFC0");
 
   ASN1BitString read;
   read.Decode(B("030100"));  // no bits at all: only the unused-bits octet
@@ -120,8 +110,7 @@ TEST(DateTime, OffsetsOrderAndTextForm) {
   EXPECT_EQ(Show(t), "2010-01-01 00:45:00");
   t.AddOffset(0, -46);
   EXPECT_EQ(Show(t), "2009-12-31 23:59:00");
-  EXPECT_TRUE(t.Less(DateTime(2009, 12, 31, 23, 59, 1)));
-  EXPECT_TRUE(t.GreaterOrEqual(DateTime(2009, 12, 31, 23, 59, 0)));
+  EXPECT_TRUE(t.Less(DateTime(2009, 12, 31, 23, 59, 1)) && t.GreaterOrEqual(DateTime(2009, 12, 31, 23, 59, 0)));
 
   String text;
   DateTime(2009, 6, 1, 12, 30, 5).Serialize(text);
