@@ -3,6 +3,7 @@
 // constant-time scalar one over counts that cross their internal group sizes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <span>
 
@@ -14,6 +15,7 @@ namespace tavrpki::test {
 namespace {
 
 using gostcrypto::SCryptoEngine;
+namespace d = gostcrypto::detail;
 using Bytes = std::vector<std::uint8_t>;
 
 int ModeOf(const std::string& section) {
@@ -79,7 +81,6 @@ INSTANTIATE_TEST_SUITE_P(Paths, CipherVectors, ::testing::ValuesIn(AllPaths()),
 // block count up to a little past three 32-block groups, under a random S-box (so a
 // row used for the wrong nibble shows): outputs and the chaining state they leave.
 TEST(CipherKernels, EverySetAgreesWithTheScalarKernelsOnEveryCount) {
-  namespace d = gostcrypto::detail;
   std::mt19937 rng(11);
   unsigned char entries[128];
   for (auto& e : entries) e = static_cast<unsigned char>(rng() & 15);
@@ -94,15 +95,13 @@ TEST(CipherKernels, EverySetAgreesWithTheScalarKernelsOnEveryCount) {
   constexpr std::size_t kMax = 100;
   Bytes data(8 * kMax);
   for (auto& b : data) b = static_cast<std::uint8_t>(rng());
-  const unsigned char iv[8] = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0};
   // Runs one kernel of `ops` on the first `blocks` blocks; the chaining state follows
   // the output.
   auto run = [&](const d::BulkOps& ops, int kernel, std::size_t blocks, bool inPlace) {
     Bytes out(8 * blocks + 8, 0xEE);  // the spare block must stay untouched
     std::memcpy(out.data(), data.data(), 8 * blocks);
     const unsigned char* in = inPlace ? out.data() : data.data();
-    unsigned char feedback[8];
-    std::memcpy(feedback, iv, 8);
+    unsigned char feedback[8] = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0};
     std::uint32_t n3 = 0xFFFFFFF0u, n4 = 0xFEFEFEFAu;  // both counters about to wrap
     switch (kernel) {
       case 0: ops.ecbEncrypt(box, key, in, out.data(), blocks); break;
@@ -126,29 +125,41 @@ TEST(CipherKernels, EverySetAgreesWithTheScalarKernelsOnEveryCount) {
   }
 }
 
-TEST(CipherEngine, NullVectorMeansZeroVector) {
+TEST(CipherEngine, NullVectorMeansZeroVectorAndBadArgumentsAreRefused) {
   const Bytes key(32, 0x11), plain(24, 0x5A), zero(8, 0);
-  for (int mode : {gostcrypto::kGamming, gostcrypto::kGammingFeedback}) {
-    SCryptoEngine a(nullptr, true, mode, key.data(), nullptr), b(nullptr, true, mode, key.data(), zero.data());
-    Bytes outA(24), outB(24);
-    a.makeTransform(plain.data(), outA.data(), 3);
-    b.makeTransform(plain.data(), outB.data(), 3);
-    EXPECT_EQ(outA, outB);
-  }
+  const std::vector<std::size_t> whole{3};
+  for (int mode : {gostcrypto::kGamming, gostcrypto::kGammingFeedback})
+    EXPECT_EQ(Feed(SCryptoEngine(nullptr, true, mode, key.data(), nullptr), plain, whole, false),
+              Feed(SCryptoEngine(nullptr, true, mode, key.data(), zero.data()), plain, whole, false));
+  constexpr int kBad = SCryptoEngine::kBadArgument;
+  EXPECT_EQ(CryptoCode([&] { SCryptoEngine(nullptr, true, gostcrypto::kGamming, nullptr, nullptr); }), kBad);
+  EXPECT_EQ(CryptoCode([&] { SCryptoEngine(nullptr, true, 4, key.data(), nullptr); }), kBad);
+  EXPECT_EQ(CryptoCode([&] { SCryptoEngine(nullptr, true, -1, key.data(), nullptr); }), kBad);
+  const SCryptoEngine ecb(nullptr, true, gostcrypto::kSimpleReplacement, key.data(), nullptr);
+  unsigned char mac[4];
+  EXPECT_EQ(CryptoCode([&] { ecb.GetMac(mac); }), kBad) << "a MAC outside the MAC mode";
 }
 
-TEST(CipherEngine, RejectsMissingKeyUnknownModeAndMacOutsideMacMode) {
-  const Bytes key(32, 1);
-  EXPECT_EQ(CryptoCode([&] { SCryptoEngine(nullptr, true, gostcrypto::kGamming, nullptr, nullptr); }),
-            SCryptoEngine::kBadArgument);
-  EXPECT_EQ(CryptoCode([&] { SCryptoEngine(nullptr, true, 4, key.data(), nullptr); }), SCryptoEngine::kBadArgument);
-  EXPECT_EQ(CryptoCode([&] { SCryptoEngine(nullptr, true, -1, key.data(), nullptr); }), SCryptoEngine::kBadArgument);
-  EXPECT_EQ(CryptoCode([&] {
-              SCryptoEngine e(nullptr, true, gostcrypto::kSimpleReplacement, key.data(), nullptr);
-              unsigned char mac[4];
-              e.GetMac(mac);
-            }),
-            SCryptoEngine::kBadArgument);
+// The environment's choice of CPU path. ctest runs these once more with
+// TAVRPKI_CPU_PATH=avx2 (see CMakeLists.txt): the path is chosen once per process,
+// so only a fresh process can show it.
+TEST(CpuPathFromEnvironment, IsTheNamedPathOrTheBestOneBelowIt) {
+  const char* name = std::getenv("TAVRPKI_CPU_PATH");
+  if (name == nullptr) GTEST_SKIP() << "TAVRPKI_CPU_PATH is not set";
+  const char* force = std::getenv("TAVRPKI_FORCE_PORTABLE");
+  CpuPath expected = d::Supported(CpuPath::kAvx512);  // an unknown name changes nothing
+  for (CpuPath path : {CpuPath::kPortable, CpuPath::kAvx2, CpuPath::kAvx512})
+    if (std::strcmp(name, d::CpuPathName(path)) == 0) expected = d::Supported(path);
+  if (force != nullptr && std::strcmp(force, "1") == 0) expected = CpuPath::kPortable;
+  EXPECT_STREQ(d::CpuPathName(d::ActiveCpuPath()), d::CpuPathName(expected));
+}
+
+TEST(CpuPathFromEnvironment, ScopedPathFallsBackToWhatTheCpuHas) {
+  for (CpuPath path : {CpuPath::kPortable, CpuPath::kAvx2, CpuPath::kAvx512}) {
+    d::ScopedCpuPath scoped(path);
+    EXPECT_STREQ(d::CpuPathName(d::ActiveCpuPath()), d::CpuPathName(d::Supported(path)));
+  }
+  EXPECT_TRUE(!d::CpuSupportsAvx2() || d::Supported(CpuPath::kAvx2) == CpuPath::kAvx2);
 }
 
 }  // namespace

@@ -43,11 +43,7 @@ inline std::vector<CpuPath> AllPaths() {
 inline std::vector<std::size_t> RandomPieces(std::size_t n, std::uint32_t seed) {
   std::mt19937 rng(seed);
   std::vector<std::size_t> pieces;
-  while (n > 0) {
-    const std::size_t take = std::min<std::size_t>(n, std::uniform_int_distribution<std::size_t>(0, 70)(rng));
-    pieces.push_back(take);
-    n -= take;
-  }
+  for (std::size_t left = n; left > 0; left -= pieces.back()) pieces.push_back(std::min<std::size_t>(left, rng() % 71));
   return pieces;
 }
 

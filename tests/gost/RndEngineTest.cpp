@@ -66,14 +66,12 @@ INSTANTIATE_TEST_SUITE_P(Paths, RandomVectors, ::testing::ValuesIn(AllPaths()),
 
 TEST(RndEngine, RejectsMissingInputs) {
   const Bytes key(32, 1), seed(8, 2), entropy(1024, 3);
-  EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, nullptr, seed.data(), nullptr); }), RndEngine::kMissingInput);
-  EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, key.data(), nullptr, nullptr); }), RndEngine::kMissingInput);
-  EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, 1024, nullptr, nullptr, seed.data(), nullptr); }),
-            RndEngine::kMissingInput);
-  EXPECT_EQ(CryptoCode([&] { RndEngine(entropy.data(), 31, nullptr, nullptr, seed.data(), nullptr); }),
-            RndEngine::kMissingInput);
-  EXPECT_EQ(CryptoCode([&] { RndEngine(entropy.data(), 1024, nullptr, nullptr, nullptr, nullptr); }),
-            RndEngine::kMissingInput);
+  constexpr int kMissing = RndEngine::kMissingInput;
+  EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, nullptr, seed.data(), nullptr); }), kMissing);
+  EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, key.data(), nullptr, nullptr); }), kMissing);
+  EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, 1024, nullptr, nullptr, seed.data(), nullptr); }), kMissing);
+  EXPECT_EQ(CryptoCode([&] { RndEngine(entropy.data(), 31, nullptr, nullptr, seed.data(), nullptr); }), kMissing);
+  EXPECT_EQ(CryptoCode([&] { RndEngine(entropy.data(), 1024, nullptr, nullptr, nullptr, nullptr); }), kMissing);
 }
 
 TEST(EntropyCollect, FillsFreshBuffersAndChecksItsArguments) {
