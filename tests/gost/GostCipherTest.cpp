@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <span>
 
 #include "GostTestSupport.h"
@@ -16,14 +17,9 @@ namespace {
 
 using gostcrypto::SCryptoEngine;
 namespace d = gostcrypto::detail;
-using Bytes = std::vector<std::uint8_t>;
 
-int ModeOf(const std::string& section) {
-  if (section == "Ecb") return gostcrypto::kSimpleReplacement;
-  if (section == "Ctr") return gostcrypto::kGamming;
-  if (section == "Cfb") return gostcrypto::kGammingFeedback;
-  return gostcrypto::kImitovstavka;
-}
+const std::map<std::string, int> kModeOf{{"Ecb", gostcrypto::kSimpleReplacement}, {"Ctr", gostcrypto::kGamming},
+                                         {"Cfb", gostcrypto::kGammingFeedback}, {"Mac", gostcrypto::kImitovstavka}};
 
 // Feeds `data` in pieces of whole blocks (sizes in blocks), each piece on a copy of
 // the engine the previous piece left; a partial last block is zero-padded and its
@@ -55,7 +51,7 @@ TEST_P(CipherVectors, EveryVectorEveryWay) {
     SCOPED_TRACE(v.Where());
     const Bytes sbox = SBoxByName(v.Get("SBox")), key = v.Bytes("Key");
     const Bytes iv = v.Has("IV") ? v.Bytes("IV") : Bytes{};
-    const int mode = ModeOf(v.section);
+    const int mode = kModeOf.at(v.section);
     const bool mac = mode == gostcrypto::kImitovstavka;
     Bytes in = v.Bytes("In");
     if (mac) in.resize((in.size() + 7) / 8 * 8, 0);

@@ -3,6 +3,7 @@
 // input kinds (each pair runs its own kernel: tables, constant-time shifts or permutes).
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <tuple>
 
 #include "GostTestSupport.h"
@@ -12,16 +13,13 @@ namespace tavrpki::test {
 namespace {
 
 using gostcrypto::HashEngine;
-using Bytes = std::vector<std::uint8_t>;
 
 Bytes Message(const Vector& v) {
   if (v.Has("In")) return v.Bytes("In");
-  if (v.Has("Sequence")) {
-    Bytes m(std::stoul(v.Get("Sequence")));
-    for (std::size_t i = 0; i < m.size(); ++i) m[i] = static_cast<std::uint8_t>(i);
-    return m;
-  }
-  return Bytes(std::stoul(v.Get("Count")), v.Bytes("Repeat").at(0));
+  if (v.Has("Count")) return Bytes(std::stoul(v.Get("Count")), v.Bytes("Repeat").at(0));
+  Bytes m(std::stoul(v.Get("Sequence")));
+  std::iota(m.begin(), m.end(), std::uint8_t{0});
+  return m;
 }
 
 // Feeds `m` in pieces, each on a copy of the engine the previous piece left.
@@ -44,9 +42,7 @@ TEST_P(HashVectors, EveryVectorEveryWay) {
   gostcrypto::detail::ScopedCpuPath path(std::get<0>(GetParam()));
   for (const Vector& v : ReadVectorFile("gost34311.vec")) {
     SCOPED_TRACE(v.Where() + " " + v.Get("Name"));
-    const Bytes sbox = SBoxByName(v.Get("SBox"));
-    const Bytes start = v.Has("Start") ? v.Bytes("Start") : Bytes{};
-    const Bytes m = Message(v);
+    const Bytes sbox = SBoxByName(v.Get("SBox")), start = v.Has("Start") ? v.Bytes("Start") : Bytes{}, m = Message(v);
     const std::string expected = ToHex(v.Bytes("Hash"));
     const HashEngine fresh(sbox.data(), OrNull(start), std::get<1>(GetParam()));
     std::vector<std::vector<std::size_t>> ways{{m.size()}};
@@ -68,10 +64,9 @@ TEST(HashEngine, NullTableIsDkeNo1NullStartIsZeroAndFinishedEnginesRefuseMore) {
   EXPECT_EQ(Hash(a, m, {3}), Hash(b, m, {3}));
   // A finished engine refuses more.
   unsigned char out[32];
-  HashEngine& engine = a;
-  engine.Done(out);
-  EXPECT_EQ(CryptoCode([&] { engine.Done(out); }), HashEngine::kFinished);
-  EXPECT_EQ(CryptoCode([&] { engine.CalculateHash(out, 1); }), HashEngine::kFinished);
+  a.Done(out);
+  EXPECT_EQ(CryptoCode([&] { a.Done(out); }), HashEngine::kFinished);
+  EXPECT_EQ(CryptoCode([&] { a.CalculateHash(out, 1); }), HashEngine::kFinished);
 }
 
 }  // namespace

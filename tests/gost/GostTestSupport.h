@@ -4,10 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "crypto/core/gost/CpuPath.h"
 #include "gostcrypto/CryptoException.h"
@@ -31,6 +28,7 @@ inline std::vector<std::uint8_t> SBoxByName(const std::string& name) {
 inline const unsigned char* OrNull(const std::vector<std::uint8_t>& v) { return v.empty() ? nullptr : v.data(); }
 
 using gostcrypto::detail::CpuPath;
+using Bytes = std::vector<std::uint8_t>;
 
 inline std::vector<CpuPath> AllPaths() {
   std::vector<CpuPath> paths{CpuPath::kPortable};

@@ -11,7 +11,6 @@ namespace tavrpki::test {
 namespace {
 
 using gostcrypto::RndEngine;
-using Bytes = std::vector<std::uint8_t>;
 
 Bytes OptionalBytes(const Vector& v, const std::string& key) {
   return v.Get(key) == "none" ? Bytes{} : v.Bytes(key);
@@ -64,7 +63,7 @@ TEST_P(RandomVectors, KnownAnswersByteByByteInChunksAndThroughCopies) {
 INSTANTIATE_TEST_SUITE_P(Paths, RandomVectors, ::testing::ValuesIn(AllPaths()),
                          [](const auto& info) { return gostcrypto::detail::CpuPathName(info.param); });
 
-TEST(RndEngine, RejectsMissingInputs) {
+TEST(RndEngine, RefusesMissingInputsAndCollectsFreshEntropy) {
   const Bytes key(32, 1), seed(8, 2), entropy(1024, 3);
   constexpr int kMissing = RndEngine::kMissingInput;
   EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, nullptr, seed.data(), nullptr); }), kMissing);
@@ -72,9 +71,7 @@ TEST(RndEngine, RejectsMissingInputs) {
   EXPECT_EQ(CryptoCode([&] { RndEngine(nullptr, 1024, nullptr, nullptr, seed.data(), nullptr); }), kMissing);
   EXPECT_EQ(CryptoCode([&] { RndEngine(entropy.data(), 31, nullptr, nullptr, seed.data(), nullptr); }), kMissing);
   EXPECT_EQ(CryptoCode([&] { RndEngine(entropy.data(), 1024, nullptr, nullptr, nullptr, nullptr); }), kMissing);
-}
-
-TEST(EntropyCollect, FillsFreshBuffersAndChecksItsArguments) {
+  // The entropy collector fills fresh buffers and checks its arguments.
   Bytes a(1024), b(1024);
   EXPECT_EQ(gostcrypto::TAVRCLCRNGEntropyDataCollect(a.data(), nullptr, nullptr, 0, 0), 0);
   EXPECT_EQ(gostcrypto::TAVRCLCRNGEntropyDataCollect(b.data(), nullptr, nullptr, 0, 0), 0);
