@@ -27,17 +27,12 @@ TEST(KernelConcurrency, KernelsComeAndGoWhileThreadsLog) {
   std::atomic<bool> start{false};
   std::vector<std::thread> threads;
 
-  for (int t = 0; t < kLoggingThreads; ++t) {
+  for (int t = 0; t < kLoggingThreads + 4; ++t) {  // the last four make kernels
     threads.emplace_back([&start, t] {
       while (!start) std::this_thread::yield();
-      for (int i = 0; i < kLinesPerThread; ++i)
+      for (int i = 0; t < kLoggingThreads && i < kLinesPerThread; ++i)
         ProcessLogger().Write(0, kLogInfo, test::kThreadLineFormat, t, i);
-    });
-  }
-  for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&start] {
-      while (!start) std::this_thread::yield();
-      for (int i = 0; i < 40; ++i) {
+      for (int i = 0; t >= kLoggingThreads && i < 40; ++i) {
         const Kernel::CKernel kernel = GetKernelInstance(), copy(kernel);
         EXPECT_EQ(GetOidRoot1(), "1.2.3.1");
       }
