@@ -93,7 +93,8 @@ TEST(KernelContext, LogsWhereTheConfigurationSays) {
     ConfigSandbox sandbox;
     auto expand = [&](const char* key) {
       std::string lines = v.Get(key);
-      for (std::size_t at; (at = lines.find("@root")) != std::string::npos;) lines.replace(at, 5, sandbox.Root().string());
+      for (std::size_t at; (at = lines.find("@root")) != std::string::npos;)
+        lines.replace(at, 5, sandbox.Root().string());
       return lines;
     };
     if (v.Has("user")) sandbox.WriteUser(expand("user"));
