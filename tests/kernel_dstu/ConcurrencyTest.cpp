@@ -17,17 +17,13 @@ TEST(KernelDstuThreads, EightThreadsSignWithOneKernel) {
   Kernel::CKernel kernel;
   const auto params = MakeParams(kernel, kCurve257, kCurve257);
   const Kernel::CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
-  constexpr int kThreads = 8;
-  constexpr int kSignaturesEach = 6;
-  std::atomic<int> valid{0};
-  std::atomic<int> failures{0};
+  constexpr int kThreads = 8, kSignaturesEach = 6;
+  std::atomic<int> valid{0}, failures{0};
   std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
+  for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {
       for (int i = 0; i < kSignaturesEach; ++i) {
-        std::array<unsigned char, 32> hash{};
-        hash[0] = static_cast<unsigned char>(t);
-        hash[1] = static_cast<unsigned char>(i);
+        const auto hash = SomeHash(static_cast<unsigned char>(kSignaturesEach * t + i));
         try {
           if (Verifies(kernel, hash.data(), Sign(kernel, hash.data(), keys, params), keys)) ++valid;
         } catch (...) {
@@ -35,7 +31,6 @@ TEST(KernelDstuThreads, EightThreadsSignWithOneKernel) {
         }
       }
     });
-  }
   for (auto& thread : threads) thread.join();
   EXPECT_EQ(failures.load(), 0);
   EXPECT_EQ(valid.load(), kThreads * kSignaturesEach);

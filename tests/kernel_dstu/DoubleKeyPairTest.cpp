@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <fstream>
 
 #include "kernel_dstu/Fixtures.h"
@@ -19,22 +18,19 @@ using Kernel::CKernel;
 using Kernel::CKernelDoubleKeyPair;
 
 std::vector<unsigned char> KeysBuffer(const CKernelDoubleKeyPair& keys) {
-  return Fetch([&](unsigned char* b, unsigned long* l) { keys.GetKeysBuffer(b, l); });
+  return Fetch([&](auto* b, auto* l) { keys.GetKeysBuffer(b, l); });
 }
 
-const std::array<unsigned char, 32> kHash{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
-                                          17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
+const auto kHash = SomeHash(1);
 
 bool Verifies(const CKernel& kernel, const std::vector<unsigned char>& signature,
               const CKernelDoubleKeyPair& keys) {
   return test::Verifies(kernel, kHash.data(), signature, keys);
 }
 
-TEST(DoubleKeyPair, NonExportableKeysKeepTheirSecrets) {
-  ConfigSandbox sandbox;
-  CKernel kernel;
-  const auto params = MakeParams(kernel, kCurve257, kCurve257);
-  CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
+TEST_F(KernelDstuTest, NonExportableKeysKeepTheirSecrets) {
+  const auto params = MakeParams(m_kernel, kCurve257, kCurve257);
+  CKernelDoubleKeyPair keys = m_kernel.Generate4145DoubleKeyPair(params, false);
   const auto publicKey = PublicSignKey(keys);
   unsigned char buffer[600];
   unsigned long length = sizeof buffer;
@@ -54,7 +50,7 @@ TEST(DoubleKeyPair, NonExportableKeysKeepTheirSecrets) {
   for (const auto& c : cases) EXPECT_EQ(CodeOf(c.call), c.code) << c.what;
   EXPECT_EQ(PublicSignKey(keys), publicKey);  // every refusal left the keys alone
 
-  CKernelDoubleKeyPair exportable(kernel, true);
+  CKernelDoubleKeyPair exportable(m_kernel, true);
   EXPECT_EQ(CodeOf([&] { exportable.Load("k", "pw", nullptr); }), 100030u);
   EXPECT_EQ(CodeOf([&] { exportable.Load(nullptr, nullptr); }), 100030u);
   exportable.SetHandle(keys.GetHandle());
@@ -64,18 +60,16 @@ TEST(DoubleKeyPair, NonExportableKeysKeepTheirSecrets) {
 
 // Exportable keys move through the whole buffer and through the four key setters;
 // either copy signs for the other.
-TEST(DoubleKeyPair, ExportableKeysMoveThroughBuffersAndSetters) {
-  ConfigSandbox sandbox;
-  CKernel kernel;
-  const auto params = MakeParams(kernel, kCurve257, kCurve431);
-  const CKernelDoubleKeyPair source = kernel.Generate4145DoubleKeyPair(params, true);
+TEST_F(KernelDstuTest, ExportableKeysMoveThroughBuffersAndSetters) {
+  const auto params = MakeParams(m_kernel, kCurve257, kCurve431);
+  const CKernelDoubleKeyPair source = m_kernel.Generate4145DoubleKeyPair(params, true);
   EXPECT_EQ(CodeOf([&] { source.Save("k", "pw", nullptr); }), 100028u);
   const auto form = KeysBuffer(source);
-  CKernelDoubleKeyPair imported(kernel, true), built(kernel, true);
+  CKernelDoubleKeyPair imported(m_kernel, true), built(m_kernel, true);
   imported.InitFromBuffer(form.data(), static_cast<unsigned long>(form.size()));
   EXPECT_EQ(KeysBuffer(imported), form);
-  EXPECT_TRUE(Verifies(kernel, Sign(kernel, kHash.data(), imported, params), source));
-  EXPECT_TRUE(Verifies(kernel, Sign(kernel, kHash.data(), source, params), imported));
+  EXPECT_TRUE(Verifies(m_kernel, Sign(m_kernel, kHash.data(), imported, params), source));
+  EXPECT_TRUE(Verifies(m_kernel, Sign(m_kernel, kHash.data(), source, params), imported));
 
   built.SetSignParams(source.GetSignParams());
   built.SetCryptParams(source.GetCryptParams());
@@ -88,7 +82,7 @@ TEST(DoubleKeyPair, ExportableKeysMoveThroughBuffersAndSetters) {
       {&CKernelDoubleKeyPair::GetCryptPublicKey, &CKernelDoubleKeyPair::SetCryptPublicKey},
   };
   for (const auto& [get, set] : parts) {
-    const auto key = Fetch([&](unsigned char* b, unsigned long* l) { (source.*get)(b, l); });
+    const auto key = Fetch([&](auto* b, auto* l) { (source.*get)(b, l); });
     (built.*set)(key.data(), static_cast<unsigned long>(key.size()));
   }
   EXPECT_EQ(KeysBuffer(built), form);
@@ -175,9 +169,8 @@ TEST_F(KeyStorage, MembersManageTheStorage) {
   });
   EXPECT_EQ(names, (std::vector<std::string>{"alice", "bob"}));
 
-  const auto text = Fetch([&](unsigned char* b, unsigned long* l) {
-    m_kernel.GetKeyDescription("alice", reinterpret_cast<char*>(b), l);
-  });
+  const auto text =
+      Fetch([&](auto* b, auto* l) { m_kernel.GetKeyDescription("alice", reinterpret_cast<char*>(b), l); });
   EXPECT_STREQ(reinterpret_cast<const char*>(text.data()), "Alice");
 
   m_kernel.ChangeKeyPassword(nullptr, "alice", "pw", "new");

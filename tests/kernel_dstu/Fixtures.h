@@ -5,17 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "crypto/params/Dke.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
-#include "kernel/CKernelException.h"
 #include "kernel/ConfigSandbox.h"
 #include "support/CodeOf.h"
 
@@ -38,6 +36,13 @@ inline Kernel::CKernelAllParams MakeParams(const Kernel::CKernel& kernel, const 
   return params;
 }
 
+// Some 32-byte hash, different for each seed.
+inline std::array<unsigned char, 32> SomeHash(unsigned char seed) {
+  std::array<unsigned char, 32> hash{};
+  for (std::size_t i = 0; i < hash.size(); ++i) hash[i] = static_cast<unsigned char>(seed + 7 * i);
+  return hash;
+}
+
 // One row of a refusal table: the call and the code it must fail with.
 struct CodeCase {
   const char* what;
@@ -50,7 +55,7 @@ struct CodeCase {
 template <class Get>
 std::vector<unsigned char> Fetch(Get&& get) {
   unsigned long length = 0;
-  get(nullptr, &length);
+  get(static_cast<unsigned char*>(nullptr), &length);
   std::vector<unsigned char> bytes(length);
   get(bytes.data(), &length);
   bytes.resize(length);
@@ -58,19 +63,26 @@ std::vector<unsigned char> Fetch(Get&& get) {
 }
 
 inline std::vector<unsigned char> PublicSignKey(const Kernel::CKernelDoubleKeyPair& keys) {
-  return Fetch([&](unsigned char* b, unsigned long* l) { keys.GetSignPublicKey(b, l); });
+  return Fetch([&](auto* b, auto* l) { keys.GetSignPublicKey(b, l); });
 }
 
 inline std::vector<unsigned char> Sign(const Kernel::CKernel& kernel, const unsigned char* hash,
                                        const Kernel::CKernelDoubleKeyPair& keys,
                                        const Kernel::CKernelAllParams& params) {
-  return Fetch([&](unsigned char* b, unsigned long* l) { kernel.EnsignHash(hash, b, l, keys, params); });
+  return Fetch([&](auto* b, auto* l) { kernel.EnsignHash(hash, b, l, keys, params); });
 }
 
 inline bool Verifies(const Kernel::CKernel& kernel, const unsigned char* hash,
                      const std::vector<unsigned char>& signature, const Kernel::CKernelDoubleKeyPair& keys) {
   return kernel.VerifyHashSignature(hash, signature.data(), static_cast<unsigned long>(signature.size()), keys);
 }
+
+// A kernel over a private configuration.
+class KernelDstuTest : public ::testing::Test {
+ protected:
+  ConfigSandbox m_sandbox;  // before the kernel, which reads it
+  Kernel::CKernel m_kernel;
+};
 
 // Configuration that loads the file key storage plugin (logging off), a key
 // storage directory, and few key-derivation iterations so that tests stay fast.

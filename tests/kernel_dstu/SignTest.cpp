@@ -5,7 +5,6 @@
 #include <array>
 
 #include "asn1/Blob.h"
-#include "core/Exception.h"
 #include "crypto/dstu/Dstu4145Ops.h"
 #include "crypto/objects/CKeyPair.h"
 #include "crypto/params/NamedCurves.h"
@@ -18,12 +17,6 @@ namespace {
 
 using Kernel::CKernel;
 using Kernel::CKernelDoubleKeyPair;
-
-std::array<unsigned char, 32> SomeHash(unsigned char seed) {
-  std::array<unsigned char, 32> hash{};
-  for (std::size_t i = 0; i < hash.size(); ++i) hash[i] = static_cast<unsigned char>(seed + 7 * i);
-  return hash;
-}
 
 class EveryCurve : public ::testing::TestWithParam<const char*> {
  protected:
@@ -59,8 +52,7 @@ TEST_P(EveryCurve, SignaturesVerifyAndFailAfterAnyChange) {
   const std::string data = "a message to sign";
   const auto* bytes = reinterpret_cast<const unsigned char*>(data.data());
   const auto size = static_cast<unsigned long>(data.size());
-  const auto onBuffer =
-      Fetch([&](unsigned char* b, unsigned long* l) { kernel.EnsignBuffer(bytes, size, b, l, keys, params); });
+  const auto onBuffer = Fetch([&](auto* b, auto* l) { kernel.EnsignBuffer(bytes, size, b, l, keys, params); });
   std::array<unsigned char, 32> bufferHash{};
   gostcrypto::HashEngine engine(params::kDke1.data(), nullptr);
   engine.CalculateHash(bytes, size);
@@ -76,12 +68,11 @@ TEST_P(EveryCurve, AsymmetricEncryptionRoundTrips) {
   const auto params = MakeParams(kernel, kCurve257, GetParam());
   const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
   for (std::size_t size : {1u, 32u, 33u, 100u}) {
-    std::vector<unsigned char> data(size);
-    for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(i * 13 + 5);
-    const auto ciphertext = Fetch([&](unsigned char* b, unsigned long* l) {
+    const std::vector<unsigned char> data(size, static_cast<unsigned char>(size * 13 + 5));
+    const auto ciphertext = Fetch([&](auto* b, auto* l) {
       kernel.EncryptAsymmetric(keys, data.data(), static_cast<unsigned long>(size), b, l);
     });
-    const auto plaintext = Fetch([&](unsigned char* b, unsigned long* l) {
+    const auto plaintext = Fetch([&](auto* b, auto* l) {
       kernel.DecryptAsymmetric(keys, ciphertext.data(), static_cast<unsigned long>(ciphertext.size()), b, l);
     });
     // Whole pieces come back: the data, then zero bits up to the piece boundary.
@@ -111,8 +102,7 @@ TEST(KernelDstu, RefusalsCarryTheirCodes) {
       {"null length", 100021, [&] { fresh.EnsignHash(hash.data(), out, nullptr, keys, params); }},
       {"empty signature", 100021, [&] { fresh.VerifyHashSignature(hash.data(), out, 0, keys); }},
       {"empty data", 100021, [&] { fresh.EnsignBuffer(hash.data(), 0, out, &length, keys, params); }},
-      {"decrypt without output length", 100021,
-       [&] { fresh.DecryptAsymmetric(keys, hash.data(), 32, out, nullptr); }},
+      {"decrypt without length", 100021, [&] { fresh.DecryptAsymmetric(keys, hash.data(), 32, out, nullptr); }},
   };
   for (const auto& c : cases) EXPECT_EQ(CodeOf(c.call), c.code) << c.what;
   // Signing seeds the generator itself (a size query signs too); afterwards
@@ -130,11 +120,9 @@ TEST(KernelDstu, RefusalsCarryTheirCodes) {
   EXPECT_EQ(small, std::vector<unsigned char>(10, 0xAB));
 }
 
-TEST(KernelDstu, AdaptersRefuseTheWrongKeyUsage) {
-  ConfigSandbox sandbox;
-  CKernel kernel;
-  const auto params = MakeParams(kernel, kCurve163, kCurve163);
-  const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, true);
+TEST_F(KernelDstuTest, AdaptersRefuseTheWrongKeyUsage) {
+  const auto params = MakeParams(m_kernel, kCurve163, kCurve163);
+  const CKernelDoubleKeyPair keys = m_kernel.Generate4145DoubleKeyPair(params, true);
   const auto& pairs = *static_cast<const CDoubleKeyPair*>(keys.GetHandle());
   const auto hash = SomeHash(7);
   const std::span<const std::uint8_t, 32> hashSpan(hash);
@@ -150,9 +138,7 @@ TEST(KernelDstu, AdaptersRefuseTheWrongKeyUsage) {
 
 // Published signatures verify through the kernel: the byte order of hash,
 // signature and public key is the one the rest of the world uses.
-TEST(KernelDstu, VerifiesKnownAnswerSignatures) {
-  ConfigSandbox sandbox;
-  CKernel kernel;
+TEST_F(KernelDstuTest, VerifiesKnownAnswerSignatures) {
   int checked = 0;
   for (const Vector& v : ReadVectorFile("dstu4145.txt")) {
     if (!v.Has("curve_oid") || !v.Has("sig_le") || !v.Has("Qx")) continue;
@@ -161,18 +147,18 @@ TEST(KernelDstu, VerifiesKnownAnswerSignatures) {
     ASSERT_NE(curve, nullptr);
     const std::uint32_t m = curve->m;
     params::Dke dke = params::kDke1;
-    CKernelDoubleKeyPair keys(kernel, true);
-    keys.SetSignParams(kernel.GenerateAsymmetric4145Params(v.Get("curve_oid").c_str(), dke.data()));
+    CKernelDoubleKeyPair keys(m_kernel, true);
+    keys.SetSignParams(m_kernel.GenerateAsymmetric4145Params(v.Get("curve_oid").c_str(), dke.data()));
     const CPublicKey q(CAsymmetricKey(CBitBlob(v.Get("Qx"), m)), CAsymmetricKey(CBitBlob(v.Get("Qy"), m)));
     Blob qForm;
     q.ToBinary(qForm);
     keys.SetSignPublicKey(qForm.Data(), qForm.Size());
     const auto hash = v.Bytes("hash_bytes");
     auto signature = v.Bytes("sig_le");
-    if (hash.size() != 32) continue;  // the kernel signs 32-byte hashes only
-    EXPECT_TRUE(Verifies(kernel, hash.data(), signature, keys));
+    if (hash.size() != 32) continue;  // the m_kernel signs 32-byte hashes only
+    EXPECT_TRUE(Verifies(m_kernel, hash.data(), signature, keys));
     signature[3] ^= 1;
-    EXPECT_FALSE(Verifies(kernel, hash.data(), signature, keys));
+    EXPECT_FALSE(Verifies(m_kernel, hash.data(), signature, keys));
     ++checked;
   }
   EXPECT_GE(checked, 6);
