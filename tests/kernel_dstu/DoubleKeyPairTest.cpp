@@ -192,17 +192,16 @@ TEST_F(KeyStorage, MembersManageTheStorage) {
   m_kernel.ConfigureKeyStorage(nullptr);
 }
 
-TEST(KeyStorageMissing, EveryMemberReportsTheUnloadedLibrary) {
-  ConfigSandbox sandbox;  // no "KeyStorageManager" value
-  CKernel kernel;
-  const auto params = MakeParams(kernel, kCurve163, kCurve163);
-  const CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, false);
-  CKernelDoubleKeyPair target(kernel, false);
-  EXPECT_EQ(CodeOf([&] { kernel.LoadStorage("/tmp"); }), 30002u);
-  EXPECT_EQ(CodeOf([&] { kernel.IsKeyExists("k"); }), 30002u);
+// The fixture's configuration names no key storage library.
+TEST_F(KernelDstuTest, EveryStorageMemberReportsTheUnloadedLibrary) {
+  const auto params = MakeParams(m_kernel, kCurve163, kCurve163);
+  const CKernelDoubleKeyPair keys = m_kernel.Generate4145DoubleKeyPair(params, false);
+  CKernelDoubleKeyPair target(m_kernel, false);
+  EXPECT_EQ(CodeOf([&] { m_kernel.LoadStorage("/tmp"); }), 30002u);
+  EXPECT_EQ(CodeOf([&] { m_kernel.IsKeyExists("k"); }), 30002u);
   EXPECT_EQ(CodeOf([&] { keys.Save("k", "pw", nullptr); }), 30002u);
   EXPECT_EQ(CodeOf([&] { target.Load("k", "pw", nullptr); }), 30002u);
-  EXPECT_EQ(CodeOf([&] { kernel.SelectDefaultKeyStorage(nullptr); }), 30002u);
+  EXPECT_EQ(CodeOf([&] { m_kernel.SelectDefaultKeyStorage(nullptr); }), 30002u);
 }
 
 }  // namespace
