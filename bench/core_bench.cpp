@@ -20,7 +20,7 @@ void BM_Crc32(benchmark::State& state) {
 BENCHMARK(BM_Crc32)->Arg(64)->Arg(64 << 10)->Arg(1 << 20);
 
 void BM_LogLine(benchmark::State& state) {
-  const auto directory = std::filesystem::temp_directory_path() / "tavrpki-core-bench";
+  const auto directory = std::filesystem::temp_directory_path() / "gostcrypto-bench";
   tavrpki::Logger logger;
   logger.Open(directory.string(), "bench_");
   int n = 0;

@@ -6,7 +6,7 @@
 #include <string>
 #include <tuple>
 
-#include "crypto/core/gf2m/Field.h"
+#include "gostcrypto/gf2m/Field.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "crypto/core/gost/Bulk.h"
-#include "crypto/core/gost/CpuPath.h"
+#include "gostcrypto/gost/Bulk.h"
+#include "gostcrypto/gost/CpuPath.h"
 #include "gostcrypto/EntropyCollect.h"
 #include "gostcrypto/HashEngine.h"
 #include "gostcrypto/RndEngine.h"

@@ -11,12 +11,11 @@ set(TAVRPKI_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/tavrpki)
 set(TAVRPKI_HEADER_DIR ${CMAKE_INSTALL_INCLUDEDIR}/tavrpki)
 
 set_target_properties(tavrpki PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
-set_target_properties(tavrpki-core PROPERTIES EXPORT_NAME core)
 set_target_properties(tavrpki_warnings PROPERTIES EXPORT_NAME warnings)
 
 # tavrpki_warnings travels only because the static core names it as a private
 # link dependency; it carries no libraries, so consumers get nothing from it.
-install(TARGETS tavrpki tavrpki_static tavrpki-core tavrpki-keystore-api tavrpki_warnings
+install(TARGETS tavrpki tavrpki_static gostcrypto tavrpki-keystore-api tavrpki_warnings
   EXPORT tavrpkiTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -40,24 +39,19 @@ install(FILES ${PROJECT_BINARY_DIR}/tavrpkiConfig.cmake ${PROJECT_BINARY_DIR}/ta
 # The .pc file finds its prefix from where it lies, so the tree can be moved.
 file(RELATIVE_PATH TAVRPKI_PC_TO_PREFIX /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig /root)
 string(REGEX REPLACE "/$" "" TAVRPKI_PC_TO_PREFIX "${TAVRPKI_PC_TO_PREFIX}")
-set(TAVRPKI_PC_PRIVATE_LIBS "-ltavrpki-core")
+set(TAVRPKI_PC_PRIVATE_LIBS "-ltavrpki-gostcrypto")
 foreach(lib ${CMAKE_DL_LIBS})
   string(APPEND TAVRPKI_PC_PRIVATE_LIBS " -l${lib}")
 endforeach()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/tavrpki.pc.in ${PROJECT_BINARY_DIR}/tavrpki.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/tavrpki.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
-# Headers. The core's published interface goes whole, and so does the plugin
-# interface. The library's public headers are those of the exported classes,
-# kernel/CKernel*.h, with GetKernelInstance.h and the extra ones listed here; each
-# goes with every project header it includes, collected when installing so that
-# a new include is never forgotten. Other headers in kernel/ are internal.
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/crypto/core/include/ DESTINATION ${TAVRPKI_HEADER_DIR})
+# Headers: the core's published interface and the plugin interface go whole; of
+# the library, the public headers found by cmake/PublicHeaders.cmake.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/gostcrypto/include/ DESTINATION ${TAVRPKI_HEADER_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/keystore/include/tavrpki/KeyStorageManager.h
   DESTINATION ${TAVRPKI_HEADER_DIR})
-set(TAVRPKI_PUBLIC_HEADERS kernel/GetKernelInstance.h)
-install(CODE "
-  set(TAVRPKI_SOURCE_DIR \"${PROJECT_SOURCE_DIR}\")
-  set(TAVRPKI_HEADER_DEST \"\${CMAKE_INSTALL_PREFIX}/${TAVRPKI_HEADER_DIR}\")
-  set(TAVRPKI_PUBLIC_HEADERS \"${TAVRPKI_PUBLIC_HEADERS}\")
-  include(\"${PROJECT_SOURCE_DIR}/cmake/InstallHeaders.cmake\")")
+foreach(header ${TAVRPKI_PUBLIC_HEADERS})
+  get_filename_component(directory ${header} DIRECTORY)
+  install(FILES ${PROJECT_SOURCE_DIR}/${header} DESTINATION ${TAVRPKI_HEADER_DIR}/${directory})
+endforeach()

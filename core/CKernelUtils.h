@@ -4,16 +4,27 @@
 #include <cstdint>
 #include <span>
 
+#include "core/Exception.h"
+
 namespace tavrpki {
+
+// A caller's buffer too small for a result (100000, "Не достатній розмір буфуре").
+// A type of its own so that code which maps internal failures to a code of its
+// own can let it through: the caller must always learn that it can retry with the
+// length it was given.
+class BufferTooSmall final : public Exception {
+ public:
+  BufferTooSmall();
+};
 
 class CKernelUtils {
  public:
   virtual ~CKernelUtils() = default;
 
   // Copies a result into the caller's (out, *outLength) pair:
-  //   data null, dataLength 0 or outLength null -> CKernelException 100021;
+  //   data null, dataLength 0 or outLength null -> Exception 100021;
   //   out null                                  -> *outLength = dataLength (a size query);
-  //   *outLength < dataLength                   -> *outLength = dataLength, CKernelException 100000;
+  //   *outLength < dataLength                   -> *outLength = dataLength, BufferTooSmall;
   //   otherwise                                 -> copies, *outLength = dataLength.
   // A failure leaves `out` untouched. Texts count their NUL in dataLength where the
   // operation says so.

@@ -6,7 +6,7 @@
 #include <span>
 #include <tuple>
 
-#include "crypto/core/gf2m/Field.h"
+#include "gostcrypto/gf2m/Field.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <memory>
 
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "crypto/symmetric/SymmetricOps.h"
 #include "kernel/Boundary.h"
 #include "kernel/CKernel.h"

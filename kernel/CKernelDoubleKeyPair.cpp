@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/CKernelUtils.h"
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "crypto/objects/CKeyPair.h"
 #include "kernel/Boundary.h"
 #include "kernel/KeyStorageAccess.h"

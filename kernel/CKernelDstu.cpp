@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/CKernelUtils.h"
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "crypto/dstu/Dstu4145Ops.h"
 #include "crypto/dstu/GeneratorOps.h"
 #include "crypto/objects/CKeyPair.h"

@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "core/Catalogue.h"
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "crypto/params/CurveEngine.h"
 #include "gostcrypto/CryptoEngine.h"
 #include "longmath/LongInt.h"

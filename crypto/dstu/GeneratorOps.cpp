@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/Catalogue.h"
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "gostcrypto/EntropyCollect.h"
 #include "gostcrypto/RndEngine.h"
 #include "platform/Time.h"

@@ -2,7 +2,7 @@
 
 #include "asn1/CodecMessages.h"
 #include "core/Catalogue.h"
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 
 namespace tavrpki {
 namespace {

@@ -7,7 +7,7 @@
 #include "asn1/CodecMessages.h"
 #include "asn1/Hex.h"
 #include "asn1/String.h"
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "crypto/objects/CBinaryDataBuilder.h"
 #include "crypto/objects/TagValueEncoder.h"
 

@@ -1,6 +1,6 @@
 #include "crypto/objects/CSignature.h"
 
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "crypto/objects/CBinaryDataBuilder.h"
 
 namespace tavrpki {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "core/Catalogue.h"
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "gostcrypto/HashEngine.h"
 #include "gostcrypto/SCryptoEngine.h"
 

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
-#include "crypto/core/ConstantTime.h"
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/ConstantTime.h"
+#include "gostcrypto/Wipe.h"
 #include "crypto/params/Dke.h"
 #include "gostcrypto/HashEngine.h"
 #include "gostcrypto/SCryptoEngine.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "plugins/filekeystore/Container.h"
 #include "plugins/filekeystore/Messages.h"
 #include "plugins/filekeystore/Terminal.h"

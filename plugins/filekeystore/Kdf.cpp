@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "crypto/params/Dke.h"
 #include "gostcrypto/HashEngine.h"
 

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "plugins/filekeystore/Messages.h"
 
 namespace tavrpki::filekeystore {

@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "crypto/core/gost/Bulk.h"
-#include "crypto/core/gost/CpuPath.h"
-#include "crypto/core/gost/Gost34311.h"
+#include "gostcrypto/gost/Bulk.h"
+#include "gostcrypto/gost/CpuPath.h"
+#include "gostcrypto/gost/Gost34311.h"
 #include "gostcrypto/SCryptoEngine.h"
 
 namespace {

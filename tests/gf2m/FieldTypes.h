@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "crypto/core/gf2m/Field.h"
+#include "gostcrypto/gf2m/Field.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::test::gf2m {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "FieldTypes.h"
-#include "crypto/core/gf2m/NormalBasis.h"
+#include "gostcrypto/gf2m/NormalBasis.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::test::gf2m {

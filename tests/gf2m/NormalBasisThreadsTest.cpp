@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "crypto/core/gf2m/Field.h"
-#include "crypto/core/gf2m/NormalBasis.h"
+#include "gostcrypto/gf2m/Field.h"
+#include "gostcrypto/gf2m/NormalBasis.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <span>
 
 #include "GostTestSupport.h"
-#include "crypto/core/gost/Bulk.h"
+#include "gostcrypto/gost/Bulk.h"
 #include "gostcrypto/SCryptoEngine.h"
 
 namespace tavrpki::test {

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "crypto/core/gost/CpuPath.h"
+#include "gostcrypto/gost/CpuPath.h"
 #include "gostcrypto/CryptoException.h"
 #include "support/VectorFile.h"
 

@@ -20,7 +20,7 @@
 
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
-#include "crypto/core/Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "crypto/dstu/Dstu4145Ops.h"
 #include "crypto/objects/CKeyPair.h"
 #include "crypto/params/Dke.h"

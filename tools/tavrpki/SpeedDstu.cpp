@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/core/gf2m/CpuPath.h"
+#include "gostcrypto/gf2m/CpuPath.h"
 #include "crypto/params/CurveEngine.h"
 #include "crypto/params/NamedCurves.h"
 #include "gostcrypto/CryptoEngine.h"

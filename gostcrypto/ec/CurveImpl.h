@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "ConstantTime.h"
-#include "Wipe.h"
+#include "gostcrypto/ConstantTime.h"
+#include "gostcrypto/Wipe.h"
 #include "ec/Curve.h"
 #include "ec/Declassify.h"
 #include "ec/CurveMath.h"

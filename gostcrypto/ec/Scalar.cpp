@@ -1,7 +1,7 @@
 #include "ec/Scalar.h"
 
-#include "ConstantTime.h"
-#include "Wipe.h"
+#include "gostcrypto/ConstantTime.h"
+#include "gostcrypto/Wipe.h"
 #include "ec/Errors.h"
 
 namespace gostcrypto::ec {

@@ -6,7 +6,7 @@
 #include "CpuPath.h"
 #include "Gost28147.h"
 #include "Gost34311Step.h"
-#include "Wipe.h"
+#include "gostcrypto/Wipe.h"
 
 namespace gostcrypto::detail {
 

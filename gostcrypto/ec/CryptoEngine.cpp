@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "ec/Curve.h"
 #include "ec/Declassify.h"
 #include "ec/Errors.h"

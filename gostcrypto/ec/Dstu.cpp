@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "ec/Declassify.h"
 #include "ec/Errors.h"
 #include "ec/KeyStream.h"

@@ -2,7 +2,7 @@
 // overlap in the pipeline, then single blocks for the rest.
 #include <cstring>
 
-#include "Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "Bulk.h"
 #include "Gost28147.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "Bulk.h"
 #include "Gost28147.h"
 #include "Gost34311.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "Wipe.h"
+#include "gostcrypto/Wipe.h"
 
 namespace longmath {
 

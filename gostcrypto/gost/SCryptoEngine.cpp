@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "Bulk.h"
 #include "Gost28147.h"
 #include "gostcrypto/CryptoException.h"

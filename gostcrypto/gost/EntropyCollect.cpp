@@ -12,7 +12,7 @@
 #include <memory>
 #include <mutex>
 
-#include "Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "gostcrypto/RndEngine.h"
 
 #if defined(__x86_64__) || defined(__i386__)

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "Wipe.h"
+#include "gostcrypto/Wipe.h"
 #include "gostcrypto/HashEngine.h"
 
 namespace gostcrypto::ec {
