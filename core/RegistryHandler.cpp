@@ -75,7 +75,8 @@ bool SameName(const std::string& a, const char* b) {
 // The skipped lines go to the audit log as warnings, once for each state of the
 // file (every read parses it afresh, and the same typo need not fill the log).
 void WarnAboutProblems(const Hive& hive) {
-  if (!hive.file || hive.file->ProblemCount() == 0) return;
+  // Reads made before the log opens (its own settings among them) do not count.
+  if (!hive.file || hive.file->ProblemCount() == 0 || !ProcessLogger().IsOpen()) return;
   std::string summary = hive.path;
   for (const RegProblem& problem : hive.file->Problems()) summary += "|" + Describe(hive.path, problem);
   static std::mutex lock;

@@ -142,6 +142,7 @@ TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
 TEST(RegistryHandler, SkippedLinesAreLoggedOnce) {
   ConfigSandbox env;
   env.WriteSystem("\"UseLog\"=dword:zz\n\"RootOID\"=\"1.2\"");
+  EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.2");  // before the log opens
   tavrpki::ProcessLogger().Open(env.DefaultLogDirectory().string(), "t_");
   for (int i = 0; i < 3; ++i) EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.2");
   EXPECT_EQ(RegistryHandler::HiveProblems(false),
