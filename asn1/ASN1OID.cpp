@@ -34,19 +34,36 @@ void AppendBase128(std::vector<std::uint8_t>& out, std::uint64_t value) {
     out.push_back(static_cast<std::uint8_t>(((value >> (7 * g)) & 0x7F) | (g != 0 ? 0x80 : 0)));
 }
 
-// Sub-identifiers of the content; trailing octets without an end octet are ignored.
-std::vector<std::uint32_t> SubIdentifiers(ByteView content) {
-  std::vector<std::uint32_t> out;
-  std::uint32_t value = 0;
+// The first sub-identifier carries two arcs (40 * first + second, the first at
+// most 2), so it may exceed 32 bits by up to 80.
+constexpr std::uint64_t kMaxFirstSubIdentifier = 0xFFFFFFFFull + 80;
+
+// Calls `each` with every sub-identifier of the content, the first one as it
+// stands; refuses what CheckContent refuses, before any call for a bad one.
+template <typename Each>
+void ForEachSubIdentifier(ByteView content, Each&& each) {
+  if (!content.empty() && content.back() >= 0x80) Raise(kMsgOidMalformed);
+  std::uint64_t value = 0;
+  bool first = true;
   for (const std::uint8_t octet : content) {
     value = value << 7 | (octet & 0x7Fu);
+    if (value > (first ? kMaxFirstSubIdentifier : 0xFFFFFFFFull)) Raise(kMsgOidMalformed);
     if (octet < 0x80) {
-      out.push_back(value);
+      each(value);
       value = 0;
+      first = false;
     }
   }
+}
+
+std::vector<std::uint64_t> SubIdentifiers(ByteView content) {
+  std::vector<std::uint64_t> out;
+  ForEachSubIdentifier(content, [&](std::uint64_t id) { out.push_back(id); });
   return out;
 }
+
+// Arcs 0 and 1 from the first sub-identifier (X.690 8.19.4).
+std::uint32_t FirstArc(std::uint64_t first) { return first < 40 ? 0 : first < 80 ? 1 : 2; }
 
 }  // namespace
 
@@ -72,11 +89,10 @@ void ASN1OID::SetText(const char* text) {
 
 String ASN1OID::ToText() const {
   if (IsEmpty()) return String();
-  const std::vector<std::uint32_t> ids = SubIdentifiers(View());
+  const std::vector<std::uint64_t> ids = SubIdentifiers(View());
   if (ids.empty()) return String("");
-  // X.690: the first sub-identifier carries the first two arcs.
-  const std::uint32_t first = ids[0];
-  const std::uint32_t arc0 = first < 40 ? 0 : first < 80 ? 1 : 2;
+  const std::uint64_t first = ids[0];
+  const std::uint32_t arc0 = FirstArc(first);
   std::string text = std::to_string(arc0) + "." + std::to_string(first - 40 * arc0);
   for (std::size_t i = 1; i < ids.size(); ++i) text += "." + std::to_string(ids[i]);
   return String(text.c_str());
@@ -84,6 +100,7 @@ String ASN1OID::ToText() const {
 
 std::uint32_t ASN1OID::ArcCount() const {
   if (IsEmpty()) Raise(kMsgOidEmpty);
+  CheckContent(View());
   std::uint32_t count = 1;
   for (const std::uint8_t octet : View()) count += octet < 0x80 ? 1 : 0;
   return count;
@@ -91,21 +108,32 @@ std::uint32_t ASN1OID::ArcCount() const {
 
 std::uint32_t ASN1OID::Arc(std::uint32_t index) const {
   if (IsEmpty()) Raise(kMsgOidEmpty);
-  const std::vector<std::uint32_t> ids = SubIdentifiers(View());
+  const std::vector<std::uint64_t> ids = SubIdentifiers(View());
   if (ids.empty() || index >= ids.size() + 1) Raise(kMsgOidIndexOutOfRange);
-  const std::uint32_t first = ids[0];
-  const std::uint32_t arc0 = first < 40 ? 0 : first < 80 ? 1 : 2;
+  const std::uint64_t first = ids[0];
+  const std::uint32_t arc0 = FirstArc(first);
   if (index == 0) return arc0;
-  if (index == 1) return first - 40 * arc0;
-  return ids[index - 1];
+  if (index == 1) return static_cast<std::uint32_t>(first - 40 * arc0);
+  return static_cast<std::uint32_t>(ids[index - 1]);
 }
 
 void ASN1OID::Encode(Blob& out) const {
   Wrapped(kMsgEncodeOid, [&] { ASN1Primitive::Encode(out); });
 }
 
-void ASN1OID::Decode(ByteView in) {
-  Wrapped(kMsgDecodeOid, [&] { Blob::Assign(der::ReadContentOf(in, 0x06, kMsgNotOid)); });
+void ASN1OID::Decode(ByteView in) { Blob::Assign(ReadContent(in)); }
+
+ByteView ASN1OID::ReadContent(ByteView in) {
+  ByteView content;
+  Wrapped(kMsgDecodeOid, [&] {
+    content = der::ReadContentOf(in, 0x06, kMsgNotOid);
+    CheckContent(content);
+  });
+  return content;
+}
+
+void ASN1OID::CheckContent(ByteView content) {
+  ForEachSubIdentifier(content, [](std::uint64_t) {});
 }
 
 }  // namespace tavrpki

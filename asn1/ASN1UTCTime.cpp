@@ -12,6 +12,11 @@ int Digits(ByteView text, std::size_t at) {
   return high * 10 + low;
 }
 
+void CheckReal(const SYSTEMTIME& time) {
+  if (!DateTime::IsValid(time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond))
+    Raise(kMsgImpossibleTime);
+}
+
 }  // namespace
 
 void ASN1UTCTime::SetTime(const DateTime& time) {
@@ -44,11 +49,14 @@ DateTime ASN1UTCTime::GetTime() const {
     else if (text[12] != 'Z')
       Raise(kMsgBadTimeLength);
   }
+  CheckReal(time);
   DateTime result(time);
   if (offsetAt != 0) {
     if (text.size() < offsetAt + 4) Raise(kMsgBadTimeLength);
+    const int hours = Digits(text, offsetAt), minutes = Digits(text, offsetAt + 2);
+    if (hours > 23 || minutes > 59) Raise(kMsgImpossibleTime);
     // The text is local time at +hhmm east of UTC.
-    result.AddOffset(-Digits(text, offsetAt), -Digits(text, offsetAt + 2));
+    result.AddOffset(-hours, -minutes);
   }
   return result;
 }
@@ -61,7 +69,16 @@ void ASN1GeneralizedTime::SetTime(const DateTime& time) {
 
 DateTime ASN1GeneralizedTime::GetTime() const {
   const ByteView text = View();
-  if (text.size() != 15) Raise(kMsgBadTimeLength);
+  // YYYYMMDDHHMMSS and one character, or with fractional seconds (time-stamp
+  // tokens carry them): YYYYMMDDHHMMSS.f...Z, milliseconds from the first three.
+  std::size_t fraction = 0;
+  if (text.size() > 16 && (text[14] == '.' || text[14] == ',') && text.back() == 'Z') {
+    fraction = text.size() - 16;
+    for (std::size_t i = 15; i < 15 + fraction; ++i)
+      if (text[i] < '0' || text[i] > '9') Raise(kMsgBadTimeLength);
+  } else if (text.size() != 15) {
+    Raise(kMsgBadTimeLength);
+  }
   SYSTEMTIME time{};
   time.wYear = static_cast<WORD>(Digits(text, 0) * 100 + Digits(text, 2));
   time.wMonth = static_cast<WORD>(Digits(text, 4));
@@ -69,6 +86,11 @@ DateTime ASN1GeneralizedTime::GetTime() const {
   time.wHour = static_cast<WORD>(Digits(text, 8));
   time.wMinute = static_cast<WORD>(Digits(text, 10));
   time.wSecond = static_cast<WORD>(Digits(text, 12));
+  unsigned milliseconds = 0;
+  for (std::size_t i = 0; i < 3; ++i)
+    milliseconds = milliseconds * 10 + (i < fraction ? static_cast<unsigned>(text[15 + i] - '0') : 0);
+  time.wMilliseconds = static_cast<WORD>(milliseconds);
+  CheckReal(time);
   return DateTime(time);
 }
 

@@ -1,4 +1,4 @@
-// UTCTime (YYMMDDHHMMSSZ) and GeneralizedTime (YYYYMMDDHHMMSSZ) elements.
+// UTCTime (YYMMDDHHMMSSZ) and GeneralizedTime (YYYYMMDDHHMMSS[.fff]Z) elements.
 // Both read and write as PrintableString does, with their own tag numbers.
 #pragma once
 
@@ -17,7 +17,8 @@ class ASN1UTCTime : public ASN1PrintableString {
   // Reads YYMMDDHHMM[SS](Z|+hhmm); years 50-99 are 19xx, 00-49 are 20xx; a +hhmm
   // offset is subtracted to give UTC. A text too short for its form, without Z
   // or + after the time, or with a non-digit where a digit belongs throws
-  // "Некоректна довжина der-кодування часу UTC".
+  // "Некоректна довжина der-кодування часу UTC"; digits that name no real moment
+  // (1999-13-99, an offset beyond +2359) throw "Неможлива дата або час ...".
   DateTime GetTime() const;
 };
 
@@ -27,8 +28,9 @@ class ASN1GeneralizedTime : public ASN1PrintableString {
   explicit ASN1GeneralizedTime(const DateTime& time) : ASN1GeneralizedTime() { SetTime(time); }
 
   void SetTime(const DateTime& time);
-  // Exactly 15 characters YYYYMMDDHHMMSS plus one that is not checked; otherwise
-  // "Некоректна довжина der-кодування часу UTC".
+  // 15 characters YYYYMMDDHHMMSS plus one that is not checked, or with fractional
+  // seconds YYYYMMDDHHMMSS.fff...Z (milliseconds kept); otherwise
+  // "Некоректна довжина der-кодування часу UTC". Impossible dates as for UTCTime.
   DateTime GetTime() const;
 };
 

@@ -22,6 +22,7 @@ inline constexpr Message kMsgHexBadOutput{kNoCode, Cp1251<"Помилка код
 inline constexpr Message kMsgInsufficientBlobSize{kNoCode, "Insufficient blob size"};
 inline constexpr Message kMsgNoLengthOctets{kNoCode, "No length octets found"};
 inline constexpr Message kMsgLengthExceedsLimits{kNoCode, "Estimated size exceeds limits"};
+inline constexpr Message kMsgTagNumberTooLarge{kNoCode, "Tag number exceeds 32 bits"};
 inline constexpr Message kMsgDecodePrimitive{kNoCode, "Error decoding Primitive Value: %s"};
 inline constexpr Message kMsgEncodePrimitive{kNoCode, "Error encoding Primitive Value: %s"};
 
@@ -37,6 +38,8 @@ inline constexpr Message kMsgDecodeOid{kNoCode, "Error decoding OID: %s"};
 inline constexpr Message kMsgEncodeOid{kNoCode, "Error encoding OID: %s"};
 inline constexpr Message kMsgInvalidOidString{kNoCode, "Invalid OID String"};
 inline constexpr Message kMsgOidEmpty{kNoCode, Cp1251<"OID буфер порожній">};
+// A sub-identifier not terminated, or an arc beyond 32 bits.
+inline constexpr Message kMsgOidMalformed{kNoCode, "OID content is malformed"};
 inline constexpr Message kMsgOidIndexOutOfRange{kNoCode, Cp1251<"OID індекс виходить за межі масиву">};
 
 // OCTET STRING and BIT STRING.
@@ -62,6 +65,8 @@ inline constexpr Message kMsgDecodePrintableString{kNoCode, "Error decoding Prin
 inline constexpr Message kMsgEncodePrintableString{kNoCode, "Error encoding Printable String: %s"};
 inline constexpr Message kMsgNotUtf8String{kNoCode, Cp1251<"Примітивний елемент не є правильним UTF8 рядком">};
 inline constexpr Message kMsgBadTimeLength{kNoCode, Cp1251<"Некоректна довжина der-кодування часу UTC">};
+// Digits in the right places that name no real moment (month 13, 31 April, 24:00, offset +2500).
+inline constexpr Message kMsgImpossibleTime{kNoCode, Cp1251<"Неможлива дата або час у der-кодуванні часу">};
 
 // Names.
 inline constexpr Message kMsgNotName{kNoCode, Cp1251<"Буфер не є коректною кодованою структурою імені">};

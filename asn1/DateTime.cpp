@@ -30,6 +30,12 @@ DateTime::DateTime(int year, int month, int day, int hour, int minute, int secon
   m_time.wSecond = static_cast<WORD>(second);
 }
 
+bool DateTime::IsValid(int year, int month, int day, int hour, int minute, int second) {
+  return year >= 1601 && year <= 30827 && month >= 1 && month <= 12 && day >= 1 &&
+         day <= DaysInMonth(year, month) && hour >= 0 && hour < 24 && minute >= 0 && minute < 60 &&
+         second >= 0 && second < 60;
+}
+
 void DateTime::SetNow() { GetSystemTime(&m_time); }
 
 bool DateTime::IsEmpty() const {

@@ -16,6 +16,10 @@ class DateTime : public Serializable {
   explicit DateTime(const SYSTEMTIME& time) : m_time(time) {}
   DateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
+  // A real calendar date (years 1601-30827, the file-time range) and a time of day
+  // without leap seconds.
+  static bool IsValid(int year, int month, int day, int hour, int minute, int second);
+
   // The current UTC time.
   void SetNow();
   bool IsEmpty() const;

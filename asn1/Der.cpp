@@ -15,9 +15,14 @@ ByteView ReadIdentifierOctets(ByteView in) {
   if (in.size() < 2) Raise(kMsgInsufficientBlobSize);
   std::size_t size = 1;
   if ((in[0] & 0x1F) == 0x1F) {
-    // High tag number: base-128 groups, bit 7 set on all but the last.
-    while (size < in.size() && (in[size] & 0x80) != 0) ++size;
-    if (size < in.size()) ++size;
+    // High tag number: base-128 groups, bit 7 set on all but the last. Tag
+    // numbers are 32 bits here; a larger one is refused rather than wrapped.
+    std::uint64_t number = 0;
+    while (size < in.size()) {
+      number = number << 7 | (in[size] & 0x7Fu);
+      if (number > 0xFFFFFFFFu) Raise(kMsgTagNumberTooLarge);
+      if ((in[size++] & 0x80) == 0) break;
+    }
   }
   return in.first(size);
 }

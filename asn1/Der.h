@@ -20,7 +20,8 @@ namespace der {
 
 // The identifier octets at the start of `in`: one octet, or for a first octet
 // with the low five bits set, the following octets up to the first without bit 7.
-// The input must hold at least 2 bytes (kMsgInsufficientBlobSize).
+// The input must hold at least 2 bytes (kMsgInsufficientBlobSize); a tag number
+// above 32 bits is refused (kMsgTagNumberTooLarge).
 ByteView ReadIdentifierOctets(ByteView in);
 // The length octets right after `identifierSize` identifier octets
 // (kMsgNoLengthOctets when there are none, kMsgLengthExceedsLimits for more than
@@ -40,7 +41,7 @@ struct Header {
   int SingleOctet() const { return identifier.size() == 1 ? identifier[0] : -1; }
   std::uint8_t TagClass() const { return static_cast<std::uint8_t>(identifier[0] >> 6); }
   bool IsConstructed() const { return (identifier[0] & 0x20) != 0; }
-  // The tag number, high tag numbers included (kept to their low 32 bits).
+  // The tag number, high tag numbers included (at most 32 bits, as read).
   std::uint32_t TagNumber() const;
 };
 

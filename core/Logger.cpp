@@ -58,9 +58,10 @@ std::string FileName(const std::string& directory, const std::string& prefix) {
 }
 
 // The trailer as the log's closer wrote it: hexadecimal read the way "%X" reads it.
-bool ParseTrailer(const std::uint8_t (&trailer)[kTrailerSize], std::uint32_t& value) {
+bool ParseTrailer(std::span<const std::uint8_t> trailer, std::uint32_t& value) {
+  if (trailer.size() != kTrailerSize) return false;
   char text[kTrailerSize + 1] = {};
-  std::memcpy(text, trailer, kTrailerSize);
+  std::memcpy(text, trailer.data(), kTrailerSize);
   unsigned parsed = 0;
   if (std::sscanf(text, "%X", &parsed) != 1) return false;
   value = parsed;
@@ -68,6 +69,17 @@ bool ParseTrailer(const std::uint8_t (&trailer)[kTrailerSize], std::uint32_t& va
 }
 
 }  // namespace
+
+bool LogTrailerMatches(std::uint32_t contentCrc, std::span<const std::uint8_t> trailer) {
+  std::uint32_t written = 0;
+  return ParseTrailer(trailer, written) && written == contentCrc;
+}
+
+bool LogFileIntact(std::span<const std::uint8_t> file) {
+  if (file.size() < kTrailerSize) return false;
+  const std::size_t content = file.size() - kTrailerSize;
+  return LogTrailerMatches(Crc32(file.first(content)), file.subspan(content));
+}
 
 Logger::~Logger() { Close(); }
 
@@ -139,8 +151,7 @@ void Logger::OpenLocked(const std::string& directory, const std::string& prefix)
     have += *got;
   }
 
-  std::uint32_t written = 0;
-  if (ParseTrailer(trailer, written) && written == (m_crc ^ 0xFFFFFFFFu)) {
+  if (LogTrailerMatches(m_crc ^ 0xFFFFFFFFu, trailer)) {
     // The next line overwrites the trailer; Close writes a new one.
     if (!m_file.Seek(*size - kTrailerSize)) Raise(kMsgLogFileIoError);
     return;

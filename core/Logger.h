@@ -57,6 +57,15 @@ class Logger {
   std::uint32_t m_crc = 0xFFFFFFFFu;  // CRC-32 register over the bytes written so far
 };
 
+// The check Open makes of an existing log file, apart from any file (so it can be
+// tested and fuzzed on bytes): true when `trailer` is 8 bytes that, read as
+// hexadecimal the way "%X" reads it, equal the CRC-32 of the bytes before it.
+// `contentCrc` is the finished CRC-32 of those bytes (core/Crc32.h).
+bool LogTrailerMatches(std::uint32_t contentCrc, std::span<const std::uint8_t> trailer);
+// The same over a whole file's bytes (content followed by the trailer); false for
+// fewer than 8 bytes.
+bool LogFileIntact(std::span<const std::uint8_t> file);
+
 // The one logger of the process. Constructed on first use and destroyed (closed)
 // at exit after everything that used it during its own construction.
 Logger& ProcessLogger();

@@ -94,20 +94,28 @@ std::optional<std::uint32_t> ParseHexType(std::string_view data) {
   return type;
 }
 
+struct LogicalLine {
+  std::size_t number = 0;  // physical line it starts on
+  std::string text;
+};
+
 // Splits the text into logical lines: a line ending in '\' outside quotes after
 // a hex list continues on the next one.
-std::vector<std::string> LogicalLines(std::string_view text) {
-  std::vector<std::string> lines;
+std::vector<LogicalLine> LogicalLines(std::string_view text) {
+  std::vector<LogicalLine> lines;
   std::string current;
   bool continuing = false;
+  std::size_t number = 0, start = 0;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = Trim(text.substr(0, end));
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    ++number;
     if (continuing) {
       current.append(line);
     } else {
       current.assign(line);
+      start = number;
     }
     continuing = !current.empty() && current.back() == '\\' &&
                  current.find("=hex") != std::string::npos;
@@ -115,10 +123,10 @@ std::vector<std::string> LogicalLines(std::string_view text) {
       current.pop_back();
       continue;
     }
-    lines.push_back(std::move(current));
+    lines.push_back({start, std::move(current)});
     current.clear();
   }
-  if (continuing) lines.push_back(std::move(current));
+  if (continuing) lines.push_back({start, std::move(current)});
   return lines;
 }
 
@@ -162,6 +170,11 @@ std::optional<std::string> Utf16LeToUtf8(std::string_view bytes) {
 
 }  // namespace
 
+void RegFile::AddProblem(std::size_t line, std::string name, const char* reason) {
+  ++m_problemCount;
+  if (m_problems.size() < kMaxProblemsKept) m_problems.push_back({line, std::move(name), reason});
+}
+
 std::optional<RegFile> RegFile::Parse(std::string_view text) {
   if (text.substr(0, 2) == "\xFF\xFE") {
     const auto utf8 = Utf16LeToUtf8(text.substr(2));
@@ -171,24 +184,33 @@ std::optional<RegFile> RegFile::Parse(std::string_view text) {
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   RegFile file;
   std::map<std::string, RegValue>* section = nullptr;
-  bool inSection = false;  // also true inside an ignored "[-KEY]" section
+  // Where values go: kNone before any header, kSkipped after a "[-KEY]" or a
+  // malformed header (values read but dropped), kKey inside a section.
+  enum class Place { kNone, kSkipped, kKey } place = Place::kNone;
   bool first = true;
-  for (const std::string& stored : LogicalLines(text)) {
-    const std::string_view line = stored;
+  for (const LogicalLine& stored : LogicalLines(text)) {
+    const std::string_view line = stored.text;
+    const std::size_t number = stored.number;
     const bool isFirst = first;
     if (!line.empty()) first = false;
     if (line.empty() || line.front() == ';') continue;
-    if (isFirst && (line == "Windows Registry Editor Version 5.00" || line == "REGEDIT4")) continue;
-    if (line.front() == '[') {
-      const std::size_t close = line.rfind(']');
-      if (close == std::string_view::npos || close < 2 || !OnlyCommentLeft(line.substr(close + 1)))
-        return std::nullopt;
-      const std::string_view path = line.substr(1, close - 1);
-      inSection = true;
-      section = path.front() == '-' ? nullptr : &file.m_keys[Upper(path)];
+    if (line == "Windows Registry Editor Version 5.00" || line == "REGEDIT4") {
+      if (!isFirst) file.AddProblem(number, {}, "a format header only belongs on the first line");
       continue;
     }
-    if (!inSection) return std::nullopt;
+    if (line.front() == '[') {
+      const std::size_t close = line.rfind(']');
+      if (close == std::string_view::npos || close < 2 || !OnlyCommentLeft(line.substr(close + 1))) {
+        file.AddProblem(number, {}, "malformed key header; its values are skipped");
+        section = nullptr;
+        place = Place::kSkipped;
+        continue;
+      }
+      const std::string_view path = line.substr(1, close - 1);
+      section = path.front() == '-' ? nullptr : &file.m_keys[Upper(path)];
+      place = section == nullptr ? Place::kSkipped : Place::kKey;
+      continue;
+    }
 
     std::string_view rest = line;
     std::string name;
@@ -196,37 +218,63 @@ std::optional<RegFile> RegFile::Parse(std::string_view text) {
       rest.remove_prefix(1);
     } else if (rest.front() == '"') {
       auto quoted = ReadQuoted(rest);
-      if (!quoted) return std::nullopt;
+      if (!quoted) {
+        file.AddProblem(number, {}, "malformed value name");
+        continue;
+      }
       name = std::move(*quoted);
     } else {
-      return std::nullopt;
+      file.AddProblem(number, {}, "neither a key header nor a value");
+      continue;
+    }
+    if (place == Place::kNone) {
+      file.AddProblem(number, name, "a value before any key header");
+      continue;
     }
     rest = Trim(rest);
-    if (rest.empty() || rest.front() != '=') return std::nullopt;
+    if (rest.empty() || rest.front() != '=') {
+      file.AddProblem(number, name, "no '=' after the value name");
+      continue;
+    }
     rest = Trim(rest.substr(1));
 
     RegValue value;
     bool removed = false;
+    const char* problem = nullptr;
     if (!rest.empty() && rest.front() == '"') {
       auto quoted = ReadQuoted(rest);
-      if (!quoted || !OnlyCommentLeft(rest)) return std::nullopt;
-      value.type = RegValue::kString;
-      value.text = std::move(*quoted);
+      if (!quoted)
+        problem = "unterminated text or unknown escape";
+      else if (!OnlyCommentLeft(rest))
+        problem = "text after the closing quote";
+      else {
+        value.type = RegValue::kString;
+        value.text = std::move(*quoted);
+      }
     } else if (StartsWithNoCase(rest, "DWORD:")) {
       std::string_view digits = rest.substr(6);
       const std::size_t comment = digits.find(';');
-      auto number = ParseDword(digits.substr(0, comment));
-      if (!number) return std::nullopt;
-      value.type = RegValue::kDword;
-      value.dword = *number;
+      const auto number32 = ParseDword(digits.substr(0, comment));
+      if (!number32) {
+        problem = "a dword needs 1 to 8 hexadecimal digits";
+      } else {
+        value.type = RegValue::kDword;
+        value.dword = *number32;
+      }
     } else if (StartsWithNoCase(rest, "HEX")) {
-      auto type = ParseHexType(rest);
-      if (!type) return std::nullopt;
-      value.type = *type;
+      const auto type = ParseHexType(rest);
+      if (!type)
+        problem = "malformed hex value";
+      else
+        value.type = *type;
     } else if (!rest.empty() && rest.front() == '-' && OnlyCommentLeft(rest.substr(1))) {
       removed = true;
     } else {
-      return std::nullopt;
+      problem = "unknown value type";
+    }
+    if (problem != nullptr) {
+      file.AddProblem(number, name, problem);
+      continue;
     }
     if (section == nullptr) continue;
     if (removed)

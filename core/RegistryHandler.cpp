@@ -2,9 +2,12 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <mutex>
 #include <optional>
+#include <string_view>
 
 #include "core/Catalogue.h"
+#include "core/Logger.h"
 #include "core/RegFile.h"
 
 namespace tavrpki {
@@ -18,18 +21,76 @@ std::string Environment(const char* name) {
   return value == nullptr ? std::string() : std::string(value);
 }
 
-std::optional<RegFile> ReadHive(bool currentUser) {
-  const std::string path = RegistryHandler::HivePath(currentUser);
-  if (path.empty()) return std::nullopt;
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
+struct Hive {
+  std::string path;
+  std::optional<RegFile> file;
+  const char* failure = nullptr;  // why there is no file
+};
+
+Hive ReadHive(bool currentUser) {
+  Hive hive;
+  hive.path = RegistryHandler::HivePath(currentUser);
+  if (hive.path.empty()) {
+    hive.failure = "no hive file (HOME is not set)";
+    return hive;
+  }
+  std::ifstream file(hive.path, std::ios::binary);
+  if (!file) {
+    hive.failure = "cannot be read";
+    return hive;
+  }
   file.seekg(0, std::ios::end);
   const std::streamoff size = file.tellg();
-  if (size < 0 || size > kMaxHiveSize) return std::nullopt;
+  if (size < 0 || size > kMaxHiveSize) {
+    hive.failure = size < 0 ? "cannot be read" : "larger than 1 MB";
+    return hive;
+  }
   file.seekg(0);
   std::string text(static_cast<std::size_t>(size), '\0');
-  if (!file.read(text.data(), size)) return std::nullopt;
-  return RegFile::Parse(text);
+  if (!file.read(text.data(), size)) {
+    hive.failure = "cannot be read";
+    return hive;
+  }
+  hive.file = RegFile::Parse(text);
+  if (!hive.file) hive.failure = "not well-formed UTF-16";
+  return hive;
+}
+
+std::string Describe(const std::string& path, const RegProblem& problem) {
+  return path + ":" + std::to_string(problem.line) + ": " + problem.reason;
+}
+
+bool SameName(const std::string& a, const char* b) {
+  const std::string_view other = b == nullptr ? "" : b;
+  if (a.size() != other.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = other[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The skipped lines go to the audit log as warnings, once for each state of the
+// file (every read parses it afresh, and the same typo need not fill the log).
+void WarnAboutProblems(const Hive& hive) {
+  // Reads made before the log opens (its own settings among them) do not count.
+  if (!hive.file || hive.file->ProblemCount() == 0 || !ProcessLogger().IsOpen()) return;
+  std::string summary = hive.path;
+  for (const RegProblem& problem : hive.file->Problems()) summary += "|" + Describe(hive.path, problem);
+  static std::mutex lock;
+  static std::string lastWarned;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    if (summary == lastWarned) return;
+    lastWarned = summary;
+  }
+  for (const RegProblem& problem : hive.file->Problems())
+    ProcessLogger().Write(0, kLogWarning, "configuration line skipped: %s", Describe(hive.path, problem).c_str());
+  if (hive.file->ProblemCount() > hive.file->Problems().size())
+    ProcessLogger().Write(0, kLogWarning, "configuration %s: %zu more lines skipped", hive.path.c_str(),
+                          hive.file->ProblemCount() - hive.file->Problems().size());
 }
 
 std::string KeyPath(bool currentUser, const char* subkey) {
@@ -41,22 +102,52 @@ std::string KeyPath(bool currentUser, const char* subkey) {
 
 enum class Lookup { kFound, kNoKey, kNoValue };
 
-// Finds the value in the hive, reading the hive file afresh.
-Lookup Find(bool currentUser, const std::string& keyPath, const char* valueName, RegValue& out) {
-  const auto hive = ReadHive(currentUser);
-  if (!hive) return Lookup::kNoKey;
-  const auto* values = hive->FindKey(keyPath);
-  if (values == nullptr) return Lookup::kNoKey;
+// Finds the value in the hive, reading the hive file afresh; `why`, on failure,
+// names the file and, when a skipped line may be the cause, that line.
+Lookup Find(bool currentUser, const std::string& keyPath, const char* valueName, RegValue& out,
+            std::string* why = nullptr) {
+  const Hive hive = ReadHive(currentUser);
+  if (!hive.file) {
+    if (why != nullptr) *why = hive.path + ": " + hive.failure;
+    return Lookup::kNoKey;
+  }
+  WarnAboutProblems(hive);
+  const auto& problems = hive.file->Problems();
+  const auto* values = hive.file->FindKey(keyPath);
+  if (values == nullptr) {
+    if (why != nullptr)
+      *why = problems.empty() ? hive.path + ": no such key" : Describe(hive.path, problems.front());
+    return Lookup::kNoKey;
+  }
   std::string name = valueName == nullptr ? std::string() : std::string(valueName);
   for (char& c : name)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   const auto it = values->find(name);
-  if (it == values->end()) return Lookup::kNoValue;
+  if (it == values->end()) {
+    if (why != nullptr) {
+      why->clear();
+      for (const RegProblem& problem : problems)
+        if (SameName(problem.name, valueName)) *why = Describe(hive.path, problem);
+      if (why->empty() && !problems.empty()) *why = Describe(hive.path, problems.front());
+    }
+    return Lookup::kNoValue;
+  }
   out = it->second;
   return Lookup::kFound;
 }
 
 }  // namespace
+
+std::vector<std::string> RegistryHandler::HiveProblems(bool currentUser) {
+  const Hive hive = ReadHive(currentUser);
+  std::vector<std::string> out;
+  if (!hive.file) {
+    out.push_back(hive.path + ": " + hive.failure);
+    return out;
+  }
+  for (const RegProblem& problem : hive.file->Problems()) out.push_back(Describe(hive.path, problem));
+  return out;
+}
 
 std::string RegistryHandler::HivePath(bool currentUser) {
   if (!currentUser) {
@@ -85,11 +176,13 @@ std::uint32_t RegistryHandler::ReadDword(bool currentUser, const char* subkey, c
 std::string RegistryHandler::ReadString(bool currentUser, const char* valueName) {
   const std::string keyPath = KeyPath(currentUser, "");
   RegValue value;
-  switch (Find(currentUser, keyPath, valueName, value)) {
+  std::string why;
+  const std::string name = valueName == nullptr ? "" : valueName;
+  switch (Find(currentUser, keyPath, valueName, value, &why)) {
     case Lookup::kNoKey:
-      Raise(kMsgRegistryOpenFailed, keyPath.c_str());
+      Raise(kMsgRegistryOpenFailed, (keyPath + "; " + why).c_str());
     case Lookup::kNoValue:
-      Raise(kMsgRegistryReadFailed, keyPath.c_str(), valueName == nullptr ? "" : valueName);
+      Raise(kMsgRegistryReadFailed, keyPath.c_str(), (why.empty() ? name : name + "; " + why).c_str());
     case Lookup::kFound:
       break;
   }

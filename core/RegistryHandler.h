@@ -6,13 +6,16 @@
 //                       (~/.config/tavr-pki/config.reg when XDG_CONFIG_HOME is unset)
 //   HKEY_LOCAL_MACHINE  $TAVR_PKI_SYSTEM_CONFIG, else /etc/tavr-pki/config.reg
 // Values are read on demand: every call reads the hive file again, so edits take
-// effect at once and the handler holds no state. A missing or malformed file, or
-// one without the key's section, is a key that cannot be opened. Texts are
+// effect at once and the handler holds no state. A missing or unreadable file, or
+// one without the key's section, is a key that cannot be opened. A malformed line
+// costs only itself (core/RegFile.h): it is skipped with a warning in the audit
+// log, and a failure that it may explain names the file and line. Texts are
 // returned as the bytes the file holds (paths on this platform are UTF-8).
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tavrpki {
 
@@ -26,11 +29,16 @@ class RegistryHandler {
 
   // The text value `valueName` of "SOFTWARE\TAVR_PKI". Throws 150000 when the key
   // cannot be opened, 150001 when the value is missing, 150002 when it is not a
-  // text (REG_SZ); the key path in the messages names the hive.
+  // text (REG_SZ); the key path in the messages names the hive, followed by the
+  // file and, when a skipped line may be the cause, "file:line: reason".
   static std::string ReadString(bool currentUser, const char* valueName);
   // As above, but `defaultValue` in place of every failure.
   static std::string ReadString(bool currentUser, const char* valueName,
                                 const std::string& defaultValue);
+
+  // The hive's skipped lines as "file:line: reason", or the one reason the file
+  // cannot be read; empty when the file reads cleanly (for tools to show).
+  static std::vector<std::string> HiveProblems(bool currentUser);
 
   // The hive file consulted for the hive, from the environment as above.
   static std::string HivePath(bool currentUser);

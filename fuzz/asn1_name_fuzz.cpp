@@ -17,11 +17,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const Exception&) {
     return 0;
   }
+  // Strings of every kind render, outside the code page too; only a value that is
+  // no string is refused, and then both renderings refuse it.
+  bool rendered = true, renderedUtf8 = true;
   try {
     (void)name.ToText();
   } catch (const Exception&) {
-    // a value that is no string, or UTF-8 outside Windows-1251
+    rendered = false;
   }
+  try {
+    (void)name.ToUtf8Text();
+  } catch (const Exception&) {
+    renderedUtf8 = false;
+  }
+  if (rendered != renderedUtf8) std::abort();
   bool comparable = true;
   for (std::uint32_t i = 0; i < name.Count(); ++i) {
     const ASN1AttrTypeValue attribute = name.GetAttribute(i);

@@ -6,6 +6,34 @@
 namespace tavrpki::platform {
 namespace {
 
+// Length of the well-formed UTF-8 character at the start of `text` (1 to 4), or 0
+// when it does not start with one (overlong forms and surrogates are malformed).
+std::size_t WellFormedLength(std::string_view text) {
+  if (text.empty()) return 0;
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned low = 0x80, high = 0xBF;  // range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i)
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  return length;
+}
+
 // An iconv descriptor carries shift state, so each thread keeps its own pair.
 class Converter {
  public:
@@ -35,6 +63,41 @@ class Converter {
     return 0;
   }
 
+  // As Run, but a sequence iconv stops at becomes `replacement` and conversion
+  // goes on after it. Output never outgrows the input (one byte per character).
+  int RunReplacing(std::string_view in, std::string& out, char replacement, std::size_t& replaced) {
+    out.clear();
+    replaced = 0;
+    if (m_handle == kInvalid) return errno != 0 ? errno : EINVAL;
+    iconv(m_handle, nullptr, nullptr, nullptr, nullptr);
+    out.resize(in.size());
+    char* source = const_cast<char*>(in.data());
+    std::size_t sourceLeft = in.size();
+    char* target = out.data();
+    std::size_t targetLeft = out.size();
+    while (sourceLeft != 0) {
+      if (iconv(m_handle, &source, &sourceLeft, &target, &targetLeft) != static_cast<std::size_t>(-1)) break;
+      if (errno != EILSEQ && errno != EINVAL) {
+        const int error = errno;
+        out.clear();
+        return error;
+      }
+      // A well-formed character the code page lacks is one replacement; a
+      // malformed sequence is one per byte, so resynchronising never skips a
+      // good character that follows.
+      const std::size_t skip = WellFormedLength(std::string_view(source, sourceLeft));
+      const std::size_t step = skip == 0 ? 1 : skip;
+      source += step;
+      sourceLeft -= step;
+      *target++ = replacement;
+      --targetLeft;
+      ++replaced;
+      iconv(m_handle, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(out.size() - targetLeft);
+    return 0;
+  }
+
  private:
   static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
   iconv_t m_handle;
@@ -47,9 +110,12 @@ int Cp1251ToUtf8(std::string_view cp1251, std::string& utf8) {
   return converter.Run(cp1251, utf8);
 }
 
-int Utf8ToCp1251(std::string_view utf8, std::string& cp1251) {
+int Utf8ToCp1251(std::string_view utf8, std::string& cp1251, std::size_t* substituted) {
   thread_local Converter converter("CP1251", "UTF-8");
-  return converter.Run(utf8, cp1251);
+  std::size_t replaced = 0;
+  const int error = converter.RunReplacing(utf8, cp1251, kCp1251DefaultChar, replaced);
+  if (substituted != nullptr) *substituted = replaced;
+  return error;
 }
 
 }  // namespace tavrpki::platform

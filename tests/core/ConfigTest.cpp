@@ -2,10 +2,12 @@
 // the identifier table formed from them.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/Catalogue.h"
+#include "core/Logger.h"
 #include "core/LogSettings.h"
 #include "core/MessageText.h"
 #include "core/OidTable.h"
@@ -73,11 +75,33 @@ TEST(RegFile, ReadsRegistryEditorUtf16Exports) {
   EXPECT_FALSE(RegFile::Parse(std::string("\xFF\xFE\x00\xD8\x41\x00", 6)).has_value()) << "lone surrogate";
 }
 
-TEST(RegFile, MalformedFilesAreRefusedWhole) {
-  for (const auto& v : Section("Malformed"))
-    EXPECT_FALSE(RegFile::Parse(Lines(v.Get("text"))).has_value()) << v.Get("why");
-  EXPECT_TRUE(RegFile::Parse("").has_value());
-  EXPECT_TRUE(RegFile::Parse("REGEDIT4\n\n[KEY]\n").has_value());
+// A malformed line costs itself only: it is recorded with its line and reason,
+// and what follows it still reads.
+TEST(RegFile, MalformedLinesAreSkippedAndNamed) {
+  for (const auto& v : Section("Skipped")) {
+    SCOPED_TRACE(v.Where() + " " + v.Get("why"));
+    const auto file = RegFile::Parse(Lines(v.Get("text") + "\\n[KEY]\\n\"After\"=\"1\"\\n"));
+    ASSERT_TRUE(file.has_value());
+    ASSERT_EQ(file->ProblemCount(), 1u);
+    const tavrpki::RegProblem& problem = file->Problems().front();
+    EXPECT_EQ(problem.line, std::stoul(v.Get("line")));
+    EXPECT_EQ(problem.name, v.Has("name") ? v.Get("name") : "");
+    EXPECT_EQ(problem.reason, v.Get("reason"));
+    const RegValue* after = Find(*file, "KEY", "AFTER");
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(after->text, "1");
+    EXPECT_EQ(Find(*file, "KEY", "NAME"), nullptr);
+  }
+  EXPECT_EQ(RegFile::Parse("").value().ProblemCount(), 0u);
+  EXPECT_EQ(RegFile::Parse("REGEDIT4\n\n[KEY]\n").value().ProblemCount(), 0u);
+  // A hostile file keeps a bounded list and the true count.
+  std::string junk = "[KEY]\n";
+  for (int i = 0; i < 1000; ++i) junk += "junk\n";
+  const auto file = RegFile::Parse(junk + "\"Good\"=dword:2\n");
+  EXPECT_EQ(file->ProblemCount(), 1000u);
+  EXPECT_EQ(file->Problems().size(), RegFile::kMaxProblemsKept);
+  EXPECT_EQ(file->Problems().back().line, 1u + RegFile::kMaxProblemsKept);
+  EXPECT_EQ(Find(*file, "KEY", "GOOD")->dword, 2u);
 }
 
 // ReadString without a default: the three failures, with the words callers see;
@@ -87,13 +111,19 @@ TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
   for (const auto& v : Section("ReadString")) {
     SCOPED_TRACE(v.Where());
     if (v.Has("hive")) env.WriteSystem(Lines(v.Get("hive")));
-    if (v.Has("file") && v.Get("file") != "none") ConfigSandbox::WriteFile(env.SystemHive(), Lines(v.Get("file")));
+    if (v.Has("file")) {
+      std::filesystem::remove(env.SystemHive());
+      if (v.Get("file") != "none") ConfigSandbox::WriteFile(env.SystemHive(), Lines(v.Get("file")));
+    }
     try {
       const std::string text = RegistryHandler::ReadString(false, v.Get("name").c_str());
       EXPECT_EQ(text, v.Get("text"));
     } catch (const tavrpki::Exception& e) {
       EXPECT_EQ(e.GetErrorCode(), std::stoul(v.Get("code")));
-      EXPECT_EQ(tavrpki::MessageAsUtf8(e), v.Get("message"));
+      std::string message = v.Get("message");
+      if (const auto at = message.find("$HIVE"); at != std::string::npos)
+        message.replace(at, 5, env.SystemHive());
+      EXPECT_EQ(tavrpki::MessageAsUtf8(e), message);
     }
     v.ExpectAllUsed();
   }
@@ -105,6 +135,26 @@ TEST(RegistryHandler, ReadStringFailuresCarryKeyAndValue) {
   EXPECT_EQ(RegistryHandler::ReadDword(false, "", "UseLog", 7), 1u);
   env.WriteSystem("\"RootOID\"=\"1.3\"");  // an edit takes effect without a restart
   EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.3");
+}
+
+// Skipped lines reach the audit log as warnings naming file and line, once per
+// state of the file although every read parses it again.
+TEST(RegistryHandler, SkippedLinesAreLoggedOnce) {
+  ConfigSandbox env;
+  env.WriteSystem("\"UseLog\"=dword:zz\n\"RootOID\"=\"1.2\"");
+  EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.2");  // before the log opens
+  tavrpki::ProcessLogger().Open(env.DefaultLogDirectory().string(), "t_");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(RegistryHandler::ReadString(false, "RootOID"), "1.2");
+  EXPECT_EQ(RegistryHandler::HiveProblems(false),
+            std::vector<std::string>{env.SystemHive() + ":4: a dword needs 1 to 8 hexadecimal digits"});
+  tavrpki::ProcessLogger().Close();
+  const auto files = env.Files();
+  ASSERT_EQ(files.size(), 1u);
+  const std::string log = ConfigSandbox::ReadFile(files[0]);
+  const std::string line = "[wrn] configuration line skipped: " + env.SystemHive() + ":4: a dword needs";
+  const auto first = log.find(line);
+  EXPECT_NE(first, std::string::npos) << log;
+  EXPECT_EQ(log.find(line, first + 1), std::string::npos) << log;
 }
 
 // The user's hive and the default log directory lie in absolute XDG directories,

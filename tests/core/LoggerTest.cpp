@@ -110,7 +110,10 @@ TEST_F(LoggerTest, DamageIsRecordedOnceAndSealedByTheNextTrailer) {
     std::filesystem::remove(m_file);
     Session("a line long enough to edit");
     std::string log = ConfigSandbox::ReadFile(m_file);
+    const auto bytes = [&] { return std::span(reinterpret_cast<const std::uint8_t*>(log.data()), log.size()); };
+    EXPECT_TRUE(tavrpki::LogFileIntact(bytes()));  // the check Open makes, on bytes alone
     damage(log);
+    EXPECT_FALSE(tavrpki::LogFileIntact(bytes()));
     ConfigSandbox::WriteFile(m_file, log);
     Session("after");
     Session(nullptr);  // the new trailer verifies: no second line
