@@ -2,45 +2,36 @@
 
 #include "asn1/CodecMessages.h"
 #include "core/Catalogue.h"
+#include "gostcrypto/ByteCursor.h"
 #include "gostcrypto/Wipe.h"
 
 namespace tavrpki {
 namespace {
-
-std::uint32_t ReadU32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-         std::uint32_t{p[3]} << 24;
-}
 
 // A Blob that is wiped when it dies (nested binary forms may hold private keys).
 struct SecretBlob : Blob {
   ~SecretBlob() override { SecureWipe(Data(), Capacity()); }
 };
 
-void WriteU32(std::uint8_t* p, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
 }  // namespace
 
 ByteView BinaryItems::Item(std::uint32_t index) const {
   if (m_in.empty()) Raise(kMsgItemBufferEmpty);
-  std::size_t offset = 0;
+  ByteReader reader(m_in);
   for (std::uint32_t i = 0;; ++i) {
-    if (offset == m_in.size()) Raise(kMsgItemIndexOutOfRange);
-    if (m_in.size() - offset < 4) Raise(kMsgBlobOutOfBuffer);
-    const std::uint32_t length = ReadU32(m_in.data() + offset);
-    offset += 4;
-    if (length > m_in.size() - offset) Raise(kMsgBlobOutOfBuffer);
-    if (i == index) return m_in.subspan(offset, length);
-    offset += length;
+    if (reader.AtEnd()) Raise(kMsgItemIndexOutOfRange);
+    const auto length = reader.U32();
+    if (!length) Raise(kMsgBlobOutOfBuffer);
+    const auto item = reader.Bytes(*length);
+    if (!item) Raise(kMsgBlobOutOfBuffer);
+    if (i == index) return *item;
   }
 }
 
 std::uint32_t BinaryItems::U32(std::uint32_t index) const {
-  const ByteView item = Item(index);
-  if (item.size() < 4) Raise(kMsgBlobOutOfBuffer);
-  return ReadU32(item.data());
+  const auto value = ByteReader(Item(index)).U32();
+  if (!value) Raise(kMsgBlobOutOfBuffer);
+  return *value;
 }
 
 CBinaryDataBuilder::~CBinaryDataBuilder() { SecureWipe(m_items.Data(), m_items.Capacity()); }
@@ -65,13 +56,13 @@ void CBinaryDataBuilder::AddItem(ByteView item) {
   Reserve(ItemSize(length));
   const std::uint32_t offset = m_items.Size();
   m_items.Grow(offset + 4);
-  WriteU32(m_items.At(offset), length);
+  ByteWriter(std::span(m_items.At(offset), 4)).U32(length);
   m_items.Append(item);
 }
 
 void CBinaryDataBuilder::AddU32(std::uint32_t value) {
   std::uint8_t bytes[4];
-  WriteU32(bytes, value);
+  ByteWriter(bytes).U32(value);
   AddItem(bytes);
 }
 

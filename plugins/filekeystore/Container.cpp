@@ -1,33 +1,27 @@
-#include "plugins/filekeystore/Container.h"
+#include "Container.h"
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <cstdio>
+#include <optional>
 
+#include "gostcrypto/ByteCursor.h"
 #include "gostcrypto/ConstantTime.h"
-#include "gostcrypto/Wipe.h"
-#include "crypto/params/Dke.h"
+#include "gostcrypto/DkeNo1.h"
 #include "gostcrypto/HashEngine.h"
 #include "gostcrypto/SCryptoEngine.h"
-#include "plugins/filekeystore/Kdf.h"
-#include "plugins/filekeystore/Messages.h"
+#include "gostcrypto/Wipe.h"
+#include "Kdf.h"
+#include "Messages.h"
 
 namespace tavrpki::filekeystore {
 namespace {
 
-// Layout of the fixed header; all integers little-endian.
+// The fixed header, in the order of the file; all integers little-endian.
 constexpr std::array<std::uint8_t, 8> kMagic{'T', 'A', 'V', 'R', 'K', 'E', 'Y', 0x1A};
 constexpr std::uint16_t kVersion = 1;
-constexpr std::size_t kVersionAt = 8;
-constexpr std::size_t kFlagsAt = 10;
-constexpr std::size_t kIterationsAt = 12;
-constexpr std::size_t kSaltAt = 16;
-constexpr std::size_t kIvAt = kSaltAt + kSaltSize;          // 48
-constexpr std::size_t kVerifierAt = kIvAt + kIvSize;        // 56
-constexpr std::size_t kDescriptionLengthAt = kVerifierAt + kHashSize;  // 88
-constexpr std::size_t kPayloadLengthAt = kDescriptionLengthAt + 4;     // 92
-constexpr std::size_t kHeaderSize = kPayloadLengthAt + 4;              // 96
-constexpr std::size_t kTrailerSize = 2 * kHashSize;                    // MAC, checksum
+constexpr std::size_t kHeaderSize = 8 + 2 + 2 + 4 + kSaltSize + kIvSize + kHashSize + 4 + 4;  // 96
+constexpr std::size_t kTrailerSize = 2 * kHashSize;                                           // MAC, checksum
 constexpr std::size_t kBlock = 8;
 
 // Labels that make the three subkeys independent of one another.
@@ -39,24 +33,8 @@ std::span<const std::uint8_t> Bytes(std::string_view text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-void PutU16(std::uint8_t* at, std::uint16_t value) {
-  at[0] = static_cast<std::uint8_t>(value);
-  at[1] = static_cast<std::uint8_t>(value >> 8);
-}
-void PutU32(std::uint8_t* at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-std::uint16_t GetU16(const std::uint8_t* at) {
-  return static_cast<std::uint16_t>(at[0] | (at[1] << 8));
-}
-std::uint32_t GetU32(const std::uint8_t* at) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | at[i];
-  return value;
-}
-
 Digest PlainHash(std::span<const std::uint8_t> data) {
-  gostcrypto::HashEngine engine(params::kDke1.data(), nullptr);
+  gostcrypto::HashEngine engine(gostcrypto::kDkeNo1.data(), nullptr);
   engine.CalculateHash(data.data(), data.size());
   Digest out;
   engine.Done(out.data());
@@ -86,14 +64,13 @@ struct Subkeys {
   Subkeys& operator=(const Subkeys&) = delete;
 };
 
-// GOST 28147-89 gamming with feedback (CFB-64). A last partial block is handled
-// as a zero-padded block cut back to its length, which is exactly truncated CFB.
-void Cfb(const Digest& key, std::span<const std::uint8_t, kIvSize> iv, bool encrypt,
-         std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
-  std::array<std::uint8_t, kIvSize> vector;
-  std::copy(iv.begin(), iv.end(), vector.begin());
-  gostcrypto::SCryptoEngine engine(params::kDke1.data(), encrypt, gostcrypto::kGammingFeedback,
-                                   key.data(), vector.data());
+// CFB-64 decryption with the engine (its many-block kernel is the constant-time
+// one on processors that have it). A last partial block is decrypted as a
+// zero-padded block cut back to its length, which is exactly truncated CFB.
+void CfbDecrypt(const Digest& key, std::span<const std::uint8_t, kIvSize> iv, std::span<const std::uint8_t> in,
+                std::span<std::uint8_t> out) {
+  gostcrypto::SCryptoEngine engine(gostcrypto::kDkeNo1.data(), false, gostcrypto::kGammingFeedback, key.data(),
+                                   iv.data());
   const std::size_t whole = in.size() / kBlock;
   if (whole > 0) engine.makeTransform(in.data(), out.data(), whole);
   const std::size_t rest = in.size() % kBlock;
@@ -118,104 +95,131 @@ struct Parsed {
   std::span<const std::uint8_t> mac;
 };
 
+[[noreturn]] void Damaged(const char* keyName, const char* why) { Raise(kMsgContainerDamaged, keyName, why); }
+
+// The value of a read the size checks have already made safe; a short read all
+// the same is a damaged file, never a read past the input.
+template <typename T>
+T Present(std::optional<T> value, const char* keyName) {
+  if (!value) Damaged(keyName, Cp1251<"файл обрізано">);
+  return *value;
+}
+
 Parsed Parse(std::span<const std::uint8_t> c, const char* keyName) {
   // A file too short to hold the magic is damaged if what it holds is the start
   // of the magic (a truncated container), foreign otherwise.
   const std::size_t magicPresent = std::min(c.size(), kMagic.size());
-  if (!std::equal(c.begin(), c.begin() + magicPresent, kMagic.begin()))
-    Raise(kMsgNotAContainer, keyName);
-  if (c.size() < kHeaderSize + kTrailerSize) Raise(kMsgContainerDamaged, keyName, Cp1251<"файл обрізано">);
+  if (!std::equal(c.begin(), c.begin() + magicPresent, kMagic.begin())) Raise(kMsgNotAContainer, keyName);
+  if (c.size() < kHeaderSize + kTrailerSize) Damaged(keyName, Cp1251<"файл обрізано">);
 
-  const std::uint64_t descriptionLength = GetU32(&c[kDescriptionLengthAt]);
-  const std::uint64_t payloadLength = GetU32(&c[kPayloadLengthAt]);
-  // 64-bit sums: two 32-bit lengths cannot overflow them.
-  const std::uint64_t expected = kHeaderSize + descriptionLength + payloadLength + kTrailerSize;
-  if (expected != c.size()) Raise(kMsgContainerDamaged, keyName, Cp1251<"довжини полів не відповідають розміру файла">);
+  ByteReader header(c);
+  Present(header.Bytes(kMagic.size()), keyName);
+  const std::uint16_t version = Present(header.U16(), keyName);
+  const std::uint16_t flags = Present(header.U16(), keyName);
+  const std::uint32_t iterations = Present(header.U32(), keyName);
+  const auto salt = Present(header.Bytes(kSaltSize), keyName);
+  const auto iv = Present(header.Bytes(kIvSize), keyName);
+  const auto verifier = Present(header.Bytes(kHashSize), keyName);
+  const std::uint32_t descriptionLength = Present(header.U32(), keyName);
+  const std::uint32_t payloadLength = Present(header.U32(), keyName);
 
-  const std::size_t body = c.size() - kHashSize;
-  const Digest checksum = PlainHash(c.first(body));
-  if (!std::equal(checksum.begin(), checksum.end(), c.begin() + body))
-    Raise(kMsgContainerDamaged, keyName, Cp1251<"контрольна сума не збігається">);
+  // The lengths must account for the file exactly: every field is then taken
+  // from inside it.
+  ByteReader body(c.subspan(kHeaderSize));
+  const auto description = body.Bytes(descriptionLength);
+  const auto ciphertext = body.Bytes(payloadLength);
+  const auto mac = body.Bytes(kHashSize);
+  const auto checksum = body.Bytes(kHashSize);
+  if (!description || !ciphertext || !mac || !checksum || !body.AtEnd())
+    Damaged(keyName, Cp1251<"довжини полів не відповідають розміру файла">);
 
-  const std::uint16_t version = GetU16(&c[kVersionAt]);
+  const std::size_t checked = c.size() - kHashSize;
+  const Digest expected = PlainHash(c.first(checked));
+  if (!std::equal(expected.begin(), expected.end(), checksum->begin()))
+    Damaged(keyName, Cp1251<"контрольна сума не збігається">);
+
   if (version != kVersion) Raise(kMsgContainerVersion, static_cast<unsigned>(version), keyName);
-  const std::uint32_t iterations = GetU32(&c[kIterationsAt]);
-  if (GetU16(&c[kFlagsAt]) != 0 || iterations == 0 || iterations > kMaxIterations ||
-      descriptionLength > kMaxDescription || payloadLength == 0 || payloadLength > kMaxPayload)
-    Raise(kMsgContainerDamaged, keyName, Cp1251<"поля заголовка мають неприпустимі значення">);
+  if (iterations == 0 || iterations > kMaxIterations) {
+    char why[160];
+    std::snprintf(why, sizeof why, Cp1251<"кількість ітерацій %lu поза межами від 1 до %lu">,
+                  static_cast<unsigned long>(iterations), static_cast<unsigned long>(kMaxIterations));
+    Damaged(keyName, why);
+  }
+  if (flags != 0 || descriptionLength > kMaxDescription || payloadLength == 0 || payloadLength > kMaxPayload)
+    Damaged(keyName, Cp1251<"поля заголовка мають неприпустимі значення">);
 
-  const std::size_t descriptionAt = kHeaderSize;
-  const std::size_t payloadAt = descriptionAt + static_cast<std::size_t>(descriptionLength);
-  const std::size_t macAt = payloadAt + static_cast<std::size_t>(payloadLength);
   return Parsed{iterations,
-                c.subspan(kSaltAt, kSaltSize),
-                c.subspan<kIvAt, kIvSize>(),
-                c.subspan(kVerifierAt, kHashSize),
-                c.subspan(descriptionAt, static_cast<std::size_t>(descriptionLength)),
-                c.subspan(payloadAt, static_cast<std::size_t>(payloadLength)),
-                c.first(macAt),
-                c.subspan(macAt, kHashSize)};
+                salt,
+                iv.first<kIvSize>(),
+                verifier,
+                *description,
+                *ciphertext,
+                c.first(checked - kHashSize),
+                *mac};
 }
 
 }  // namespace
 
-SecretBytes::SecretBytes(SecretBytes&& other) noexcept : m_bytes(std::move(other.m_bytes)) {
-  other.m_bytes.clear();
-}
-
-SecretBytes& SecretBytes::operator=(SecretBytes&& other) noexcept {
-  if (this != &other) {
-    SecureWipe(m_bytes.data(), m_bytes.size());
-    m_bytes = std::move(other.m_bytes);
-    other.m_bytes.clear();
+void SealingCfb(std::span<const std::uint8_t> key, std::span<const std::uint8_t, kIvSize> iv,
+                std::span<const std::uint8_t> in, std::span<std::uint8_t> out) {
+  // The engine's own CFB encryption chains one block after another through the
+  // table-based rounds, whose memory accesses follow the key. A one-block CFB
+  // decryption of zeros under the previous ciphertext block as its vector answers
+  // the same gamma E(previous) through the kernel decryption uses. One engine per
+  // block costs a key load each: nothing, for a container of a few hundred bytes.
+  std::array<std::uint8_t, kBlock> previous;
+  std::copy(iv.begin(), iv.end(), previous.begin());
+  std::array<std::uint8_t, kBlock> gamma;
+  WipeOnExit guard(gamma.data(), gamma.size());
+  for (std::size_t at = 0; at < in.size(); at += kBlock) {
+    gamma.fill(0);
+    gostcrypto::SCryptoEngine engine(gostcrypto::kDkeNo1.data(), false, gostcrypto::kGammingFeedback, key.data(),
+                                     previous.data());
+    engine.makeTransform(gamma.data(), gamma.data(), 1);
+    const std::size_t count = std::min(kBlock, in.size() - at);
+    for (std::size_t i = 0; i < count; ++i) out[at + i] = static_cast<std::uint8_t>(in[at + i] ^ gamma[i]);
+    std::copy_n(out.begin() + static_cast<std::ptrdiff_t>(at), count, previous.begin());
   }
-  return *this;
 }
 
-SecretBytes::~SecretBytes() { SecureWipe(m_bytes.data(), m_bytes.size()); }
-
-std::vector<std::uint8_t> SealContainer(std::span<const std::uint8_t> keys,
-                                        std::string_view description, std::string_view password,
-                                        const SealSettings& settings, const char* keyName) {
+std::vector<std::uint8_t> SealContainer(std::span<const std::uint8_t> keys, std::string_view description,
+                                        std::string_view password, const SealSettings& settings,
+                                        const char* keyName) {
   if (keys.empty()) Raise(kMsgBadArgument, Cp1251<"ключові дані">);
-  if (keys.size() > kMaxPayload || description.size() > kMaxDescription)
-    Raise(kMsgKeyTooLarge, keyName);
+  if (keys.size() > kMaxPayload || description.size() > kMaxDescription) Raise(kMsgKeyTooLarge, keyName);
   const std::uint32_t iterations = std::clamp<std::uint32_t>(settings.iterations, 1, kMaxIterations);
   const Subkeys subkeys(password, settings.salt, iterations);
 
   std::vector<std::uint8_t> c(kHeaderSize + description.size() + keys.size() + kTrailerSize);
-  std::copy(kMagic.begin(), kMagic.end(), c.begin());
-  PutU16(&c[kVersionAt], kVersion);
-  PutU16(&c[kFlagsAt], 0);
-  PutU32(&c[kIterationsAt], iterations);
-  std::copy(settings.salt.begin(), settings.salt.end(), c.begin() + kSaltAt);
-  std::copy(settings.iv.begin(), settings.iv.end(), c.begin() + kIvAt);
-  std::copy(subkeys.verifier.begin(), subkeys.verifier.end(), c.begin() + kVerifierAt);
-  PutU32(&c[kDescriptionLengthAt], static_cast<std::uint32_t>(description.size()));
-  PutU32(&c[kPayloadLengthAt], static_cast<std::uint32_t>(keys.size()));
-  std::copy(description.begin(), description.end(), c.begin() + kHeaderSize);
-
-  const std::size_t payloadAt = kHeaderSize + description.size();
-  Cfb(subkeys.encryption, settings.iv, true, keys, std::span(c).subspan(payloadAt, keys.size()));
-
-  const std::size_t macAt = payloadAt + keys.size();
-  const Digest mac = Hmac(subkeys.mac, std::span(c).first(macAt));
-  std::copy(mac.begin(), mac.end(), c.begin() + macAt);
-  const Digest checksum = PlainHash(std::span(c).first(macAt + kHashSize));
-  std::copy(checksum.begin(), checksum.end(), c.begin() + macAt + kHashSize);
+  ByteWriter out(c);
+  out.Bytes(kMagic);
+  out.U16(kVersion);
+  out.U16(0);  // flags
+  out.U32(iterations);
+  out.Bytes(settings.salt);
+  out.Bytes(settings.iv);
+  out.Bytes(subkeys.verifier);
+  out.U32(static_cast<std::uint32_t>(description.size()));
+  out.U32(static_cast<std::uint32_t>(keys.size()));
+  out.Bytes(Bytes(description));
+  SealingCfb(subkeys.encryption, settings.iv, keys, out.Skip(keys.size()));
+  const Digest mac = Hmac(subkeys.mac, std::span(c).first(out.Offset()));
+  out.Bytes(mac);
+  const Digest checksum = PlainHash(std::span(c).first(out.Offset()));
+  out.Bytes(checksum);
   return c;
 }
 
-SecretBytes OpenContainer(std::span<const std::uint8_t> container, std::string_view password,
-                          const char* keyName) {
+SecretVector OpenContainer(std::span<const std::uint8_t> container, std::string_view password,
+                           const char* keyName) {
   const Parsed parsed = Parse(container, keyName);
   const Subkeys subkeys(password, parsed.salt, parsed.iterations);
   if (!ct::Equal(subkeys.verifier, parsed.verifier)) Raise(kMsgWrongPassword, keyName);
   const Digest mac = Hmac(subkeys.mac, parsed.authenticated);
-  if (!ct::Equal(mac, parsed.mac)) Raise(kMsgContainerDamaged, keyName, Cp1251<"код автентичності не збігається">);
+  if (!ct::Equal(mac, parsed.mac)) Damaged(keyName, Cp1251<"код автентичності не збігається">);
 
-  SecretBytes keys(parsed.ciphertext.size());
-  Cfb(subkeys.encryption, parsed.iv, false, parsed.ciphertext, keys.span());
+  SecretVector keys(parsed.ciphertext.size());
+  CfbDecrypt(subkeys.encryption, parsed.iv, parsed.ciphertext, keys);
   return keys;
 }
 

@@ -16,37 +16,20 @@
 #include <string_view>
 #include <vector>
 
+#include "gostcrypto/Wipe.h"
+
 namespace tavrpki::filekeystore {
 
 inline constexpr std::size_t kSaltSize = 32;
 inline constexpr std::size_t kIvSize = 8;
 // Iterations written into new containers unless the caller asks otherwise.
 inline constexpr std::uint32_t kDefaultIterations = 100000;  // about 0.4 s on a 2020s desktop core
-// Bounds accepted when reading: a tampered count must not hang the reader.
-inline constexpr std::uint32_t kMaxIterations = 10'000'000;
+// Bounds accepted when reading. The count is read before any key is involved,
+// so an edited count must not hold a reader up: ten times the default (a few
+// seconds) is the most a container may ask for.
+inline constexpr std::uint32_t kMaxIterations = 10 * kDefaultIterations;
 inline constexpr std::size_t kMaxDescription = 64 * 1024;
 inline constexpr std::size_t kMaxPayload = 1024 * 1024;
-
-// A byte buffer that wipes itself: decrypted keys live in one.
-class SecretBytes {
- public:
-  SecretBytes() = default;
-  explicit SecretBytes(std::size_t size) : m_bytes(size) {}
-  SecretBytes(SecretBytes&& other) noexcept;
-  SecretBytes& operator=(SecretBytes&& other) noexcept;
-  SecretBytes(const SecretBytes&) = delete;
-  SecretBytes& operator=(const SecretBytes&) = delete;
-  ~SecretBytes();
-
-  std::uint8_t* data() { return m_bytes.data(); }
-  const std::uint8_t* data() const { return m_bytes.data(); }
-  std::size_t size() const { return m_bytes.size(); }
-  std::span<const std::uint8_t> span() const { return m_bytes; }
-  std::span<std::uint8_t> span() { return m_bytes; }
-
- private:
-  std::vector<std::uint8_t> m_bytes;
-};
 
 struct SealSettings {
   std::uint32_t iterations = kDefaultIterations;
@@ -65,7 +48,7 @@ std::vector<std::uint8_t> SealContainer(std::span<const std::uint8_t> keys,
 // of this format, 30014 damaged (truncated, a changed byte, lengths that do not
 // add up, a MAC that fails with the right password), 30016 a version this code
 // does not read, 30013 wrong password.
-SecretBytes OpenContainer(std::span<const std::uint8_t> container, std::string_view password,
+SecretVector OpenContainer(std::span<const std::uint8_t> container, std::string_view password,
                           const char* keyName);
 
 // The length of the keys inside, read from the clear header; needs no password.
@@ -75,5 +58,12 @@ std::size_t KeysSize(std::span<const std::uint8_t> container, const char* keyNam
 // The clear-text description; needs no password. Fails like `OpenContainer`
 // up to the version check.
 std::string ReadDescription(std::span<const std::uint8_t> container, const char* keyName);
+
+// GOST 28147-89 CFB-64 encryption as sealing runs it: each gamma block comes from
+// a one-block CFB decryption, the constant-time kernel where the processor has
+// one (docs/key-container.md). A last partial block takes the truncated gamma.
+// `out` has the size of `in`.
+void SealingCfb(std::span<const std::uint8_t> key, std::span<const std::uint8_t, kIvSize> iv,
+                std::span<const std::uint8_t> in, std::span<std::uint8_t> out);
 
 }  // namespace tavrpki::filekeystore

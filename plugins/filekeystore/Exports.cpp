@@ -1,7 +1,7 @@
 // The two C exports through which the library finds this key storage manager.
 #include <new>
 
-#include "plugins/filekeystore/FileKeyStorageManager.h"
+#include "FileKeyStorageManager.h"
 
 extern "C" TAVRPKI_PLUGIN_EXPORT tavrpki::KeyStorageManager* CreateKeyStorageManager() {
   return new (std::nothrow) tavrpki::filekeystore::FileKeyStorageManager;

@@ -1,17 +1,14 @@
-#include "plugins/filekeystore/FileKeyStorageManager.h"
-
-#include <sys/random.h>
+#include "FileKeyStorageManager.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 #include "gostcrypto/Wipe.h"
-#include "plugins/filekeystore/Container.h"
-#include "plugins/filekeystore/Messages.h"
-#include "plugins/filekeystore/Terminal.h"
+#include "Container.h"
+#include "Messages.h"
+#include "Terminal.h"
 
 namespace tavrpki::filekeystore {
 namespace {
@@ -29,15 +26,7 @@ void RequireText(const char* text, const char* what) {
 template <std::size_t N>
 std::array<std::uint8_t, N> FreshRandom() {
   std::array<std::uint8_t, N> out{};
-  std::size_t done = 0;
-  while (done < N) {
-    const ssize_t n = ::getrandom(out.data() + done, N - done, 0);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      Raise(kMsgWriteFailed, "", std::strerror(errno));
-    }
-    done += static_cast<std::size_t>(n);
-  }
+  FillFromSystemRandom(out);
   return out;
 }
 
@@ -71,22 +60,18 @@ std::vector<std::uint8_t> SealNew(std::span<const std::uint8_t> keys, std::strin
                        SealSettings{IterationsForNewContainers(), salt, iv}, keyName);
 }
 
-// A password held for one call and wiped afterwards: given by the caller, or
-// typed on the terminal.
-class Password {
+// A password typed on the terminal, held for one call and wiped afterwards.
+class TypedPassword {
  public:
-  struct FromTerminal {
-    std::string prompt;
-  };
-  explicit Password(const char* text) : m_text(text) {}
-  explicit Password(const FromTerminal& ask) : m_text(ReadPasswordFromTerminal(ask.prompt)) {}
-  ~Password() { WipeString(m_text); }
-  Password(const Password&) = delete;
-  Password& operator=(const Password&) = delete;
-  const std::string& Text() const { return m_text; }
+  explicit TypedPassword(const std::string& prompt) {
+    std::string typed = ReadPasswordFromTerminal(prompt);
+    WipeOnExit guard(typed.data(), typed.size());
+    m_text.assign(typed.begin(), typed.end());
+  }
+  std::string_view Text() const { return {reinterpret_cast<const char*>(m_text.data()), m_text.size()}; }
 
  private:
-  std::string m_text;
+  SecretVector m_text;
 };
 
 std::mutex g_storageLock;
@@ -163,7 +148,7 @@ void FileKeyStorageManager::SaveKey(const char* keyName, const char* password,
   Save(keyName, nullptr, password, keys, length);
 }
 
-void FileKeyStorageManager::Load(const char* keyName, const std::string* password,
+void FileKeyStorageManager::Load(const char* keyName, const std::string_view* password,
                                  unsigned char* keys, unsigned long* length) {
   RequireText(keyName, Cp1251<"ім'я ключа">);
   Require(length, Cp1251<"довжина буфера">);
@@ -175,20 +160,20 @@ void FileKeyStorageManager::Load(const char* keyName, const std::string* passwor
     return;
   }
   if (password != nullptr) {
-    const SecretBytes opened = OpenContainer(container, *password, keyName);
+    const SecretVector opened = OpenContainer(container, *password, keyName);
     Answer(opened.data(), opened.size(), keys, length, Cp1251<"ключових даних">);
     return;
   }
-  const Password typed(Password::FromTerminal{std::string("Password for key '") + keyName + "': "});
-  const SecretBytes opened = OpenContainer(container, typed.Text(), keyName);
+  const TypedPassword typed(std::string("Password for key '") + keyName + "': ");
+  const SecretVector opened = OpenContainer(container, typed.Text(), keyName);
   Answer(opened.data(), opened.size(), keys, length, Cp1251<"ключових даних">);
 }
 
 void FileKeyStorageManager::LoadKey(const char* keyName, const char* password, unsigned char* keys,
                                     unsigned long* length, unsigned long) {
   RequireText(password, Cp1251<"пароль">);
-  const Password text(password);
-  Load(keyName, &text.Text(), keys, length);
+  const std::string_view text(password);
+  Load(keyName, &text, keys, length);
 }
 
 void FileKeyStorageManager::LoadKeyInteractive(const char* keyName, unsigned char* keys,
@@ -212,13 +197,13 @@ void FileKeyStorageManager::EnumerateKeys(void* context, EnumerateCallback callb
   for (const std::string& name : Storage()->List()) callback(context, name.c_str());
 }
 
-void FileKeyStorageManager::Reseal(const char* keyName, const char* oldPassword,
-                                   const char* newPassword) {
+void FileKeyStorageManager::Reseal(const char* keyName, std::string_view oldPassword,
+                                   std::string_view newPassword) {
   const auto storage = Storage();
   const auto container = storage->Read(keyName);
-  const SecretBytes keys = OpenContainer(container, oldPassword, keyName);
+  const SecretVector keys = OpenContainer(container, oldPassword, keyName);
   const std::string description = ReadDescription(container, keyName);
-  storage->Write(keyName, SealNew(keys.span(), description, newPassword, keyName));
+  storage->Write(keyName, SealNew(keys, description, newPassword, keyName));
 }
 
 void FileKeyStorageManager::ChangePassword(const char* keyName, const char* oldPassword,
@@ -234,12 +219,12 @@ void FileKeyStorageManager::ChangePasswordInteractive(const char* keyName, unsig
   // Fail on a missing key before asking anything.
   if (!Storage()->Exists(keyName)) Raise(kMsgKeyNotFound, keyName);
   const std::string name(keyName);
-  const Password oldPassword(Password::FromTerminal{"Current password for key '" + name + "': "});
-  const Password newPassword(Password::FromTerminal{"New password for key '" + name + "': "});
-  const Password repeated(Password::FromTerminal{"Repeat the new password: "});
+  const TypedPassword oldPassword("Current password for key '" + name + "': ");
+  const TypedPassword newPassword("New password for key '" + name + "': ");
+  const TypedPassword repeated("Repeat the new password: ");
   if (newPassword.Text() != repeated.Text()) Raise(kMsgPasswordsDiffer);
-  RequireText(newPassword.Text().c_str(), Cp1251<"новий пароль">);
-  Reseal(keyName, oldPassword.Text().c_str(), newPassword.Text().c_str());
+  if (newPassword.Text().empty()) Raise(kMsgBadArgument, Cp1251<"новий пароль">);
+  Reseal(keyName, oldPassword.Text(), newPassword.Text());
 }
 
 void FileKeyStorageManager::GetKeyDescription(const char* keyName, char* text,

@@ -19,8 +19,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
-#include "plugins/filekeystore/FileStorage.h"
+#include "FileStorage.h"
 #include "tavrpki/KeyStorageManager.h"
 
 namespace tavrpki::filekeystore {
@@ -55,9 +56,9 @@ class FileKeyStorageManager final : public KeyStorageManager {
   static std::shared_ptr<const FileStorage> Storage();
   void Save(const char* keyName, const char* description, const char* password,
             const unsigned char* keys, unsigned long length);
-  void Load(const char* keyName, const std::string* password, unsigned char* keys,
+  void Load(const char* keyName, const std::string_view* password, unsigned char* keys,
             unsigned long* length);
-  void Reseal(const char* keyName, const char* oldPassword, const char* newPassword);
+  void Reseal(const char* keyName, std::string_view oldPassword, std::string_view newPassword);
 };
 
 // Iterations for new containers: TAVRPKI_KEYSTORE_ITERATIONS when it holds a

@@ -1,7 +1,8 @@
-#include "plugins/filekeystore/FileStorage.h"
+#include "FileStorage.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +13,7 @@
 #include <cstring>
 #include <utility>
 
-#include "plugins/filekeystore/Messages.h"
+#include "Messages.h"
 
 namespace tavrpki::filekeystore {
 namespace {
@@ -96,23 +97,34 @@ bool IsTemporarySuffix(std::string_view suffix) {
          });
 }
 
-// Removes what writers of `fileName` that died between creating their temporary
-// file and renaming it left behind: regular files named "." + fileName + ".XXXXXX"
-// last modified at least kStaleAge before `own`, the caller's temporary (the
-// file system's clock on both sides). A writer that is still at work has touched
-// its file moments ago, and a container never begins with '.', so neither is
-// ever removed. Best effort: a file that will not go stays for the next save.
+// The key file name inside a temporary's name ".<file name>.XXXXXX", or empty
+// when `name` is not one.
+std::string_view TemporaryOf(std::string_view name) {
+  constexpr std::size_t kSuffix = 7;  // "." and mkostemp's six characters
+  if (name.size() <= 1 + kSuffix || name[0] != '.' || name[name.size() - kSuffix] != '.' ||
+      !IsTemporarySuffix(name.substr(name.size() - kSuffix + 1)))
+    return {};
+  const std::string_view fileName = name.substr(1, name.size() - 1 - kSuffix);
+  return KeyOfFileName(fileName).empty() ? std::string_view{} : fileName;
+}
+
+// Removes what writers that died between creating their temporary file and
+// renaming it left behind, whichever key they were writing: regular files named
+// "." + a key's file name + ".XXXXXX" last modified at least kStaleAge before
+// `ownFd`, the caller's own temporary (the file system's clock on both sides). A
+// writer that is still at work has touched its file moments ago, and a container
+// never begins with '.', so neither is ever removed; nor is anything else that
+// happens to live in the directory. Best effort: a file that will not go stays
+// for the next save.
 constexpr time_t kStaleAge = 60;
 
-void RemoveStaleTemporaries(const std::string& directory, const std::string& fileName, int ownFd) {
+void RemoveStaleTemporaries(const std::string& directory, int ownFd) {
   struct stat own{};
   if (::fstat(ownFd, &own) != 0) return;
   DIR* dir = ::opendir(directory.c_str());
   if (dir == nullptr) return;
-  const std::string prefix = "." + fileName + ".";
   while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view name = entry->d_name;
-    if (!name.starts_with(prefix) || !IsTemporarySuffix(name.substr(prefix.size()))) continue;
+    if (TemporaryOf(entry->d_name).empty()) continue;
     struct stat info{};
     if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (S_ISREG(info.st_mode) && info.st_mtime + kStaleAge <= own.st_mtime)
@@ -136,6 +148,18 @@ void MakeDirectories(const std::string& path) {
 }  // namespace
 
 void SetWriteProbeForTesting(WriteProbe probe) { g_writeProbe.store(probe); }
+
+void FillFromSystemRandom(std::span<std::uint8_t> out) {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n = ::getrandom(out.data() + done, out.size() - done, 0);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Raise(kMsgWriteFailed, "", std::strerror(errno));
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
 
 std::string DefaultStorageDirectory() {
   const char* dataHome = std::getenv("XDG_DATA_HOME");
@@ -213,11 +237,18 @@ std::string FileStorage::PathOf(const char* keyName) const {
 std::vector<std::uint8_t> FileStorage::Read(const char* keyName) const {
   const std::string path = PathOf(keyName);
   CheckUsable();
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // A container is a regular file under its own name. Not following a link and
+  // not waiting for a writer (a FIFO would block the open until one came) come
+  // first; the file's type is then checked on what was opened, not on the name.
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   if (fd.Get() < 0) {
     if (errno == ENOENT) Raise(kMsgKeyNotFound, keyName);
+    if (errno == ELOOP) Raise(kMsgReadFailed, keyName, Cp1251<"файл ключа є символьним посиланням">);
     Raise(kMsgReadFailed, keyName, std::strerror(errno));
   }
+  struct stat info{};
+  if (::fstat(fd.Get(), &info) != 0) Raise(kMsgReadFailed, keyName, std::strerror(errno));
+  if (!S_ISREG(info.st_mode)) Raise(kMsgReadFailed, keyName, Cp1251<"файл ключа не є звичайним файлом">);
   std::vector<std::uint8_t> bytes;
   std::uint8_t chunk[4096];
   for (;;) {
@@ -237,7 +268,7 @@ std::vector<std::uint8_t> FileStorage::Read(const char* keyName) const {
 bool FileStorage::Exists(const char* keyName) const {
   const std::string path = PathOf(keyName);
   struct stat info{};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 void FileStorage::Write(const char* keyName, std::span<const std::uint8_t> container) const {
@@ -253,7 +284,7 @@ void FileStorage::Write(const char* keyName, std::span<const std::uint8_t> conta
   ::fchmod(fd.Get(), 0600);  // mkostemp already creates 0600; said again for clarity of intent
   WriteAll(fd.Get(), container, keyName);
   if (::fsync(fd.Get()) != 0) Raise(kMsgWriteFailed, keyName, std::strerror(errno));
-  RemoveStaleTemporaries(m_directory, fileName, fd.Get());
+  RemoveStaleTemporaries(m_directory, fd.Get());
   if (::close(fd.Release()) != 0) Raise(kMsgWriteFailed, keyName, std::strerror(errno));
   const std::string path = m_directory + "/" + fileName;
   if (::rename(temporary.Path().c_str(), path.c_str()) != 0) {
@@ -290,7 +321,11 @@ std::vector<std::string> FileStorage::List() const {
   }
   while (const dirent* entry = ::readdir(dir)) {
     std::string name = KeyOfFileName(entry->d_name);
-    if (!name.empty()) names.push_back(std::move(name));
+    if (name.empty()) continue;
+    // Only what Read would open is a key: no links, directories or FIFOs.
+    struct stat info{};
+    if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+      names.push_back(std::move(name));
   }
   ::closedir(dir);
   std::sort(names.begin(), names.end());

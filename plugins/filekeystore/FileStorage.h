@@ -8,8 +8,14 @@
 // A write goes to a temporary file in the same directory, is flushed to the disk,
 // renamed over the old container and the directory is flushed: at every moment
 // the container is either entirely old or entirely new. A writer killed before
-// the rename leaves its temporary file; the next save of that key removes such
+// the rename leaves its temporary file; the next save of any key removes such
 // files once they are a minute older than its own.
+//
+// Keys are regular files: links, directories and FIFOs under a key's file name
+// are neither listed nor opened (a FIFO would block the reader).
+//
+// FileStorage.cpp is the one file of the plugin that talks to the operating
+// system (the terminal prompt aside).
 #pragma once
 
 #include <cstddef>
@@ -60,6 +66,9 @@ class FileStorage {
   std::string m_directory;
   bool m_createIfMissing;
 };
+
+// Fills `out` from the operating system's generator; 30018 when it fails.
+void FillFromSystemRandom(std::span<std::uint8_t> out);
 
 // Test seam: called while a container is being written, after `written` of
 // `total` bytes reached the temporary file. Returning false makes the write fail

@@ -1,9 +1,9 @@
-#include "plugins/filekeystore/Kdf.h"
+#include "Kdf.h"
 
 #include <algorithm>
 
 #include "gostcrypto/Wipe.h"
-#include "crypto/params/Dke.h"
+#include "gostcrypto/DkeNo1.h"
 #include "gostcrypto/HashEngine.h"
 
 namespace tavrpki::filekeystore {
@@ -14,7 +14,7 @@ constexpr std::uint8_t kInnerPad = 0x36;
 constexpr std::uint8_t kOuterPad = 0x5C;
 
 Digest Hash(std::span<const std::uint8_t> first, std::span<const std::uint8_t> second) {
-  gostcrypto::HashEngine engine(params::kDke1.data(), nullptr, gostcrypto::HashEngine::Input::kSecret);
+  gostcrypto::HashEngine engine(gostcrypto::kDkeNo1.data(), nullptr, gostcrypto::HashEngine::Input::kSecret);
   engine.CalculateHash(first.data(), first.size());
   if (!second.empty()) engine.CalculateHash(second.data(), second.size());
   Digest out;
@@ -28,8 +28,8 @@ Digest Hash(std::span<const std::uint8_t> first, std::span<const std::uint8_t> s
 class PaddedKey {
  public:
   explicit PaddedKey(std::span<const std::uint8_t> key)
-      : m_inner(params::kDke1.data(), nullptr, gostcrypto::HashEngine::Input::kSecret),
-        m_outer(params::kDke1.data(), nullptr, gostcrypto::HashEngine::Input::kSecret) {
+      : m_inner(gostcrypto::kDkeNo1.data(), nullptr, gostcrypto::HashEngine::Input::kSecret),
+        m_outer(gostcrypto::kDkeNo1.data(), nullptr, gostcrypto::HashEngine::Input::kSecret) {
     std::array<std::uint8_t, kBlockSize> block{};
     WipeOnExit guard(block.data(), block.size());
     if (key.size() > kBlockSize) {

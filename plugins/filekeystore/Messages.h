@@ -1,12 +1,26 @@
 // Errors of the file key storage. The manager interface passes them to the
 // caller unchanged, so each one names its cause in words a user understands and
 // carries a code of its own in the key-storage range (30xxx).
+//
+// They are thrown as `Kernel::CKernelException`, the library's exported type,
+// which is complete in its installed header: the plugin needs nothing of the
+// library's private objects to report a coded failure.
 #pragma once
 
 #include "core/Cp1251.h"
-#include "core/Exception.h"
+#include "kernel/CKernelException.h"
 
 namespace tavrpki::filekeystore {
+
+// A code and its printf-style Windows-1251 format.
+struct Message {
+  unsigned long code;
+  const char* format;
+};
+
+// Throws `Kernel::CKernelException` with the code and the format filled from
+// the arguments (the message is cut at the exception's 4095 characters).
+[[noreturn]] void Raise(Message message, ...);
 
 inline constexpr Message kMsgStorageMissing{
     30010, Cp1251<"Сховище ключів '%s' не існує або не є каталогом.">};

@@ -1,4 +1,4 @@
-#include "plugins/filekeystore/Terminal.h"
+#include "Terminal.h"
 
 #include <fcntl.h>
 #include <termios.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 
 #include "gostcrypto/Wipe.h"
-#include "plugins/filekeystore/Messages.h"
+#include "Messages.h"
 
 namespace tavrpki::filekeystore {
 namespace {

@@ -17,8 +17,9 @@
 #include <map>
 #include <numeric>
 
-#include "crypto/params/Dke.h"
+#include "gostcrypto/DkeNo1.h"
 #include "gostcrypto/HashEngine.h"
+#include "gostcrypto/SCryptoEngine.h"
 #include "plugins/filekeystore/Container.h"
 #include "plugins/filekeystore/FileKeyStorageManager.h"
 #include "support/CodeOf.h"
@@ -44,7 +45,7 @@ Bytes Seal(std::span<const std::uint8_t> keys, std::string_view description, std
   return SealContainer(keys, description, password, SealSettings{3, salt, iv}, "k");
 }
 
-bool SameKeys(const Bytes& expected, const SecretBytes& opened) {
+bool SameKeys(const Bytes& expected, const SecretVector& opened) {
   return std::equal(expected.begin(), expected.end(), opened.data(), opened.data() + opened.size());
 }
 
@@ -105,7 +106,7 @@ TEST(Container, ChangedFieldsAndForeignFilesHaveTheirCodes) {
       const Bytes value = v.Has("Xor") ? v.Bytes("Xor") : v.Bytes("Set");
       for (std::size_t i = 0; i < value.size(); ++i)
         changed[offset + i] = v.Has("Xor") ? changed[offset + i] ^ value[i] : value[value.size() - 1 - i];
-      gostcrypto::HashEngine checksum(params::kDke1.data(), nullptr);  // recomputed, as on purpose
+      gostcrypto::HashEngine checksum(gostcrypto::kDkeNo1.data(), nullptr);  // recomputed, as on purpose
       checksum.CalculateHash(changed.data(), changed.size() - 32);
       checksum.Done(changed.data() + changed.size() - 32);
     }
@@ -114,13 +115,43 @@ TEST(Container, ChangedFieldsAndForeignFilesHaveTheirCodes) {
   }
 }
 
-// A container written by the first version of this code must keep opening.
-TEST(Container, ReadsTheVersionOneSample) {
+// A container written by the first version of this code must keep opening, and
+// sealing the same keys with its salt, vector and count must give it back byte
+// for byte (the sample was sealed with the table-based CFB encryption).
+TEST(Container, ReadsAndRewritesTheVersionOneSample) {
   const Bytes container = test::ReadFileBytes(test::DataPath("filekeystore/v1-sample.key"));
   EXPECT_EQ(ReadDescription(container, "k"), "sample key for the format test");
-  const SecretBytes opened = OpenContainer(container, "sample password", "k");
+  const SecretVector opened = OpenContainer(container, "sample password", "k");
   EXPECT_EQ(opened.size(), 300u);
   EXPECT_TRUE(SameKeys(Keys(300), opened));
+
+  ASSERT_GT(container.size(), 96u);
+  const std::uint32_t iterations = container[12] | container[13] << 8 | container[14] << 16 | container[15] << 24;
+  const std::span<const std::uint8_t, kSaltSize> salt(container.data() + 16, kSaltSize);
+  const std::span<const std::uint8_t, kIvSize> iv(container.data() + 48, kIvSize);
+  EXPECT_EQ(SealContainer(Keys(300), "sample key for the format test", "sample password",
+                          SealSettings{iterations, salt, iv}, "k"),
+            container);
+}
+
+// Sealing computes CFB encryption its own way (one decryption per block); it must
+// agree with the engine's CFB encryption at every length, partial blocks included.
+TEST(Container, SealingCfbIsTheEnginesCfbEncryption) {
+  std::array<std::uint8_t, 32> key{};
+  std::iota(key.begin(), key.end(), 0x5A);
+  const std::array<std::uint8_t, kIvSize> iv{0xF1, 0x02, 0xE3, 0x04, 0xD5, 0x06, 0xC7, 0x08};
+  for (std::size_t size = 1; size <= 41; ++size) {
+    const Bytes plain = Keys(size);
+    Bytes padded(plain);
+    padded.resize((size + 7) / 8 * 8);
+    gostcrypto::SCryptoEngine engine(gostcrypto::kDkeNo1.data(), true, gostcrypto::kGammingFeedback, key.data(),
+                                     iv.data());
+    engine.makeTransform(padded.data(), padded.data(), padded.size() / 8);
+    padded.resize(size);
+    Bytes sealed(size);
+    SealingCfb(key, iv, plain, sealed);
+    EXPECT_EQ(sealed, padded) << size;
+  }
 }
 
 using Snapshot = std::map<std::string, Bytes>;
@@ -319,22 +350,45 @@ TEST_F(Storage, KilledOrFailedWritersLeaveTheOldContainer) {
   EXPECT_EQ(Load("k", "old"), kOldKeys);
   EXPECT_EQ(Names(), std::vector<std::string>{"k"});  // the half-written file is not a key
 
-  // The next save of "k" removes the dead writer's file once it is old enough, and
-  // nothing else: not a writer that may still be at work, not another key's.
+  // The next save of any key removes dead writers' files once they are old
+  // enough, and nothing else: not a writer that may still be at work, nor any
+  // file that is not a temporary of a key.
   Snapshot leftovers = Take(m_directory);
   leftovers.erase("k.key");
   ASSERT_EQ(leftovers.size(), 1u);
-  const std::string dead = leftovers.begin()->first, busy = ".k.key.Busy42", otherKey = ".j.key.Old123",
-                    lookalike = ".k.key.Old1234";
-  for (const std::string& name : {busy, otherKey, lookalike}) std::ofstream(m_directory + "/" + name) << "x";
-  for (const std::string& name : {dead, otherKey, lookalike}) {
+  const struct {
+    std::string name;
+    bool old;
+    bool removed;
+  } files[] = {
+      {leftovers.begin()->first, true, true},  // the killed writer of "k"
+      {".j.key.Old123", true, true},           // a killed writer of another key
+      {".%EA%EB.key.a1B2c3", true, true},
+      {".k.key.Busy42", false, false},         // a writer still at work
+      {".k.key.Old1234", true, false},         // not mkostemp's six characters
+      {".k.key.Old12", true, false},
+      {".notakey.Old123", true, false},        // no key's file name inside
+      {".%zz.key.Old123", true, false},
+      {"..key.Old123", true, false},
+      {"j.key.Old123", true, false},           // not hidden
+  };
+  for (const auto& f : files) {
+    const std::string path = m_directory + "/" + f.name;
+    if (::access(path.c_str(), F_OK) != 0) std::ofstream(path) << "x";
+    if (!f.old) continue;
     const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, (m_directory + "/" + name).c_str(), hourAgo, 0), 0);
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), hourAgo, 0), 0) << f.name;
   }
+  const std::string oldDirectory = m_directory + "/.d.key.Dir123";  // only regular files go
+  ASSERT_EQ(::mkdir(oldDirectory.c_str(), 0700), 0);
+  const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, oldDirectory.c_str(), hourAgo, 0), 0);
+  Save("other", kNewKeys, "new");
+  for (const auto& f : files)
+    EXPECT_EQ(::access((m_directory + "/" + f.name).c_str(), F_OK) == 0, !f.removed) << f.name;
+  EXPECT_EQ(::access(oldDirectory.c_str(), F_OK), 0);
+  ASSERT_EQ(::rmdir(oldDirectory.c_str()), 0);
   Save("k", kNewKeys, "new");
-  const Snapshot after = Take(m_directory);
-  EXPECT_EQ(after.count(dead), 0u);
-  for (const std::string& name : {busy, otherKey, lookalike}) EXPECT_EQ(after.count(name), 1u) << name;
   EXPECT_EQ(Load("k", "new"), kNewKeys);
 
   // A write that fails leaves the old container and no debris.
@@ -345,6 +399,29 @@ TEST_F(Storage, KilledOrFailedWritersLeaveTheOldContainer) {
   EXPECT_EQ(Take(m_directory), before);
 }
 
+
+// Only regular files are keys: a link, a directory or a FIFO under a key's file
+// name is neither listed nor opened, and opening a FIFO does not wait for a writer.
+TEST_F(Storage, LinksDirectoriesAndFifosAreNotKeys) {
+  Save("good", kOldKeys, "pw", "description");
+  ASSERT_EQ(::symlink("good.key", (m_directory + "/link.key").c_str()), 0);
+  ASSERT_EQ(::symlink((m_root + "/nowhere").c_str(), (m_directory + "/dangling.key").c_str()), 0);
+  ASSERT_EQ(::mkdir((m_directory + "/dir.key").c_str(), 0700), 0);
+  ASSERT_EQ(::mkfifo((m_directory + "/fifo.key").c_str(), 0600), 0);
+  EXPECT_EQ(Names(), std::vector<std::string>{"good"});
+  const int status = InChild([&] {
+    ::alarm(10);  // a blocked open ends the child, and the test fails
+    int failures = 0;
+    for (const char* name : {"link", "dangling", "dir", "fifo"}) {
+      failures += m_manager.KeyExists(name, 0) != 0;
+      failures += CodeOf([&] { Load(name, "pw"); }) != 30019;
+      failures += CodeOf([&] { Description(name); }) != 30019;
+    }
+    return failures;
+  });
+  EXPECT_TRUE(ExitedWithZero(status)) << status;
+  EXPECT_EQ(Load("good", "pw"), kOldKeys);
+}
 
 TEST_F(Storage, DefaultStorageFollowsXdgAndIsCreatedPrivate) {
   const std::string dataHome = m_root + "/data";

@@ -8,6 +8,8 @@
 
 #include <fstream>
 
+#include "core/Cp1251.h"
+#include "kernel/CKernelException.h"
 #include "kernel_dstu/Fixtures.h"
 #include "support/VectorFile.h"
 
@@ -182,6 +184,15 @@ TEST_F(KeyStorage, MembersManageTheStorage) {
   // A failed load leaves the previous keys in place.
   m_kernel.Generate4145DoubleKeyPair(params, false).Save("carol", "pw", nullptr);
   EXPECT_EQ(CodeOf([&] { loaded.Load("carol", "wrong", nullptr); }), 30013u);
+  // The plugin's own exception crosses the plugin boundary and the kernel's as
+  // the exported type, its code and its text unchanged.
+  try {
+    loaded.Load("carol", "wrong", nullptr);
+    ADD_FAILURE() << "a wrong password was accepted";
+  } catch (const Kernel::CKernelException& error) {
+    EXPECT_EQ(error.GetErrorCode(), 30013u);
+    EXPECT_STREQ(error.GetErrorMessage(), tavrpki::Cp1251<"Невірний пароль до ключа 'carol'.">);
+  }
   EXPECT_EQ(CodeOf([&] { loaded.Load("nobody", "pw", nullptr); }), 30012u);
   EXPECT_EQ(PublicSignKey(loaded), PublicSignKey(keys));
 

@@ -26,8 +26,10 @@
 // - The last argument of most methods is reserved; the library passes 0.
 // - Failures are thrown and reach the library's caller unchanged. A manager that
 //   reports coded failures as the library does throws `Kernel::CKernelException`
-//   (kernel/CKernelException.h, linking the library); anything else reaches the
-//   caller as what it is.
+//   ("kernel/CKernelException.h" among the library's installed headers). That
+//   class is complete in its header, so the plugin links nothing of the library
+//   for it; the library catches it by type and passes code and message on as they
+//   were thrown. Anything else reaches the caller as what it is.
 // - A manager object is used by one thread at a time; every kernel context (and
 //   every copy of one) has a manager object of its own.
 //

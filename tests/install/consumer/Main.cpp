@@ -1,6 +1,8 @@
 // Uses the installed library as a caller would, and says what went wrong.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 #include "kernel/CKernelException.h"
 #include "kernel/GetKernelInstance.h"
@@ -35,6 +37,19 @@ int main() {
   } catch (const Kernel::CKernelException& error) {
     std::printf("the installed key storage plugin does not serve: code %lu\n", error.GetErrorCode());
     return 1;
+  }
+  // The plugin's coded failure reaches this program as the exported type, its
+  // code and its text unchanged.
+  const std::string missing = std::string(keyStorage) + "/no-such-storage";
+  try {
+    kernel.LoadStorage(missing.c_str());
+    std::puts("a missing key storage was accepted");
+    return 1;
+  } catch (const Kernel::CKernelException& error) {
+    if (error.GetErrorCode() != 30010 || std::strstr(error.GetErrorMessage(), missing.c_str()) == nullptr) {
+      std::printf("the plugin's failure changed on its way: %lu %s\n", error.GetErrorCode(), error.GetErrorMessage());
+      return 1;
+    }
   }
   std::puts("consumer ok");
   return 0;

@@ -1,6 +1,9 @@
-// The smallest key storage manager: it proves the installed interface header
-// builds a plugin on its own.
+// The smallest key storage manager: it proves the installed headers build a
+// plugin on their own, one that reports coded failures with the library's
+// exported exception type and links nothing of the library.
 #include <tavrpki/KeyStorageManager.h>
+
+#include "kernel/CKernelException.h"
 
 #include <new>
 
@@ -10,7 +13,9 @@ class EmptyStorage final : public tavrpki::KeyStorageManager {
  public:
   void SetParentWindow(HWND__*) override {}
   void GetDefaultStorage(char*, unsigned long* length) override { *length = 0; }
-  void LoadStorage(const char*) override {}
+  void LoadStorage(const char* storage) override {
+    if (storage == nullptr) throw Kernel::CKernelException(30010, "no storage named");
+  }
   void Configure(unsigned long) override {}
   void SaveKeyWithText(const char*, const char*, const char*, const unsigned char*, unsigned long,
                        unsigned long) override {}
