@@ -26,7 +26,7 @@ CpuPath PathOf(const benchmark::State& state) { return static_cast<CpuPath>(stat
 
 bool SelectPath(benchmark::State& state) {
   const CpuPath path = PathOf(state);
-  if (gostcrypto::detail::Supported(path) != path) {
+  if (gostcrypto::Supported(path) != path) {
     state.SkipWithError("this CPU lacks the instructions of the path");
     return false;
   }
