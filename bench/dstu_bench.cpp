@@ -12,6 +12,7 @@
 #include "crypto/params/CurveEngine.h"
 #include "crypto/params/NamedCurves.h"
 #include "gostcrypto/CryptoEngine.h"
+#include "gostcrypto/RandomRetry.h"
 
 namespace {
 
@@ -40,13 +41,7 @@ class Random {
 // Calls body(random) until the core accepts the random value (code 2: draw again).
 template <class Body>
 auto WithRetry(Random& random, std::uint32_t bits, Body&& body) {
-  for (;;) {
-    try {
-      return body(random.Next(bits));
-    } catch (const gostcrypto::CryptoException& e) {
-      if (e.GetCode() != gostcrypto::CryptoException::kBadRandom) throw;
-    }
-  }
+  return gostcrypto::WithRandomRetry([&] { return random.Next(bits); }, body);
 }
 
 struct KeyPair {

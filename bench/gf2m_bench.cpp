@@ -53,8 +53,8 @@ void Register(const F& f, const std::string& name) {
 
 template <CpuPath P>
 void RegisterPath() {
-  if (!gostcrypto::gf2m::Supported(P)) return;
-  const std::string path = gostcrypto::gf2m::PathName(P);
+  if (!gostcrypto::Supported(P)) return;
+  const std::string path = gostcrypto::PathName(P);
   std::apply([&](auto... f) { (Register(f, std::to_string(f.Degree()) + "/" + path), ...); },
              std::tuple<PolyField<P, 163, 3, 6, 7>, PolyField<P, 167, 6>,
                         PolyField<P, 173, 1, 2, 10>, PolyField<P, 179, 1, 2, 4>,

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gostcrypto/gost/Bulk.h"
-#include "gostcrypto/gost/CpuPath.h"
+#include "gostcrypto/CpuPath.h"
 #include "gostcrypto/EntropyCollect.h"
 #include "gostcrypto/HashEngine.h"
 #include "gostcrypto/RndEngine.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-using gostcrypto::detail::CpuPath;
+using CpuPath = gostcrypto::CipherPath;
 
 const unsigned char kKey[32] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
                                 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
@@ -26,11 +26,11 @@ CpuPath PathOf(const benchmark::State& state) { return static_cast<CpuPath>(stat
 
 bool SelectPath(benchmark::State& state) {
   const CpuPath path = PathOf(state);
-  if (gostcrypto::detail::Supported(path) != path) {
+  if (gostcrypto::Supported(path) != path) {
     state.SkipWithError("this CPU lacks the instructions of the path");
     return false;
   }
-  state.SetLabel(gostcrypto::detail::CpuPathName(path));
+  state.SetLabel(gostcrypto::PathName(path));
   return true;
 }
 
@@ -41,7 +41,7 @@ gostcrypto::HashEngine::Input InputOf(const benchmark::State& state) {
 
 void Hash1MiB(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
+  gostcrypto::ScopedCpuPath path(PathOf(state));
   std::vector<unsigned char> data(1 << 20, 0x61);
   unsigned char out[32];
   for (auto _ : state) {
@@ -56,7 +56,7 @@ BENCHMARK(Hash1MiB)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisec
 
 void Hash64B(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
+  gostcrypto::ScopedCpuPath path(PathOf(state));
   unsigned char data[64] = {}, out[32];
   for (auto _ : state) {
     gostcrypto::HashEngine h(nullptr, nullptr, InputOf(state));
@@ -71,7 +71,7 @@ BENCHMARK(Hash64B)->ArgsProduct({{0, 1, 2}, {0, 1}});
 // Argument 1 selects the mode: 0 ECB, 1 counter, 2 CFB encryption, 3 CFB decryption.
 void Cipher64KiB(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
+  gostcrypto::ScopedCpuPath path(PathOf(state));
   static const char* const kNames[] = {"ecb", "ctr", "cfb-enc", "cfb-dec"};
   const int which = static_cast<int>(state.range(1));
   const int mode = which == 0 ? gostcrypto::kSimpleReplacement
@@ -84,7 +84,7 @@ void Cipher64KiB(benchmark::State& state) {
     benchmark::ClobberMemory();
   }
   std::string label = kNames[which];
-  label.append(" ").append(gostcrypto::detail::CpuPathName(gostcrypto::detail::ActiveCpuPath()));
+  label.append(" ").append(gostcrypto::ActiveCpuPathNames().cipher);
   state.SetLabel(label);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(data.size()));
 }
@@ -117,7 +117,7 @@ BENCHMARK(PortableKernels)->ArgsProduct({{0, 1}, {0, 1}});
 // What the kernel's three-input InitRandom does: collect, then build the generator.
 void InitRandom(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
+  gostcrypto::ScopedCpuPath path(PathOf(state));
   unsigned char entropy[1024];
   const unsigned char seed[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   for (auto _ : state) {
@@ -130,7 +130,7 @@ BENCHMARK(InitRandom)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void GenerateRandom(benchmark::State& state) {
   if (!SelectPath(state)) return;
-  gostcrypto::detail::ScopedCpuPath path(PathOf(state));
+  gostcrypto::ScopedCpuPath path(PathOf(state));
   const unsigned char seed[8] = {1, 2, 3, 4, 5, 6, 7, 8};
   gostcrypto::RndEngine engine(nullptr, kKey, seed, nullptr);
   unsigned char out[4096];

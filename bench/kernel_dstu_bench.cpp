@@ -19,6 +19,7 @@
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
+#include "kernel/HandleCast.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ struct Setup {
   }
 
   const tavrpki::CKeyPair& SignPair() const {
-    return static_cast<const tavrpki::CDoubleKeyPair*>(keys.GetHandle())->GetSignPair();
+    return Kernel::KeysOf(keys).GetSignPair();
   }
 };
 

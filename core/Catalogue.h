@@ -14,7 +14,7 @@ inline constexpr Message kMsgKeyStorageLibraryBadFormat{30001, Cp1251<"Бібл�
 inline constexpr Message kMsgKeyStorageLibraryNotLoaded{30002, Cp1251<"Бібліотека сховища ключів не завантажена.">};
 inline constexpr Message kMsgKeyStorageLibraryLoadFailed{30003, Cp1251<"Помилка завантаження бібліотеки сховища ключів.  GetLastError() = 0x%0x">};
 
-// 40003-40013: cryptographic adapters.
+// 40003-40014: cryptographic adapters.
 inline constexpr Message kMsgCryptoCore{40003, Cp1251<"Низкорівнева криптографічна помилка (code=%x)!">};
 inline constexpr Message kMsgPrivateKeyCheckFailed{40004, Cp1251<"Секретний ключ не може будти перевірено.">};
 inline constexpr Message kMsgPublicKeyCheckFailed{40005, Cp1251<"Відкритий ключ не може бути перевірено.">};
@@ -22,6 +22,7 @@ inline constexpr Message kMsgWrongKeyUsage{40006, Cp1251<"Не вірне вик
 inline constexpr Message kMsgInvalidHandle{40009, Cp1251<"Не вірний handle.">};
 inline constexpr Message kMsgRandomNumberFailed{40012, Cp1251<"Нема можливості сформувати вірне випадкове число.">};
 inline constexpr Message kMsgRandomNotInitialized{40013, Cp1251<"Генератор випадкових послідовностей не ініціалізовано.">};
+inline constexpr Message kMsgBadSBox{40014, Cp1251<"Некоректна таблиця замін (ДКЕ): рядок не є перестановкою чисел 0-15.">};
 
 // 50006-50058: decoding and handling of DER structures.
 inline constexpr Message kMsgToUnicodeFailed{50006, Cp1251<"Помилка конвертації в unicode. Код системної помилки %d">};

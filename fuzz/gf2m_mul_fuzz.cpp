@@ -44,7 +44,7 @@ void Check(Named<M, K...>, std::span<const std::uint8_t> data) {
   portable.Sqr(s, a);
   generic.Sqr(gr, ga);
   if (!Same(s, gr)) __builtin_trap();
-  if (gostcrypto::gf2m::Supported(CpuPath::kClmul)) {
+  if (gostcrypto::Supported(CpuPath::kClmul)) {
     const PolyField<CpuPath::kClmul, M, K...> clmul;
     typename decltype(clmul)::Element c;
     clmul.Mul(c, a, b);

@@ -6,7 +6,9 @@
 #include "core/CKernelUtils.h"
 #include "crypto/objects/CAsymmetric4145Params.h"
 #include "crypto/objects/CBinaryDataBuilder.h"
+#include "gostcrypto/DkeNo1.h"
 #include "kernel/Boundary.h"
+#include "kernel/HandleCast.h"
 
 namespace Kernel {
 namespace {
@@ -32,14 +34,16 @@ void CopySBox(unsigned char* to, const unsigned char* from) {
   });
 }
 
-CAsymmetric4145Params& Params(const CKernelAsymmetricParams& params) {
-  return *static_cast<CAsymmetric4145Params*>(params.GetHandle());
-}
-
 }  // namespace
 
-CKernelAllParams::CKernelAllParams(const CKernel& kernel)
-    : m_randomSBox{}, m_cryptSBox{}, m_signParams(kernel), m_cryptParams(kernel) {}
+// Both S-boxes start as DKE No. 1: an all-zero table would make the cipher and the
+// generator ignore their keys, so a caller who never sets one must still get a
+// sound table.
+CKernelAllParams::CKernelAllParams(const CKernel& kernel) : m_signParams(kernel), m_cryptParams(kernel) {
+  static_assert(sizeof m_randomSBox == gostcrypto::kDkeNo1.size());
+  std::memcpy(m_randomSBox, gostcrypto::kDkeNo1.data(), kSBoxSize);
+  std::memcpy(m_cryptSBox, gostcrypto::kDkeNo1.data(), kSBoxSize);
+}
 
 CKernelAllParams::CKernelAllParams(const CKernelAllParams& other)
     : m_signParams(other.m_signParams), m_cryptParams(other.m_cryptParams) {
@@ -82,8 +86,8 @@ void CKernelAllParams::InitFromBuffer(const unsigned char* buffer, unsigned long
     // Everything read: only now does the object change.
     std::memcpy(m_randomSBox, random.data(), kSBoxSize);
     std::memcpy(m_cryptSBox, crypt.data(), kSBoxSize);
-    Params(m_signParams) = std::move(sign);
-    Params(m_cryptParams) = std::move(encryption);
+    ParamsOf(m_signParams) = std::move(sign);
+    ParamsOf(m_cryptParams) = std::move(encryption);
   });
 }
 
@@ -91,8 +95,8 @@ void CKernelAllParams::GetParamsBuffer(unsigned char* buffer, unsigned long* len
   Boundary([&] {
     tavrpki::Blob sign;
     tavrpki::Blob crypt;
-    Params(m_signParams).ToBinary(sign);
-    Params(m_cryptParams).ToBinary(crypt);
+    ParamsOf(m_signParams).ToBinary(sign);
+    ParamsOf(m_cryptParams).ToBinary(crypt);
     tavrpki::CBinaryDataBuilder items;
     items.AddItem(tavrpki::ByteView(m_randomSBox, kSBoxSize));
     items.AddItem(tavrpki::ByteView(m_cryptSBox, kSBoxSize));

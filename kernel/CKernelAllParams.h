@@ -14,7 +14,9 @@ namespace Kernel {
 
 class CKernelAllParams {
  public:
-  // Zero S-boxes and empty parameter sets, bound to `kernel`.
+  // Both S-boxes DKE No. 1 and empty parameter sets, bound to `kernel`. An S-box
+  // whose rows are not permutations of 0-15 is kept here but refused (40014) by
+  // every operation that would hash, encrypt or draw with it.
   explicit CKernelAllParams(const CKernel& kernel);
   CKernelAllParams(const CKernelAllParams& other);
   virtual ~CKernelAllParams();

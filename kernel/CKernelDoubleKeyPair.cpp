@@ -1,12 +1,12 @@
 #include "kernel/CKernelDoubleKeyPair.h"
 
 #include <memory>
-#include <vector>
 
 #include "core/CKernelUtils.h"
 #include "gostcrypto/Wipe.h"
 #include "crypto/objects/CKeyPair.h"
 #include "kernel/Boundary.h"
+#include "kernel/HandleCast.h"
 #include "kernel/KeyStorageAccess.h"
 
 namespace Kernel {
@@ -16,11 +16,20 @@ using tavrpki::Blob;
 using tavrpki::CDoubleKeyPair;
 using tavrpki::CKeyPair;
 
-// A binary form that may hold private keys, wiped when it goes.
-struct SecretBlob {
+// The binary form of an object that may hold private keys. The objects write into
+// a Blob; it is copied out at once and wiped, so the form lives on only in memory
+// that is wiped when freed.
+tavrpki::SecretVector SecretForm(const tavrpki::CBinaryData& object) {
   Blob blob;
-  ~SecretBlob() { tavrpki::SecureWipe(blob.Data(), blob.Capacity()); }
-};
+  struct Wipe {
+    Blob& blob;
+    ~Wipe() { tavrpki::SecureWipe(blob.Data(), blob.Capacity()); }
+  } wipe{blob};
+  object.ToBinary(blob);
+  return tavrpki::SecretVector(blob.begin(), blob.end());
+}
+
+tavrpki::ByteView View(const tavrpki::SecretVector& bytes) { return tavrpki::ByteView(bytes.data(), bytes.size()); }
 
 enum class Material { kPublic, kPrivate };
 
@@ -31,9 +40,8 @@ void Export(const tavrpki::CBinaryData& object, Material material, bool exportab
   Boundary([&] {
     if (material == Material::kPrivate && !exportable) tavrpki::Raise(tavrpki::kMsgKeyNotExportable);
     RequireArgument(length != nullptr);
-    SecretBlob form;
-    object.ToBinary(form.blob);
-    tavrpki::CKernelUtils::CopyResult(form.blob.View(), out, length);
+    const tavrpki::SecretVector form = SecretForm(object);
+    tavrpki::CKernelUtils::CopyResult(View(form), out, length);
   });
 }
 
@@ -41,10 +49,6 @@ void Export(const tavrpki::CBinaryData& object, Material material, bool exportab
 Blob In(const unsigned char* data, unsigned long length) {
   RequireArgument(length <= 0xFFFFFFFFu);
   return Blob(data, static_cast<std::uint32_t>(length));
-}
-
-const tavrpki::CAsymmetric4145Params& ParamsOf(const CKernelAsymmetricParams& params) {
-  return *static_cast<const tavrpki::CAsymmetric4145Params*>(params.GetHandle());
 }
 
 }  // namespace
@@ -111,8 +115,8 @@ void CKernelDoubleKeyPair::InitFromBuffer(const unsigned char* buffer, unsigned 
   Boundary([&] {
     if (!m_exportable) tavrpki::Raise(tavrpki::kMsgKeyMustBeExportable);
     RequireArgument(buffer != nullptr && length != 0);
-    const SecretBlob form{In(buffer, length)};
-    m_keys->FromBinary(form.blob);  // refuses without changing anything
+    RequireArgument(length <= 0xFFFFFFFFu);
+    m_keys->FromItems(tavrpki::ByteView(buffer, length));  // refuses without changing anything
   });
 }
 
@@ -145,9 +149,9 @@ void SetPublic(CKeyPair& pair, const unsigned char* key, unsigned long length) {
 
 void SetPrivate(CKeyPair& pair, const unsigned char* key, unsigned long length) {
   RequireArgument(key != nullptr && length != 0);
-  SecretBlob form{In(key, length)};
+  RequireArgument(length <= 0xFFFFFFFFu);
   tavrpki::CPrivateKey value;
-  value.FromBinary(form.blob);
+  value.FromItems(tavrpki::ByteView(key, length));
   pair.SetPrivateKey(value);
 }
 
@@ -204,10 +208,9 @@ void SaveThrough(const CKernel& kernel, bool exportable, const CDoubleKeyPair& k
   Boundary([&] {
     if (exportable) tavrpki::Raise(tavrpki::kMsgExportableKeyCannotBeSaved);
     tavrpki::KeyStorageManager& manager = KeyStorageOf(kernel);
-    SecretBlob form;
-    keys.ToBinary(form.blob);
+    const tavrpki::SecretVector form = SecretForm(keys);
     manager.SetParentWindow(window);
-    save(manager, form.blob);
+    save(manager, View(form));
   });
 }
 
@@ -216,16 +219,16 @@ void SaveThrough(const CKernel& kernel, bool exportable, const CDoubleKeyPair& k
 void CKernelDoubleKeyPair::Save(const char* keyName, const char* second, const char* third,
                                 HWND__* const window) const {
   SaveThrough(m_kernel, m_exportable, *m_keys, window,
-              [&](tavrpki::KeyStorageManager& manager, const Blob& bytes) {
-                manager.SaveKeyWithText(keyName, third, second, bytes.Data(), bytes.Size(), 0);
+              [&](tavrpki::KeyStorageManager& manager, tavrpki::ByteView bytes) {
+                manager.SaveKeyWithText(keyName, third, second, bytes.data(), static_cast<unsigned long>(bytes.size()), 0);
               });
 }
 
 void CKernelDoubleKeyPair::Save(const char* keyName, const char* second,
                                 HWND__* const window) const {
   SaveThrough(m_kernel, m_exportable, *m_keys, window,
-              [&](tavrpki::KeyStorageManager& manager, const Blob& bytes) {
-                manager.SaveKey(keyName, second, bytes.Data(), bytes.Size(), 0);
+              [&](tavrpki::KeyStorageManager& manager, tavrpki::ByteView bytes) {
+                manager.SaveKey(keyName, second, bytes.data(), static_cast<unsigned long>(bytes.size()), 0);
               });
 }
 
@@ -246,13 +249,11 @@ void LoadThrough(const CKernel& kernel, bool exportable, bool argumentsGiven, CD
     manager.SetParentWindow(window);
     unsigned long length = 0;
     load(manager, nullptr, &length);
-    std::vector<unsigned char> bytes(length);
-    tavrpki::WipeOnExit guard(bytes.data(), bytes.size());
+    tavrpki::SecretVector bytes(length);
     load(manager, bytes.data(), &length);
     if (length > bytes.size()) length = static_cast<unsigned long>(bytes.size());
     CDoubleKeyPair loaded;
-    const SecretBlob form{In(bytes.data(), length)};
-    loaded.FromBinary(form.blob);
+    loaded.FromItems(tavrpki::ByteView(bytes.data(), length));
     keys.SetPairs(loaded.GetSignPair(), loaded.GetCryptPair());
     AuditKeyUse(kernel, kAuditKeyLoaded, keyName);
   });

@@ -13,6 +13,8 @@
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
+#include "crypto/symmetric/SymmetricOps.h"
+#include "kernel/HandleCast.h"
 #include "kernel/KeyStorageAccess.h"
 
 namespace Kernel {
@@ -23,18 +25,6 @@ using tavrpki::CDoubleKeyPair;
 using tavrpki::CKernelUtils;
 using HashBytes = std::array<std::uint8_t, tavrpki::dstu::kHashSize>;
 using SBox = std::array<unsigned char, 128>;
-
-tavrpki::CProvider& ProviderOf(const CKernel& kernel) {
-  return *static_cast<tavrpki::CProvider*>(kernel.GetProvider());
-}
-
-const CDoubleKeyPair& KeysOf(const CKernelDoubleKeyPair& keys) {
-  return *static_cast<const CDoubleKeyPair*>(keys.GetHandle());
-}
-
-const tavrpki::CAsymmetric4145Params& ParamsOf(const CKernelAsymmetricParams& params) {
-  return *static_cast<const tavrpki::CAsymmetric4145Params*>(params.GetHandle());
-}
 
 // Every draw takes the provider's lock on its own, so threads signing with one
 // kernel interleave whole draws, never parts of one.
@@ -59,6 +49,7 @@ void Reseed(tavrpki::CProvider& provider, const CKernelAllParams& params) {
 // GOST 34.311-95 of the data with the S-box of the signing key's own parameters.
 HashBytes HashForSignature(const CKernelDoubleKeyPair& keys, const unsigned char* data,
                            unsigned long length) {
+  tavrpki::symmetric::RequireSBox(keys.GetHashSBox());
   gostcrypto::HashEngine engine(keys.GetHashSBox(), nullptr);
   engine.CalculateHash(data, length);
   HashBytes hash{};
@@ -121,10 +112,13 @@ void CKernel::EncryptAsymmetric(const CKernelDoubleKeyPair& keys, const unsigned
                                 unsigned long* outLength) const {
   Boundary([&] {
     RequireArgument(data != nullptr && length != 0 && outLength != nullptr);
-    // No reseeding here: the generator must have been seeded (else 40013).
+    // The generator must have been seeded (else 40013). The ephemeral values are
+    // secrets: fresh entropy goes in first, so a kernel copy that duplicated this
+    // generator never encrypts with the same ones.
+    tavrpki::CProvider& provider = ProviderOf(*this);
+    provider.WithGenerator([](tavrpki::dstu::GeneratorSlot& slot) { tavrpki::dstu::RefreshGenerator(slot); });
     const Blob ciphertext = tavrpki::dstu::Encrypt(KeysOf(keys).GetCryptPair(),
-                                                   tavrpki::ByteView(data, length),
-                                                   DrawFrom(ProviderOf(*this)));
+                                                   tavrpki::ByteView(data, length), DrawFrom(provider));
     CKernelUtils::CopyResult(ciphertext.View(), out, outLength);
   });
 }

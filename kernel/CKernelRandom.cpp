@@ -1,20 +1,15 @@
 // Random-number members of CKernel. Seeding and every draw run under the provider's
-// lock (CProvider::WithGenerator), so one kernel may serve several threads.
-#include <memory>
-
+// lock (CProvider::WithGenerator), so one kernel may serve several threads. Plain
+// random bytes continue the generator's sequence (a kernel copy repeats them); a
+// symmetric key is a secret and mixes fresh entropy in first.
 #include "crypto/dstu/GeneratorOps.h"
-#include "gostcrypto/RndEngine.h"
 #include "kernel/Boundary.h"
 #include "kernel/CKernel.h"
-#include "kernel/CProvider.h"
+#include "kernel/HandleCast.h"
 
 namespace Kernel {
 
 namespace {
-
-tavrpki::CProvider& ProviderOf(const CKernel& kernel) {
-  return *static_cast<tavrpki::CProvider*>(kernel.GetProvider());
-}
 
 void Draw(const CKernel& kernel, std::span<std::uint8_t> out) {
   ProviderOf(kernel).WithGenerator([&](tavrpki::dstu::GeneratorSlot& slot) { tavrpki::dstu::DrawRandom(slot, out); });
@@ -34,10 +29,8 @@ void CKernel::InitRandom(const unsigned char* const a, const unsigned char* cons
 void CKernel::InitRandom(const unsigned char* const a, const unsigned char* const b, const unsigned char* const c,
                          const unsigned char* const d) {
   Boundary([&] {
-    ProviderOf(*this).WithGenerator([&](tavrpki::dstu::GeneratorSlot& slot) {
-      slot.reset();  // a failure below leaves no generator
-      slot = std::make_unique<gostcrypto::RndEngine>(a, b, c, d);
-    });
+    ProviderOf(*this).WithGenerator(
+        [&](tavrpki::dstu::GeneratorSlot& slot) { tavrpki::dstu::StartGenerator(slot, a, b, c, d); });
   });
 }
 
@@ -51,7 +44,10 @@ void CKernel::GenerateRandom(unsigned long count, unsigned char* out) const {
 void CKernel::GenSymmetricKey(unsigned char* const key) const {
   Boundary([&] {
     RequireArgument(key != nullptr);
-    Draw(*this, {key, 32});
+    ProviderOf(*this).WithGenerator([&](tavrpki::dstu::GeneratorSlot& slot) {
+      tavrpki::dstu::RefreshGenerator(slot);
+      tavrpki::dstu::DrawRandom(slot, {key, 32});
+    });
   });
 }
 

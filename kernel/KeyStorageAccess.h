@@ -6,14 +6,14 @@
 #include "core/Cp1251.h"
 #include "core/Logger.h"
 #include "kernel/CKernel.h"
-#include "kernel/CProvider.h"
+#include "kernel/HandleCast.h"
 #include "platform/Process.h"
 
 namespace Kernel {
 
 // The manager of the kernel's provider; throws 30002 when its library is not loaded.
 inline tavrpki::KeyStorageManager& KeyStorageOf(const CKernel& kernel) {
-  return static_cast<tavrpki::CProvider*>(kernel.GetProvider())->KeyStorage().Manager();
+  return ProviderOf(kernel).KeyStorage().Manager();
 }
 
 inline constexpr const char* kAuditSigned =

@@ -7,6 +7,7 @@
 #include "gostcrypto/Wipe.h"
 #include "crypto/params/CurveEngine.h"
 #include "gostcrypto/CryptoEngine.h"
+#include "gostcrypto/RandomRetry.h"
 #include "longmath/LongInt.h"
 
 namespace tavrpki::dstu {
@@ -46,23 +47,24 @@ decltype(auto) CoreCall(Body&& body) {
 }
 
 // `attempt(random)` with a fresh random value per attempt; the core's "unusable
-// random value" (code 2) asks for the next one.
+// random value" (code 2) asks for the next one, and a run of refusals is 40012.
 template <class Attempt>
 LongInt WithRandomRetry(const CAsymmetric4145Params& params, const RandomSource& random,
                         Attempt&& attempt) {
   std::array<std::uint8_t, kRandomDrawSize> bytes{};
   WipeOnExit guard(bytes.data(), bytes.size());
-  for (int i = 0; i < kMaxRandomAttempts; ++i) {
+  const auto draw = [&] {
     random(bytes);
-    try {
-      LongInt value(static_cast<std::uint16_t>(params.m));
-      value.SetFromBuffer(bytes.data(), bytes.size());
-      return attempt(value);
-    } catch (const gostcrypto::CryptoException& error) {
-      if (error.GetCode() != gostcrypto::CryptoException::kBadRandom) throw;
-    }
+    LongInt value(static_cast<std::uint16_t>(params.m));
+    value.SetFromBuffer(bytes.data(), bytes.size());
+    return value;
+  };
+  try {
+    return gostcrypto::WithRandomRetry(draw, attempt);
+  } catch (const gostcrypto::CryptoException& error) {
+    if (error.GetCode() == gostcrypto::CryptoException::kBadRandom) Raise(kMsgRandomNumberFailed);
+    throw;
   }
-  Raise(kMsgRandomNumberFailed);
 }
 
 LongInt Hash(std::span<const std::uint8_t, kHashSize> hash) {

@@ -4,8 +4,9 @@
 // Each call builds a core engine for the key's own parameter set, so calls share
 // nothing and may run on any number of threads. Random values come from the
 // caller's source, 128 bytes per attempt; an attempt the core rejects as an
-// unusable random value (code 2) is retried with a fresh draw, up to 100 times
-// (then 40012). Other core failures become 40003 with the core's code. A key of
+// unusable random value (code 2) is retried with a fresh draw, up to
+// gostcrypto::kMaxRandomAttempts times (gostcrypto/RandomRetry.h; then 40012).
+// Other core failures become 40003 with the core's code. A key of
 // the wrong usage is refused with 40006 before any work.
 #pragma once
 
@@ -20,7 +21,6 @@ namespace tavrpki::dstu {
 
 inline constexpr std::size_t kHashSize = 32;
 inline constexpr std::size_t kRandomDrawSize = 128;
-inline constexpr int kMaxRandomAttempts = 100;
 
 // Fills the span with random bytes (the kernel's generator). May throw (40013).
 using RandomSource = std::function<void(std::span<std::uint8_t>)>;

@@ -48,8 +48,8 @@ Blob& CDoubleKeyPair::ToBinary(Blob& out) const {
   return items.ToBinary(out);
 }
 
-void CDoubleKeyPair::FromBinary(const Blob& in) {
-  const BinaryItems items(in.View());
+void CDoubleKeyPair::FromItems(ByteView in) {
+  const BinaryItems items(in);
   CKeyPair sign;
   CKeyPair crypt;
   sign.FromItems(items.Item(0));

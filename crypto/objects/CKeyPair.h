@@ -62,7 +62,9 @@ class CDoubleKeyPair : public CBinaryData {
   Blob& ToBinary(Blob& out) const override;
   // Refuses a form whose first pair is not for signing (60001) or whose second is
   // not for encryption (60002); the old pairs stay then.
-  void FromBinary(const Blob& in) override;
+  void FromBinary(const Blob& in) override { FromItems(in.View()); }
+  // The same from bytes the caller holds (no copy of the private keys is made).
+  void FromItems(ByteView in);
 
  private:
   static void CheckUsages(const CKeyPair& sign, const CKeyPair& crypt);

@@ -55,6 +55,7 @@ inline constexpr Dke kDefaultSBox{
 // certificate carries in its key parameters and hashes with. The core owns the
 // table; the packed form is worked out from it.
 inline constexpr Dke kDke1 = gostcrypto::kDkeNo1;
-inline constexpr PackedDke kDke1Packed = PackDke(kDke1);
+inline constexpr PackedDke kDke1Packed = gostcrypto::kDkeNo1Packed;
+static_assert(PackDke(kDke1) == kDke1Packed);
 
 }  // namespace tavrpki::params

@@ -5,19 +5,26 @@
 
 #include "core/Catalogue.h"
 #include "gostcrypto/Wipe.h"
+#include "gostcrypto/DkeNo1.h"
 #include "gostcrypto/HashEngine.h"
 #include "gostcrypto/SCryptoEngine.h"
 
 namespace tavrpki::symmetric {
 
+void RequireSBox(const unsigned char* sbox) {
+  if (sbox != nullptr && !gostcrypto::IsPermutationSBox(sbox)) Raise(kMsgBadSBox);
+}
+
 void CalcHash(std::span<const std::uint8_t> data, std::span<std::uint8_t, kHashSize> out,
               const unsigned char* sbox) {
+  RequireSBox(sbox);
   gostcrypto::HashEngine engine(sbox, nullptr);
   engine.CalculateHash(data.data(), static_cast<unsigned long>(data.size()));
   engine.Done(out.data());
 }
 
 void* CreateHash(const unsigned char* sbox, const unsigned char* second) {
+  RequireSBox(sbox);
   return new gostcrypto::HashEngine(sbox, second);
 }
 
@@ -37,6 +44,7 @@ void FinishHash(void* handle, std::span<std::uint8_t, kHashSize> out) {
 }
 
 void* CreateCipher(const unsigned char* key, const unsigned char* sbox, const unsigned char* iv, bool encrypt) {
+  RequireSBox(sbox);
   return new gostcrypto::SCryptoEngine(sbox, encrypt, gostcrypto::kGammingFeedback, key, iv);
 }
 

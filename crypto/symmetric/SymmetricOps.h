@@ -11,6 +11,11 @@ namespace tavrpki::symmetric {
 
 inline constexpr std::size_t kHashSize = 32;
 
+// 40014 unless `sbox` is null (the core's default table) or each of its 8 rows of
+// 16 entries is a permutation of 0-15. Every operation below checks its table
+// first, so a refused one has drawn, hashed or encrypted nothing.
+void RequireSBox(const unsigned char* sbox);
+
 // The hash of `data` in one call; a null sbox selects the core's default table.
 void CalcHash(std::span<const std::uint8_t> data, std::span<std::uint8_t, kHashSize> out,
               const unsigned char* sbox);

@@ -83,7 +83,7 @@ std::shared_ptr<const Curve> BuildCurve(const CurveParams& params, FieldChoice c
   const detail::FieldSpec shape = Specify(params);
   std::shared_ptr<const Curve> curve;
   if (choice != FieldChoice::kGeneric) {
-    const bool clmul = choice == FieldChoice::kBest && gf2m::BestPath() == gf2m::CpuPath::kClmul;
+    const bool clmul = choice == FieldChoice::kBest && ActiveFieldPath() == FieldPath::kClmul;
     curve = clmul ? detail::BuildClmul(shape, params) : detail::BuildPortable(shape, params);
   }
   if (!curve) {

@@ -13,10 +13,10 @@
 //   PolyField<CpuPath::kPortable, 163, 3, 6, 7>
 //   GenericField(m, k1, k2, k3)              any m <= 576, chosen at run time
 //
-// Choose the path with BestPath() once, when a curve is set up; a kClmul field may be
-// used only where Supported(CpuPath::kClmul).
+// Choose the path with ActiveFieldPath() once, when a curve is set up; a kClmul field
+// may be used only where Supported(CpuPath::kClmul) (gostcrypto/CpuPath.h).
 #pragma once
 
-#include "CpuPath.h"
+#include "FieldPath.h"
 #include "GenericField.h"
 #include "PolyField.h"

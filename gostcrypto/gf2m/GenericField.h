@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "CpuPath.h"
+#include "FieldPath.h"
 
 namespace gostcrypto::gf2m {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "CpuPath.h"
+#include "FieldPath.h"
 #include "FieldOps.h"
 #include "MulClmul.h"
 #include "MulPortable.h"

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "CpuPath.h"
+#include "gostcrypto/CpuPath.h"
 #include "SBox.h"
 
 namespace gostcrypto::detail {
@@ -39,6 +39,6 @@ const BulkOps& Avx2Ops();
 const BulkOps& Avx512Ops();
 
 // The set the engines use on `path` (see docs/side-channels.md for the choice).
-const BulkOps& OpsFor(CpuPath path);
+const BulkOps& OpsFor(CipherPath path);
 
 }  // namespace gostcrypto::detail

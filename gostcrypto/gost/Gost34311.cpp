@@ -3,7 +3,7 @@
 #include <cstring>
 #include <utility>
 
-#include "CpuPath.h"
+#include "gostcrypto/CpuPath.h"
 #include "Gost28147.h"
 #include "Gost34311Step.h"
 #include "gostcrypto/Wipe.h"
@@ -211,7 +211,7 @@ inline void WithKernel(HashKernel kernel, const SBox& s, Fn&& fn) {
 }
 
 HashKernel ChooseKernel(bool secretInput) {
-  const bool vector = ActiveCpuPath() == CpuPath::kAvx512;
+  const bool vector = ActiveCipherPath() == CipherPath::kAvx512;
   if (secretInput) return vector ? HashKernel::kAvx512 : HashKernel::kShifts;
   return vector ? HashKernel::kTablesAvx512 : HashKernel::kTables;
 }

@@ -20,8 +20,8 @@ constexpr std::size_t kFoldSize = 32;      // seed material is folded to this ma
 // The generator's gamma must not leak through the cache: constant-time kernels only.
 // The vector paths' counter mode and ECB are; the portable path's are tables.
 const detail::BulkOps& GeneratorOps() {
-  const detail::CpuPath path = detail::ActiveCpuPath();
-  return path == detail::CpuPath::kPortable ? detail::PortableConstantTimeOps() : detail::OpsFor(path);
+  const CipherPath path = ActiveCipherPath();
+  return path == CipherPath::kPortable ? detail::PortableConstantTimeOps() : detail::OpsFor(path);
 }
 
 // folded[i % 32] ^= entropy[i] for every i, a word at a time: this runs on every
@@ -59,7 +59,12 @@ struct RndEngine::State {
 
   void Start(const unsigned char* table, const unsigned char* keyBytes, const unsigned char* extra,
              const unsigned char* seed) {
-    sbox = detail::SharedSBox(table);
+    Start(detail::SharedSBox(table), keyBytes, extra, seed);
+  }
+
+  void Start(std::shared_ptr<const detail::SBox> table, const unsigned char* keyBytes, const unsigned char* extra,
+             const unsigned char* seed) {
+    sbox = std::move(table);
     detail::LoadKey(keyBytes, key);
     if (extra != nullptr)
       for (int i = 0; i < 8; ++i) key[i] ^= detail::Load32(extra + 4 * i);
@@ -87,10 +92,12 @@ RndEngine::RndEngine(const unsigned char* entropy, unsigned long entropyLength, 
                      const unsigned char* hashStart, const unsigned char* seed, const unsigned char* sbox) {
   if (entropy == nullptr || seed == nullptr || entropyLength < kKeySize) throw CryptoException(kMissingInput);
   unsigned char folded[kFoldSize] = {};
+  tavrpki::WipeOnExit wipeFolded(folded, sizeof folded);
   Fold(entropy, entropyLength, folded);
 
   const auto table = detail::SharedSBox(hashSBox);
   unsigned char key[kKeySize];
+  tavrpki::WipeOnExit wipeKey(key, sizeof key);
   {
     detail::Gost34311 hash(*table, hashStart, true);
     hash.Update(folded, sizeof folded);
@@ -99,8 +106,30 @@ RndEngine::RndEngine(const unsigned char* entropy, unsigned long entropyLength, 
   }
   m_state = std::make_unique<State>();
   m_state->Start(sbox, key, nullptr, seed);
-  tavrpki::SecureWipe(folded, sizeof folded);
-  tavrpki::SecureWipe(key, sizeof key);
+}
+
+void RndEngine::Mix(const unsigned char* entropy, unsigned long entropyLength, const unsigned char* seed) {
+  if (entropy == nullptr || seed == nullptr || entropyLength < kKeySize) throw CryptoException(kMissingInput);
+  unsigned char folded[kFoldSize] = {};
+  tavrpki::WipeOnExit wipeFolded(folded, sizeof folded);
+  Fold(entropy, entropyLength, folded);
+  // Built aside and swapped in: nothing below the draw can fail half-way.
+  auto next = std::make_unique<State>();
+  unsigned char carry[kKeySize];
+  tavrpki::WipeOnExit wipeCarry(carry, sizeof carry);
+  unsigned char key[kKeySize];
+  tavrpki::WipeOnExit wipeKey(key, sizeof key);
+  {
+    RndEngine current(*this);
+    current.Generate(carry, sizeof carry);
+    detail::Gost34311 hash(*m_state->sbox, nullptr, true);
+    hash.Update(carry, sizeof carry);
+    hash.Update(folded, sizeof folded);
+    hash.Update(seed, kSeedSize);
+    hash.Final(key);
+  }
+  next->Start(m_state->sbox, key, nullptr, seed);
+  m_state.swap(next);
 }
 
 RndEngine::RndEngine(const RndEngine& other) : m_state(std::make_unique<State>(*other.m_state)) {}

@@ -3,16 +3,20 @@
 #include <bit>
 #include <cstring>
 
+#include "gostcrypto/CryptoException.h"
 #include "gostcrypto/DkeNo1.h"
 
 namespace gostcrypto::detail {
 
 namespace {
 
+// Refused before anything is built: a table that is not a permutation per row
+// would let the cipher (and everything keyed through it) ignore part of its key.
 void Expand(const unsigned char* entries, SBox& out) {
+  if (!IsPermutationSBox(entries)) throw CryptoException(CryptoException::kBadSBox);
   unsigned char rows[8][16];
   for (int r = 0; r < 8; ++r)
-    for (int i = 0; i < 16; ++i) rows[r][i] = static_cast<unsigned char>(entries[16 * r + i] & 15);
+    for (int i = 0; i < 16; ++i) rows[r][i] = entries[16 * r + i];
 
   for (int k = 0; k < 4; ++k)
     for (int b = 0; b < 256; ++b) {

@@ -24,8 +24,9 @@ struct SBox {
   alignas(64) std::uint8_t permHigh[64];  // rows 1, 3, 5, 7, entries shifted left by 4
 };
 
-// Builds every form from 128 entries; entries are taken modulo 16. A null table
-// selects the default (DKE No. 1, gostcrypto/DkeNo1.h).
+// Builds every form from 128 entries. A null table selects the default (DKE No. 1,
+// gostcrypto/DkeNo1.h); a table with a row that is not a permutation of 0-15
+// throws CryptoException(kBadSBox) and builds nothing.
 void ExpandSBox(const unsigned char* entries, SBox& out);
 
 // The same, shared and immutable: the default table is built once per process and

@@ -42,7 +42,7 @@ SCryptoEngine::SCryptoEngine(const unsigned char* sbox, bool encrypt, int mode, 
   detail::LoadKey(key, s.key);
   s.mode = mode;
   s.encrypt = encrypt;
-  s.ops = &detail::OpsFor(detail::ActiveCpuPath());
+  s.ops = &detail::OpsFor(ActiveCipherPath());
   unsigned char sync[8] = {};
   if (iv != nullptr) std::memcpy(sync, iv, 8);
   if (mode == kGamming) {

@@ -14,7 +14,7 @@
 #include <cstring>
 
 #include "gostcrypto/gost/Bulk.h"
-#include "gostcrypto/gost/CpuPath.h"
+#include "gostcrypto/CpuPath.h"
 #include "gostcrypto/gost/Gost34311.h"
 #include "gostcrypto/SCryptoEngine.h"
 
@@ -91,13 +91,13 @@ bool CheckHashAndMac(const SBox& box) {
 
 int main(int argc, char** argv) {
   const bool tables = argc > 1 && std::strcmp(argv[1], "--tables") == 0;
-  ScopedCpuPath portable(CpuPath::kPortable);
+  gostcrypto::ScopedCpuPath portable(gostcrypto::CipherPath::kPortable);
   SBox box;
   ExpandSBox(nullptr, box);
   if (tables) return CheckCipher(PortableTableOps(), box) ? 0 : 1;
   bool ok = CheckCipher(PortableConstantTimeOps(), box) && CheckHashAndMac(box);
 #if defined(__x86_64__)
-  if (CpuSupportsAvx2()) {
+  if (gostcrypto::DetectedCpu().avx2) {
     // Its CFB encryption is the table kernel, on purpose (docs/side-channels.md).
     BulkOps avx2 = Avx2Ops();
     avx2.cfbEncrypt = PortableConstantTimeOps().cfbEncrypt;

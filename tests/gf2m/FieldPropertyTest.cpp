@@ -58,7 +58,7 @@ template <class F>
 void CheckField(const F& f, std::uint64_t seed, int count) {
   using E = typename F::Element;
   const unsigned m = f.Degree();
-  SCOPED_TRACE(std::to_string(m) + " " + gostcrypto::gf2m::PathName(f.Path()));
+  SCOPED_TRACE(std::to_string(m) + " " + gostcrypto::PathName(f.Path()));
   std::mt19937_64 rng(seed * 31 + m);
   const auto xs = Samples(f, rng, count);
   const E one = F::One();

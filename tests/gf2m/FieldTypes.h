@@ -36,7 +36,7 @@ GenericField GenericTwinOf(const PolyField<P, M, K...>&) {
 template <class Fn>
 void ForEachNamedField(Fn&& fn) {
   std::apply([&](auto... f) { (fn(f), ...); }, NamedFields<CpuPath::kPortable>{});
-  if (gostcrypto::gf2m::Supported(CpuPath::kClmul)) {
+  if (gostcrypto::Supported(CpuPath::kClmul)) {
     std::apply([&](auto... f) { (fn(f), ...); }, NamedFields<CpuPath::kClmul>{});
   }
 }

@@ -22,7 +22,7 @@ template <class F>
 void CheckRecord(const F& f, const Vector& v, const NormalBasisMap* map, const char* note) {
   using E = typename F::Element;
   SCOPED_TRACE(v.Where() + " field degree " + std::to_string(f.Degree()) + " path " +
-               gostcrypto::gf2m::PathName(f.Path()) + note);
+               gostcrypto::PathName(f.Path()) + note);
   const auto in = [&](const std::string& key) {
     E r = ElementFromHex<E>(v.Get(key));
     if (map != nullptr) map->ToPoly(f, r, E(r));

@@ -3,9 +3,12 @@
 // constant-time scalar one over counts that cross their internal group sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <numeric>
+#include <random>
 #include <span>
 
 #include "GostTestSupport.h"
@@ -46,7 +49,7 @@ Bytes Feed(const SCryptoEngine& previous, std::span<const std::uint8_t> data, st
 class CipherVectors : public ::testing::TestWithParam<CpuPath> {};
 
 TEST_P(CipherVectors, EveryVectorEveryWay) {
-  gostcrypto::detail::ScopedCpuPath path(GetParam());
+  gostcrypto::ScopedCpuPath path(GetParam());
   for (const Vector& v : ReadVectorFile("gost28147.vec")) {
     SCOPED_TRACE(v.Where());
     const Bytes sbox = SBoxByName(v.Get("SBox")), key = v.Bytes("Key");
@@ -71,7 +74,7 @@ TEST_P(CipherVectors, EveryVectorEveryWay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, CipherVectors, ::testing::ValuesIn(AllPaths()),
-                         [](const auto& info) { return gostcrypto::detail::CpuPathName(info.param); });
+                         [](const auto& info) { return gostcrypto::PathName(info.param); });
 
 // Every kernel set against the constant-time scalar one, called directly, for every
 // block count up to a little past three 32-block groups, under a random S-box (so a
@@ -79,7 +82,10 @@ INSTANTIATE_TEST_SUITE_P(Paths, CipherVectors, ::testing::ValuesIn(AllPaths()),
 TEST(CipherKernels, EverySetAgreesWithTheScalarKernelsOnEveryCount) {
   std::mt19937 rng(11);
   unsigned char entries[128];
-  for (auto& e : entries) e = static_cast<unsigned char>(rng() & 15);
+  for (int row = 0; row < 8; ++row) {  // each row a random permutation, as every table must be
+    std::iota(entries + 16 * row, entries + 16 * row + 16, static_cast<unsigned char>(0));
+    std::shuffle(entries + 16 * row, entries + 16 * row + 16, rng);
+  }
   d::SBox box;
   d::ExpandSBox(entries, box);
   std::uint32_t key[8];
@@ -137,25 +143,31 @@ TEST(CipherEngine, NullVectorMeansZeroVectorAndBadArgumentsAreRefused) {
 }
 
 // The environment's choice of CPU path. ctest runs these once more with
-// TAVRPKI_CPU_PATH=avx2 (see CMakeLists.txt): the path is chosen once per process,
-// so only a fresh process can show it.
+// TAVRPKI_CPU_PATH=avx2, and with TAVRPKI_FORCE_PORTABLE=1 beside
+// TAVRPKI_CPU_PATH=avx512 (see CMakeLists.txt): the path is chosen once per
+// process, so only a fresh process can show it.
 TEST(CpuPathFromEnvironment, IsTheNamedPathOrTheBestOneBelowIt) {
   const char* name = std::getenv("TAVRPKI_CPU_PATH");
   if (name == nullptr) GTEST_SKIP() << "TAVRPKI_CPU_PATH is not set";
   const char* force = std::getenv("TAVRPKI_FORCE_PORTABLE");
-  CpuPath expected = d::Supported(CpuPath::kAvx512);  // an unknown name changes nothing
+  CpuPath expected = gostcrypto::Supported(CpuPath::kAvx512);  // an unknown name changes nothing
   for (CpuPath path : {CpuPath::kPortable, CpuPath::kAvx2, CpuPath::kAvx512})
-    if (std::strcmp(name, d::CpuPathName(path)) == 0) expected = d::Supported(path);
-  if (force != nullptr && std::strcmp(force, "1") == 0) expected = CpuPath::kPortable;
-  EXPECT_STREQ(d::CpuPathName(d::ActiveCpuPath()), d::CpuPathName(expected));
+    if (std::strcmp(name, gostcrypto::PathName(path)) == 0) expected = gostcrypto::Supported(path);
+  const bool forced = force != nullptr && std::strcmp(force, "1") == 0;
+  if (forced) expected = CpuPath::kPortable;
+  EXPECT_STREQ(gostcrypto::ActiveCpuPathNames().cipher, gostcrypto::PathName(expected));
+  // The field kernels read the same environment: forced portable, else the best.
+  const auto field = !forced && gostcrypto::Supported(gostcrypto::FieldPath::kClmul) ? gostcrypto::FieldPath::kClmul
+                                                                                      : gostcrypto::FieldPath::kPortable;
+  EXPECT_STREQ(gostcrypto::ActiveCpuPathNames().field, gostcrypto::PathName(field));
 }
 
 TEST(CpuPathFromEnvironment, ScopedPathFallsBackToWhatTheCpuHas) {
   for (CpuPath path : {CpuPath::kPortable, CpuPath::kAvx2, CpuPath::kAvx512}) {
-    d::ScopedCpuPath scoped(path);
-    EXPECT_STREQ(d::CpuPathName(d::ActiveCpuPath()), d::CpuPathName(d::Supported(path)));
+    gostcrypto::ScopedCpuPath scoped(path);
+    EXPECT_STREQ(gostcrypto::PathName(gostcrypto::ActiveCipherPath()), gostcrypto::PathName(gostcrypto::Supported(path)));
   }
-  EXPECT_TRUE(!d::CpuSupportsAvx2() || d::Supported(CpuPath::kAvx2) == CpuPath::kAvx2);
+  EXPECT_TRUE(!gostcrypto::DetectedCpu().avx2 || gostcrypto::Supported(CpuPath::kAvx2) == CpuPath::kAvx2);
 }
 
 }  // namespace

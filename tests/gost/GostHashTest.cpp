@@ -39,7 +39,7 @@ std::string Hash(HashEngine engine, const Bytes& m, const std::vector<std::size_
 class HashVectors : public ::testing::TestWithParam<std::tuple<CpuPath, HashEngine::Input>> {};
 
 TEST_P(HashVectors, EveryVectorEveryWay) {
-  gostcrypto::detail::ScopedCpuPath path(std::get<0>(GetParam()));
+  gostcrypto::ScopedCpuPath path(std::get<0>(GetParam()));
   for (const Vector& v : ReadVectorFile("gost34311.vec")) {
     SCOPED_TRACE(v.Where() + " " + v.Get("Name"));
     const Bytes sbox = SBoxByName(v.Get("SBox")), start = v.Has("Start") ? v.Bytes("Start") : Bytes{}, m = Message(v);

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "gostcrypto/gost/CpuPath.h"
+#include "gostcrypto/CpuPath.h"
 #include "gostcrypto/CryptoException.h"
 #include "support/VectorFile.h"
 
@@ -27,13 +27,13 @@ inline std::vector<std::uint8_t> SBoxByName(const std::string& name) {
 
 inline const unsigned char* OrNull(const std::vector<std::uint8_t>& v) { return v.empty() ? nullptr : v.data(); }
 
-using gostcrypto::detail::CpuPath;
+using CpuPath = gostcrypto::CipherPath;
 using Bytes = std::vector<std::uint8_t>;
 
 inline std::vector<CpuPath> AllPaths() {
   std::vector<CpuPath> paths{CpuPath::kPortable};
-  if (gostcrypto::detail::CpuSupportsAvx2()) paths.push_back(CpuPath::kAvx2);
-  if (gostcrypto::detail::CpuSupportsAvx512Vbmi()) paths.push_back(CpuPath::kAvx512);
+  if (gostcrypto::DetectedCpu().avx2) paths.push_back(CpuPath::kAvx2);
+  if (gostcrypto::DetectedCpu().avx512vbmi) paths.push_back(CpuPath::kAvx512);
   return paths;
 }
 

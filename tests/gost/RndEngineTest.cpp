@@ -33,7 +33,7 @@ RndEngine Make(const Vector& v, Bytes& sbox) {
 class RandomVectors : public ::testing::TestWithParam<CpuPath> {};
 
 TEST_P(RandomVectors, KnownAnswersByteByByteInChunksAndThroughCopies) {
-  gostcrypto::detail::ScopedCpuPath path(GetParam());
+  gostcrypto::ScopedCpuPath path(GetParam());
   for (const Vector& v : ReadVectorFile("gost_random.vec")) {
     SCOPED_TRACE(v.Where());
     const std::string expected = ToHex(v.Bytes("Out"));
@@ -61,7 +61,7 @@ TEST_P(RandomVectors, KnownAnswersByteByByteInChunksAndThroughCopies) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, RandomVectors, ::testing::ValuesIn(AllPaths()),
-                         [](const auto& info) { return gostcrypto::detail::CpuPathName(info.param); });
+                         [](const auto& info) { return gostcrypto::PathName(info.param); });
 
 TEST(RndEngine, RefusesMissingInputsAndCollectsFreshEntropy) {
   const Bytes key(32, 1), seed(8, 2), entropy(1024, 3);

@@ -15,7 +15,7 @@
 #include "core/Logger.h"
 #include "gostcrypto/RndEngine.h"
 #include "kernel/CKernelHandleWrapper.h"
-#include "kernel/CProvider.h"
+#include "kernel/HandleCast.h"
 #include "platform/Process.h"
 
 namespace tavrpki {
@@ -24,7 +24,7 @@ namespace {
 using Kernel::CKernel;
 using test::ConfigSandbox;
 
-CProvider& ProviderOf(const CKernel& kernel) { return *static_cast<CProvider*>(kernel.GetProvider()); }
+using Kernel::ProviderOf;
 
 void SeedFixed(CKernel& kernel, unsigned char tweak) {
   const unsigned char key[32] = {tweak}, seed[8] = {tweak};

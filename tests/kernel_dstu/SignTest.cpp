@@ -9,6 +9,7 @@
 #include "crypto/objects/CKeyPair.h"
 #include "crypto/params/NamedCurves.h"
 #include "gostcrypto/HashEngine.h"
+#include "kernel/HandleCast.h"
 #include "kernel_dstu/Fixtures.h"
 #include "support/VectorFile.h"
 
@@ -120,10 +121,34 @@ TEST(KernelDstu, RefusalsCarryTheirCodes) {
   EXPECT_EQ(small, std::vector<unsigned char>(10, 0xAB));
 }
 
+// A kernel copy duplicates the generator, but the ephemeral values of asymmetric
+// encryption are secrets: each call mixes fresh entropy in, so the original and the
+// copy never encrypt one message alike (equal ephemerals would give c1 ^ c2 =
+// p1 ^ p2), and both still decrypt.
+TEST_F(KernelDstuTest, CopiesNeverShareAnEphemeralValue) {
+  const auto params = MakeParams(m_kernel, kCurve257, kCurve257);
+  const CKernelDoubleKeyPair keys = m_kernel.Generate4145DoubleKeyPair(params, false);
+  m_kernel.InitRandom(nullptr, SomeHash(1).data(), SomeHash(2).data(), nullptr);
+  const CKernel copy(m_kernel);
+  const auto message = SomeHash(3);
+  auto encrypt = [&](const CKernel& kernel) {
+    return Fetch([&](auto* b, auto* l) { kernel.EncryptAsymmetric(keys, message.data(), 32, b, l); });
+  };
+  const auto original = encrypt(m_kernel), copied = encrypt(copy);
+  EXPECT_NE(original, copied);
+  for (const auto* ciphertext : {&original, &copied}) {
+    const auto plain = Fetch([&](auto* b, auto* l) {
+      m_kernel.DecryptAsymmetric(keys, ciphertext->data(), static_cast<unsigned long>(ciphertext->size()), b, l);
+    });
+    ASSERT_GE(plain.size(), message.size());
+    EXPECT_TRUE(std::equal(message.begin(), message.end(), plain.begin()));
+  }
+}
+
 TEST_F(KernelDstuTest, AdaptersRefuseTheWrongKeyUsage) {
   const auto params = MakeParams(m_kernel, kCurve163, kCurve163);
   const CKernelDoubleKeyPair keys = m_kernel.Generate4145DoubleKeyPair(params, true);
-  const auto& pairs = *static_cast<const CDoubleKeyPair*>(keys.GetHandle());
+  const CDoubleKeyPair& pairs = Kernel::KeysOf(keys);
   const auto hash = SomeHash(7);
   const std::span<const std::uint8_t, 32> hashSpan(hash);
   const dstu::RandomSource zeros = [](std::span<std::uint8_t> out) { std::fill(out.begin(), out.end(), 1); };

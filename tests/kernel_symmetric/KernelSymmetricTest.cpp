@@ -1,14 +1,19 @@
 // CKernel's symmetric members: cipher known answers through the handles and the
 // partial-block rule; the generator's four-input seeding against its known
 // answers, copies continuing (or not having) a sequence, the system bytes behind
-// every reseed across fork(); and the argument codes of all of them.
+// every reseed across fork(); degenerate S-boxes refused everywhere, and the
+// argument codes of all of them.
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <functional>
 
 #include "Fixture.h"
 #include "crypto/params/Dke.h"
+#include "gostcrypto/DkeNo1.h"
+#include "gostcrypto/RndEngine.h"
 #include "gostcrypto/EntropyCollect.h"
 #include "kernel/CKernelAllParams.h"
 
@@ -102,12 +107,17 @@ TEST_F(KernelTest, FourInputSeedingGivesTheGeneratorsKnownAnswers) {
     if (v.section != "Keyed" || v.Get("SBox") != "default" || v.Get("Extra") != "none") continue;
     const Bytes key = v.Bytes("Key"), seed = v.Bytes("Seed"), expected = v.Bytes("Out");
     kernel.InitRandom(nullptr, key.data(), seed.data(), nullptr);
-    // GenerateRandom in two calls around GenSymmetricKey's 32 bytes: one sequence.
+    // GenerateRandom in two calls: one sequence.
     Bytes got(expected.size());
     kernel.GenerateRandom(5, got.data());
-    kernel.GenSymmetricKey(got.data() + 5);
-    kernel.GenerateRandom(static_cast<unsigned long>(got.size() - 37), got.data() + 37);
+    kernel.GenerateRandom(static_cast<unsigned long>(got.size() - 5), got.data() + 5);
     EXPECT_EQ(ToHex(got), ToHex(expected));
+    // A symmetric key is a secret: fresh entropy goes in first, so it is not the
+    // next piece of the replayed sequence.
+    kernel.InitRandom(nullptr, key.data(), seed.data(), nullptr);
+    Bytes symmetric(32);
+    kernel.GenSymmetricKey(symmetric.data());
+    EXPECT_NE(ToHex(symmetric), ToHex(Bytes(expected.begin(), expected.begin() + 32)));
     ++checked;
   }
   EXPECT_EQ(checked, 1);
@@ -131,6 +141,117 @@ TEST_F(KernelTest, CopiesContinueTheSourceSequence) {
   // The four-input form needs a key: the core refuses, and the old generator is gone.
   EXPECT_ANY_THROW(source.InitRandom(nullptr, nullptr, next.data(), nullptr));
   EXPECT_EQ(CodeOf([&] { Draw(source, 8); }), 40013u);
+}
+
+// Tables whose rows are not permutations of 0-15: with any of them the cipher
+// loses part of its key (an all-zero table ignores it completely). Every entry
+// point that hashes, encrypts or seeds with a table refuses them with 40014 and
+// writes nothing; the kernel's generator is left as it was.
+TEST_F(KernelTest, DegenerateSBoxesAreRefusedBeforeAnyWork) {
+  using SBox = std::array<unsigned char, 128>;
+  auto changed = [](std::size_t at, unsigned char value) {
+    SBox box{};
+    std::copy(gostcrypto::kDkeNo1.begin(), gostcrypto::kDkeNo1.end(), box.begin());
+    box[at] = value;
+    return box;
+  };
+  const struct {
+    const char* what;
+    SBox sbox;
+  } tables[] = {
+      {"all zero", SBox{}},
+      {"first row repeats a value", changed(0, gostcrypto::kDkeNo1[1])},
+      {"last entry above 15", changed(127, static_cast<unsigned char>(gostcrypto::kDkeNo1[127] + 16))},
+  };
+  Kernel::CKernel kernel;
+  kernel.InitRandom(nullptr, Bytes(32, 7).data(), Bytes(8, 1).data(), nullptr);
+  Kernel::CKernel reference(kernel);
+  unsigned char key[32] = {1, 2, 3}, data[16] = {4, 5, 6};
+  for (const auto& t : tables) {
+    SCOPED_TRACE(t.what);
+    Kernel::CKernelAllParams params(kernel);
+    params.SetCryptSBox(t.sbox.data());
+    Bytes out(32, 0xEE);
+    const std::function<void()> calls[] = {
+        [&] { kernel.CalcHash(data, sizeof data, out.data(), t.sbox.data()); },
+        [&] { kernel.CreateHashObject(t.sbox.data(), nullptr); },
+        [&] { kernel.CreateCryptObject(key, t.sbox.data(), nullptr, true); },
+        [&] { kernel.CreateCryptObject(key, params, nullptr, true); },
+        [&] { kernel.EncryptDecrypt(key, params, nullptr, data, sizeof data, out.data(), true); },
+        [&] { kernel.InitRandom(t.sbox.data(), kSBox, nullptr); },
+        [&] { kernel.InitRandom(kSBox, t.sbox.data(), nullptr); },
+        [&] { kernel.InitRandom(t.sbox.data(), key, data, nullptr); },
+    };
+    for (std::size_t i = 0; i < std::size(calls); ++i) EXPECT_EQ(CodeOf(calls[i]), 40014u) << "call " << i;
+    EXPECT_EQ(out, Bytes(32, 0xEE));
+  }
+  EXPECT_EQ(Draw(kernel, 64), Draw(reference, 64));
+}
+
+// A caller who never sets the S-boxes gets DKE No. 1 in both, so the cipher
+// through the parameters depends on its key.
+TEST_F(KernelTest, NewParametersCarryDkeNo1) {
+  Kernel::CKernel kernel;
+  const Kernel::CKernelAllParams params(kernel);
+  Bytes randomSBox(128), cryptSBox(128);
+  params.GetRandomSBox(randomSBox.data());
+  params.GetCryptSBox(cryptSBox.data());
+  const Bytes dke(gostcrypto::kDkeNo1.begin(), gostcrypto::kDkeNo1.end());
+  EXPECT_EQ(randomSBox, dke);
+  EXPECT_EQ(cryptSBox, dke);
+  const Bytes plain(24, 0x33);
+  Bytes first(24), second(24);
+  kernel.EncryptDecrypt(Bytes(32, 1).data(), params, nullptr, plain.data(), 24, first.data(), true);
+  kernel.EncryptDecrypt(Bytes(32, 2).data(), params, nullptr, plain.data(), 24, second.data(), true);
+  EXPECT_NE(first, second);
+}
+
+// The generator's output depends on every part of its key and on the entropy it
+// is seeded with: one bit changed anywhere gives another sequence, the same
+// material gives the same one.
+TEST(RandomGenerator, OutputDependsOnKeyAndEntropy) {
+  auto keyed = [](Bytes key) {
+    gostcrypto::RndEngine engine(gostcrypto::kDkeNo1.data(), key.data(), Bytes(8, 9).data(), nullptr);
+    Bytes out(64);
+    engine.Generate(out.data(), out.size());
+    return out;
+  };
+  auto seeded = [](Bytes entropy) {
+    gostcrypto::RndEngine engine(entropy.data(), static_cast<unsigned long>(entropy.size()), nullptr, nullptr,
+                                 Bytes(8, 9).data(), gostcrypto::kDkeNo1.data());
+    Bytes out(64);
+    engine.Generate(out.data(), out.size());
+    return out;
+  };
+  const Bytes key(32, 0x5A), entropy(gostcrypto::kEntropyBufferSize, 0xC3);
+  EXPECT_EQ(keyed(key), keyed(key));
+  EXPECT_EQ(seeded(entropy), seeded(entropy));
+  for (std::size_t bit : {0u, 77u, 255u}) {
+    Bytes other = key;
+    other[bit / 8] ^= static_cast<unsigned char>(1u << (bit % 8));
+    EXPECT_NE(keyed(other), keyed(key)) << "key bit " << bit;
+  }
+  for (std::size_t at : {0u, 31u, 513u, 1023u}) {
+    Bytes other = entropy;
+    other[at] ^= 0x01;
+    EXPECT_NE(seeded(other), seeded(entropy)) << "entropy byte " << at;
+  }
+}
+
+// Two kernels that share a generator state (a copy) still part on every secret:
+// each symmetric key mixes fresh system entropy in, while plain random bytes
+// continue the shared sequence.
+TEST_F(KernelTest, CopiesNeverDrawTheSameSymmetricKey) {
+  Kernel::CKernel source;
+  source.InitRandom(nullptr, Bytes(32, 3).data(), Bytes(8, 4).data(), nullptr);
+  Kernel::CKernel copy(source);
+  Bytes first(32), second(32);
+  source.GenSymmetricKey(first.data());
+  copy.GenSymmetricKey(second.data());
+  EXPECT_NE(first, second);
+  EXPECT_NE(first, Bytes(32, 0));
+  Kernel::CKernel again(source);
+  EXPECT_EQ(Draw(source, 40), Draw(again, 40));
 }
 
 // Bytes 8..63 of a collection hold system bytes only (no timer sample lands

@@ -9,7 +9,7 @@
 #include "../kernel/ConfigSandbox.h"
 #include "core/Logger.h"
 #include "kernel/CKernel.h"
-#include "kernel/CProvider.h"
+#include "kernel/HandleCast.h"
 #include "keystore/CKeyStorageWrapper.h"
 #include "platform/SharedLibrary.h"
 #include "support/CodeOf.h"
@@ -69,8 +69,8 @@ TEST(KeyStorageWrapper, EveryManagerGoesBackToItsLibrary) {
   {
     Kernel::CKernel kernel;
     Kernel::CKernel copy(kernel);
-    auto* copyProvider = static_cast<CProvider*>(copy.GetProvider());
-    static_cast<CProvider*>(kernel.GetProvider())->KeyStorage().Manager().SaveKey("alice", "", nullptr, 0, 0);
+    auto* copyProvider = &Kernel::ProviderOf(copy);
+    Kernel::ProviderOf(kernel).KeyStorage().Manager().SaveKey("alice", "", nullptr, 0, 0);
     EXPECT_EQ(copyProvider->KeyStorage().Manager().KeyExists("alice", 0), 0);
     copy = kernel;
     EXPECT_EQ(copy.GetProvider(), copyProvider);

@@ -46,7 +46,7 @@ CAsymmetric4145Params Explicit(const char* oid, const Blob& dke) {
 
 TEST(NamedCurves, TableAgreesWithTheStandardsValues) {
   int count = 0;
-  for (const auto& v : ReadVectorFile("params/named-curves.vec")) {
+  for (const auto& v : ReadVectorFile("named-curves.txt")) {
     SCOPED_TRACE(v.Where());
     const params::NamedCurve* curve = params::FindNamedCurve(v.Get("oid"));
     ASSERT_NE(curve, nullptr);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "gostcrypto/gf2m/CpuPath.h"
+#include "gostcrypto/CpuPath.h"
 #include "crypto/params/CurveEngine.h"
 #include "crypto/params/NamedCurves.h"
 #include "gostcrypto/CryptoEngine.h"
@@ -51,7 +51,7 @@ class Random {
 
 void Report(const char* what, const params::NamedCurve& c, double seconds) {
   std::printf("dstu-%s-%.*s %.0f ops/s %s\n", what, static_cast<int>(c.oid.size()), c.oid.data(),
-              1.0 / seconds, gostcrypto::gf2m::PathName(gostcrypto::gf2m::BestPath()));
+              1.0 / seconds, gostcrypto::ActiveCpuPathNames().field);
   std::fflush(stdout);
 }
 

@@ -4,11 +4,11 @@
 //   cipher: gost28147-ecb, -ctr, -cfb-enc, -cfb-dec (MiB/s), init-random (us: what the
 //           kernel's three-input InitRandom costs: collection plus a new generator)
 // <cpu-path> is the path the process chose (portable, avx2, avx512); to measure a
-// slower one on a faster CPU, set TAVRPKI_CPU_PATH=portable|avx2 (CpuPath.h).
+// slower one on a faster CPU, set TAVRPKI_CPU_PATH=portable|avx2 (gostcrypto/CpuPath.h).
 #include <cstdio>
 #include <vector>
 
-#include "gostcrypto/gost/CpuPath.h"
+#include "gostcrypto/CpuPath.h"
 #include "gostcrypto/EntropyCollect.h"
 #include "gostcrypto/HashEngine.h"
 #include "gostcrypto/RndEngine.h"
@@ -18,7 +18,7 @@
 namespace tavrpki::tool {
 namespace {
 
-const char* Path() { return gostcrypto::detail::CpuPathName(gostcrypto::detail::ActiveCpuPath()); }
+const char* Path() { return gostcrypto::ActiveCpuPathNames().cipher; }
 
 void Line(const char* name, double value, const char* unit) {
   std::printf("%s %.1f %s %s\n", name, value, unit, Path());

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace gostcrypto {
@@ -19,5 +20,37 @@ inline constexpr std::array<std::uint8_t, 128> kDkeNo1{
     2,  8,  9,  7,  5,  15, 0,  11, 12, 1,  13, 14, 10, 3,  6,  4,   //
     3,  8,  11, 5,  6,  4,  14, 10, 2,  12, 1,  7,  9,  15, 13, 0,   //
     1,  2,  3,  14, 6,  13, 11, 8,  15, 10, 12, 5,  7,  9,  0,  4};
+
+
+// True when each of the 8 rows of the 128-entry table is a permutation of 0-15.
+// Every table handed to the cipher, the hash or the generator must pass: a row
+// that repeats a value makes the round function lose information, and an all-zero
+// table makes the cipher ignore its key.
+constexpr bool IsPermutationSBox(const std::uint8_t* entries) {
+  for (std::size_t row = 0; row < 8; ++row) {
+    unsigned seen = 0;
+    for (std::size_t i = 0; i < 16; ++i) {
+      const std::uint8_t value = entries[16 * row + i];
+      if (value > 15) return false;
+      seen |= 1u << value;
+    }
+    if (seen != 0xFFFFu) return false;
+  }
+  return true;
+}
+
+static_assert(IsPermutationSBox(kDkeNo1.data()));
+
+// The packed form certificates carry: 64 bytes, two entries per byte, the even
+// entry in the high nibble. Worked out from the table above, never written twice.
+inline constexpr std::array<std::uint8_t, 64> kDkeNo1Packed = [] {
+  std::array<std::uint8_t, 64> packed{};
+  for (std::size_t i = 0; i < packed.size(); ++i)
+    packed[i] = static_cast<std::uint8_t>((kDkeNo1[2 * i] << 4) | kDkeNo1[2 * i + 1]);
+  return packed;
+}();
+
+static_assert(kDkeNo1Packed[0] == 0xA9 && kDkeNo1Packed[1] == 0xD6 && kDkeNo1Packed[2] == 0xEB &&
+              kDkeNo1Packed[3] == 0x45);
 
 }  // namespace gostcrypto

@@ -57,6 +57,14 @@ class RndEngine {
   // Fills size bytes; the same bytes GenerateByte would return one by one.
   void Generate(unsigned char* out, std::size_t size);
 
+  // Mixes fresh material into the state: the new key is the constant-time hash of
+  // (the next 32 bytes of this generator, the entropy folded to 32 bytes, seed),
+  // and the gamma restarts from the encrypted seed; the substitution table stays.
+  // Two copies of one generator mixed with different entropy part for good, and
+  // the result is never weaker than the state before. Same input rules as the
+  // entropy constructor (kMissingInput); a failure leaves the state unchanged.
+  void Mix(const unsigned char* entropy, unsigned long entropyLength, const unsigned char* seed);
+
   // CryptoException code for a required input that was null or too short.
   static constexpr int kMissingInput = 1;
 

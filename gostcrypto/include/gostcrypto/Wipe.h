@@ -56,24 +56,29 @@ class WipeOnExit {
 
 // An allocator that wipes every block before it is freed, so a std::vector of
 // secrets leaves no copy behind when it grows (each growth frees the old block)
-// or dies.
-template <typename T>
+// or dies. `Upstream` does the allocating itself: std::allocator in the library; a
+// test puts an observer there to see each block at the moment it is handed back.
+template <typename T, typename Upstream = std::allocator<T>>
 struct WipingAllocator {
   static_assert(std::is_trivially_copyable_v<T>);
   using value_type = T;
+  template <typename U>
+  struct rebind {
+    using other = WipingAllocator<U, typename std::allocator_traits<Upstream>::template rebind_alloc<U>>;
+  };
 
   WipingAllocator() noexcept = default;
-  template <typename U>
-  WipingAllocator(const WipingAllocator<U>&) noexcept {}
+  template <typename U, typename V>
+  WipingAllocator(const WipingAllocator<U, V>&) noexcept {}
 
-  T* allocate(std::size_t n) { return std::allocator<T>{}.allocate(n); }
+  T* allocate(std::size_t n) { return Upstream{}.allocate(n); }
   void deallocate(T* p, std::size_t n) noexcept {
     SecureWipe(p, n * sizeof(T));
-    std::allocator<T>{}.deallocate(p, n);
+    Upstream{}.deallocate(p, n);
   }
 
-  template <typename U>
-  friend bool operator==(const WipingAllocator&, const WipingAllocator<U>&) noexcept {
+  template <typename U, typename V>
+  friend bool operator==(const WipingAllocator&, const WipingAllocator<U, V>&) noexcept {
     return true;
   }
 };

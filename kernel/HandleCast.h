@@ -1,0 +1,34 @@
+// The internal object behind each exported handle class, in one place. The
+// exported classes hand their objects out as `void*` (GetHandle, GetProvider) so
+// that their public headers name no internal type; everything inside the library,
+// and the white-box tests and benchmarks, turn them back through these functions
+// and nowhere else. Internal header: never installed.
+#pragma once
+
+#include "crypto/objects/CAsymmetric4145Params.h"
+#include "crypto/objects/CKeyPair.h"
+#include "kernel/CKernel.h"
+#include "kernel/CKernelAsymmetricParams.h"
+#include "kernel/CKernelDoubleKeyPair.h"
+#include "kernel/CProvider.h"
+
+namespace Kernel {
+
+// The provider of a kernel: its lock, generator and key storage link.
+inline tavrpki::CProvider& ProviderOf(const CKernel& kernel) {
+  return *static_cast<tavrpki::CProvider*>(kernel.GetProvider());
+}
+
+// The parameter set held by an exported parameter object (never null: the object
+// owns one from construction). Mutable through a const reference, as the handle
+// itself is: the exported class decides what it lets change.
+inline tavrpki::CAsymmetric4145Params& ParamsOf(const CKernelAsymmetricParams& params) {
+  return *static_cast<tavrpki::CAsymmetric4145Params*>(params.GetHandle());
+}
+
+// The two key pairs held by an exported key-pair object.
+inline tavrpki::CDoubleKeyPair& KeysOf(const CKernelDoubleKeyPair& keys) {
+  return *static_cast<tavrpki::CDoubleKeyPair*>(keys.GetHandle());
+}
+
+}  // namespace Kernel
