@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "Command.h"
 #include "crypto/params/Dke.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelAsymmetricParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/GetKernelInstance.h"
-#include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "Command.h"
 #include "crypto/params/Dke.h"
-#include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
 

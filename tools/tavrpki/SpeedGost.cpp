@@ -4,21 +4,21 @@
 //   cipher: gost28147-ecb, -ctr, -cfb-enc, -cfb-dec (MiB/s), init-random (us: what the
 //           kernel's three-input InitRandom costs: collection plus a new generator)
 // <cpu-path> is the path the process chose (portable, avx2, avx512); to measure a
-// slower one on a faster CPU, set TAVRPKI_CPU_PATH=portable|avx2 (CpuPath.h).
+// slower one on a faster CPU, set TAVRPKI_CPU_PATH=portable|avx2 (gostcrypto/CpuPaths.h).
 #include <cstdio>
 #include <vector>
 
-#include "gostcrypto/gost/CpuPath.h"
+#include "Command.h"
+#include "gostcrypto/CpuPaths.h"
 #include "gostcrypto/EntropyCollect.h"
 #include "gostcrypto/HashEngine.h"
 #include "gostcrypto/RndEngine.h"
 #include "gostcrypto/SCryptoEngine.h"
-#include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
 namespace {
 
-const char* Path() { return gostcrypto::detail::CpuPathName(gostcrypto::detail::ActiveCpuPath()); }
+const char* Path() { return gostcrypto::GostCpuPathName(); }
 
 void Line(const char* name, double value, const char* unit) {
   std::printf("%s %.1f %s %s\n", name, value, unit, Path());
