@@ -101,6 +101,7 @@ int Sign(const Options& options) {
   Engine e(options);
   std::vector<std::uint8_t> priv = ParseHex(options.Required("priv"), "--priv");
   WipeOnExit guard(priv.data(), priv.size());
+  while (priv.size() > 1 && priv.front() == 0) priv.erase(priv.begin());  // leading zeros say nothing
   if (priv.empty() || priv.size() > OrderBytes(e.engine))
     throw UsageError{"--priv: the private key is at most " + std::to_string(OrderBytes(e.engine)) +
                      " bytes on this curve"};
