@@ -17,7 +17,7 @@ namespace {
 
 constexpr Message kMsgElementPastParent{
     kNoCode, "Insufficient blob size: the element at offset %zu (%u content bytes) runs past its parent's end at %zu"};
-constexpr Message kMsgNoEndOfContents{kNoCode, "Indefinite length at offset %zu without end-of-contents octets"};
+constexpr Message kMsgNoEndOfContents{kNoCode, "The indefinite length at offset %zu has no end-of-contents octets"};
 constexpr Message kMsgPrimitiveIndefinite{kNoCode, "Primitive element at offset %zu with indefinite length"};
 
 struct Value {
@@ -217,6 +217,7 @@ Value Render(const der::Header& header, std::span<const std::uint8_t> element,
 struct Frame {
   std::size_t position;  // the next element's offset in the input
   std::size_t end;       // the end of the parent's content
+  std::size_t start;     // the offset of the element whose content this is
   int depth;
   bool indefinite;       // ends with end-of-contents octets, not at `end`
 };
@@ -226,12 +227,12 @@ struct Frame {
 DerTextSummary WriteDerTree(std::span<const std::uint8_t> der,
                             const std::function<void(std::string_view)>& line) {
   DerTextSummary summary;
-  std::vector<Frame> frames{{0, der.size(), 0, false}};
+  std::vector<Frame> frames{{0, der.size(), 0, 0, false}};
   std::string text;
   while (!frames.empty()) {
     Frame& frame = frames.back();
     if (frame.position >= frame.end) {
-      if (frame.indefinite) Raise(kMsgNoEndOfContents, frame.end);
+      if (frame.indefinite) Raise(kMsgNoEndOfContents, frame.start);
       frames.pop_back();
       continue;
     }
@@ -277,10 +278,10 @@ DerTextSummary WriteDerTree(std::span<const std::uint8_t> der,
       ++summary.indefiniteLengths;
       // The children run to the end-of-contents octets, found by walking them; the
       // parent's position is set when they are reached.
-      const Frame child{offset + header.Size(), frame.end, frame.depth + 1, true};
+      const Frame child{offset + header.Size(), frame.end, offset, frame.depth + 1, true};
       frames.push_back(child);
     } else if (header.IsConstructed() && !content.empty()) {
-      const Frame child{offset + header.Size(), offset + element.size(), frame.depth + 1, false};
+      const Frame child{offset + header.Size(), offset + element.size(), offset, frame.depth + 1, false};
       frames.push_back(child);
     }
   }
