@@ -18,7 +18,7 @@
 #include "KeyStorageDefault.h"
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
-#include "crypto/params/Dke.h"
+#include "DkeOption.h"
 #include "crypto/params/NamedCurves.h"
 #include "crypto/params/ParamsText.h"
 #include "kernel/CKernel.h"
@@ -93,7 +93,7 @@ Kernel::CKernelAllParams Params(const Kernel::CKernel& kernel, const std::string
   for (const auto& oid : {signCurve, cryptCurve})
     if (params::FindNamedCurve(oid) == nullptr)
       throw UsageError{"no named curve " + oid + " (see 'tavrpki params show list')"};
-  params::Dke dke = params::kDke1;
+  SBox dke = DkeNo1();
   Kernel::CKernelAllParams all(kernel);
   all.SetRandomSBox(dke.data());
   all.SetCryptSBox(dke.data());
@@ -326,7 +326,7 @@ int SignHash(const Args& args) {
   const auto hash = Hash(s.options);
   const auto keys = s.Load(s.Name());
   // The key's own parameter sets; the S-boxes seed the generator before signing.
-  params::Dke dke = params::kDke1;
+  SBox dke = DkeNo1();
   Kernel::CKernelAllParams params(s.kernel);
   params.SetRandomSBox(dke.data());
   params.SetCryptSBox(dke.data());

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "Command.h"
-#include "crypto/params/Dke.h"
+#include "DkeOption.h"
 #include "crypto/params/NamedCurves.h"
 #include "crypto/params/ParamsText.h"
 
@@ -65,13 +65,8 @@ int Der(const Args& args) {
   const Options options(args, {"dke"}, {"explicit"});
   if (options.Positional().size() != 1) throw UsageError{"der: give one curve OID"};
   const params::NamedCurve& curve = Curve(options.Positional()[0]);
-  params::PackedDke packed = params::PackDke(params::kDke1);
-  if (const auto hex = options.Value("dke")) {
-    const auto bytes = ParseHex(*hex, "--dke");
-    if (bytes.size() != params::kPackedDkeSize) throw UsageError{"--dke: give the 64-byte packed S-box"};
-    std::copy(bytes.begin(), bytes.end(), packed.begin());
-  }
-  const params::Dke dke = params::UnpackDke(packed);
+  const auto text = options.Value("dke");
+  const SBox dke = text ? ParsePackedSBox(*text, "--dke") : DkeNo1();
   std::printf("%s\n", UpperHex(params::NamedCurveParamsDer(curve.oid, dke, options.Flag("explicit"))).c_str());
   return 0;
 }

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "Command.h"
-#include "crypto/params/Dke.h"
+#include "DkeOption.h"
 
 namespace tavrpki::tool {
 namespace {
@@ -27,7 +27,7 @@ const params::NamedCurve& NamedCurveOption(const std::string& oid, const char* l
 }
 
 Kernel::CKernelAsymmetricParams CurveParams(const Kernel::CKernel& kernel, const params::NamedCurve& curve) {
-  params::Dke dke = params::kDke1;
+  SBox dke = DkeNo1();
   return kernel.GenerateAsymmetric4145Params(std::string(curve.oid).c_str(), dke.data());
 }
 
