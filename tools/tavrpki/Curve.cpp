@@ -39,17 +39,27 @@ longmath::LongInt ToLongInt(const unsigned char* bytes, std::size_t size, std::s
   return value;
 }
 
-void LoadEngine(gostcrypto::CryptoEngine& engine, const Kernel::CKernelAsymmetricParams& params) {
-  const auto m = static_cast<std::uint32_t>(params.GetAsymmetric_CurrentLength());
+CurveNumbers::CurveNumbers(const Kernel::CKernelAsymmetricParams& params)
+    : m(static_cast<std::uint32_t>(params.GetAsymmetric_CurrentLength())),
+      k(static_cast<std::uint32_t>(params.GetAsymmetric_k())),
+      j(static_cast<std::uint32_t>(params.GetAsymmetric_j())),
+      l(static_cast<std::uint32_t>(params.GetAsymmetric_l())),
+      a(static_cast<std::uint32_t>(params.GetAsymmetric_Curve_A())),
+      b(Number(params, &Kernel::CKernelAsymmetricParams::GetAsymmetric_Curve_B, m)),
+      n(Number(params, &Kernel::CKernelAsymmetricParams::GetAsymmetric_Curve_n, 0)),
+      px(Number(params, &Kernel::CKernelAsymmetricParams::GetAsymmetric_BasePointX, m)),
+      py(Number(params, &Kernel::CKernelAsymmetricParams::GetAsymmetric_BasePointY, m)) {}
+
+void CurveNumbers::Load(gostcrypto::CryptoEngine& engine) const {
   engine.m = m;
-  engine.k = static_cast<std::uint32_t>(params.GetAsymmetric_k());
-  engine.j = static_cast<std::uint32_t>(params.GetAsymmetric_j());
-  engine.l = static_cast<std::uint32_t>(params.GetAsymmetric_l());
-  engine.A = static_cast<std::uint32_t>(params.GetAsymmetric_Curve_A());
-  engine.B = Number(params, &Kernel::CKernelAsymmetricParams::GetAsymmetric_Curve_B, m);
-  engine.n = Number(params, &Kernel::CKernelAsymmetricParams::GetAsymmetric_Curve_n, 0);
-  engine.Px = Number(params, &Kernel::CKernelAsymmetricParams::GetAsymmetric_BasePointX, m);
-  engine.Py = Number(params, &Kernel::CKernelAsymmetricParams::GetAsymmetric_BasePointY, m);
+  engine.k = k;
+  engine.j = j;
+  engine.l = l;
+  engine.A = a;
+  engine.B = b;
+  engine.n = n;
+  engine.Px = px;
+  engine.Py = py;
 }
 
 }  // namespace tavrpki::tool

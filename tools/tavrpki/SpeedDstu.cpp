@@ -53,7 +53,7 @@ void Report(const char* what, const params::NamedCurve& c, double seconds) {
 }
 
 void Measure(const Kernel::CKernel& kernel, const params::NamedCurve& c) {
-  const Kernel::CKernelAsymmetricParams params = CurveParams(kernel, c);
+  const CurveNumbers curve(CurveParams(kernel, c));
   Random random;
   LongInt hash(256);
   std::uint8_t hashBytes[32];
@@ -61,7 +61,7 @@ void Measure(const Kernel::CKernel& kernel, const params::NamedCurve& c) {
   hash.SetFromBuffer(hashBytes, sizeof hashBytes);
 
   CryptoEngine setup;
-  LoadEngine(setup, params);
+  curve.Load(setup);
   struct Signer {
     LongInt d, x, y, compressed, signature;
   };
@@ -76,25 +76,25 @@ void Measure(const Kernel::CKernel& kernel, const params::NamedCurve& c) {
 
   Report("sign", c, MeasureCpuSeconds([&] {
            CryptoEngine engine;
-           LoadEngine(engine, params);
+           curve.Load(engine);
            random.Retry(c.m, [&](const LongInt& r) { return engine.Sign(hash, signers[0].d, r); });
          }));
   Report("verify", c, MeasureCpuSeconds([&] {
            CryptoEngine engine;
-           LoadEngine(engine, params);
+           curve.Load(engine);
            if (!engine.CheckSign(hash, signers[0].signature, signers[0].x, signers[0].y)) std::abort();
          }));
   Report("verify-freshkey", c, MeasureCpuSeconds([&] {
            const Signer& s = signers[next++ % signers.size()];
            CryptoEngine engine;
-           LoadEngine(engine, params);
+           curve.Load(engine);
            LongInt x, y;
            engine.DecompressPoint(s.compressed, x, y);
            if (!engine.CheckPublicKey(x, y) || !engine.CheckSign(hash, s.signature, x, y)) std::abort();
          }));
   Report("keygen", c, MeasureCpuSeconds([&] {
            CryptoEngine engine;
-           LoadEngine(engine, params);
+           curve.Load(engine);
            LongInt x, y;
            const LongInt d = random.Retry(c.m, [&](const LongInt& r) { return engine.GetPrivateKey(r); });
            engine.GetPublicKey(d, x, y);
