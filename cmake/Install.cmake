@@ -15,7 +15,7 @@ set_target_properties(tavrpki_warnings PROPERTIES EXPORT_NAME warnings)
 
 # tavrpki_warnings travels only because the static core names it as a private
 # link dependency; it carries no libraries, so consumers get nothing from it.
-install(TARGETS tavrpki tavrpki_static gostcrypto tavrpki-keystore-api tavrpki_warnings
+install(TARGETS tavrpki tavrpki_static gostcrypto tavrpki-keystore-api tavrpki-password tavrpki_warnings
   EXPORT tavrpkiTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}

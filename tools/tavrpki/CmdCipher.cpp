@@ -2,17 +2,21 @@
 // tavrpki mac --key HEX [--dke HEX] [FILE]
 // GOST 28147-89 over a file or standard input, streamed. The counter and feedback
 // modes keep the input's length (a partial last block is cut, as the library's
-// cipher handles do); ECB needs whole blocks. The MAC zero-pads the last block and
-// prints "<mac-hex>  <name>".
+// cipher handles do); ECB needs whole blocks. The counter and feedback modes need
+// --iv (a fixed IV would repeat the key stream under the same key); ECB takes none.
+// OUT is written to a temporary and renamed into place on success; IN = OUT is
+// refused. The MAC zero-pads the last block and prints "<mac-hex>  <name>".
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "Command.h"
+#include "DkeOption.h"
+#include "Output.h"
 #include "gostcrypto/SCryptoEngine.h"
-#include "tools/tavrpki/Command.h"
-#include "tools/tavrpki/DkeOption.h"
 
 namespace tavrpki::tool {
 namespace {
@@ -28,7 +32,7 @@ std::vector<std::uint8_t> KeyOption(const Options& options) {
 FilePtr OpenIn(const Args& positional, std::size_t index) {
   if (positional.size() <= index || positional[index] == "-") return FilePtr(stdin, [](std::FILE*) { return 0; });
   FilePtr file(std::fopen(positional[index].c_str(), "rb"), &std::fclose);
-  if (!file) throw UsageError{"cannot open " + positional[index]};
+  if (!file) throw UsageError{"cannot open " + positional[index] + ": " + SystemReason(errno)};
   return file;
 }
 
@@ -37,7 +41,7 @@ std::size_t ReadFull(std::FILE* in, std::vector<unsigned char>& buffer) {
   std::size_t have = 0, got;
   while (have < buffer.size() && (got = std::fread(buffer.data() + have, 1, buffer.size() - have, in)) > 0)
     have += got;
-  if (std::ferror(in)) throw UsageError{"read error"};
+  if (std::ferror(in)) throw WriteError{"cannot read the input: " + SystemReason(errno)};
   return have;
 }
 
@@ -52,37 +56,45 @@ int RunCipher(const Args& args) {
   const auto key = KeyOption(options);
   std::vector<std::uint8_t> iv;
   if (const auto text = options.Value("iv")) {
+    if (mode == gostcrypto::kSimpleReplacement) throw UsageError{"--iv: ECB takes no IV"};
     iv = ParseHex(*text, "--iv");
     if (iv.size() != 8) throw UsageError{"--iv: give 8 bytes (16 hex digits)"};
+  } else if (mode != gostcrypto::kSimpleReplacement) {
+    throw UsageError{"--mode " + modeName + " needs --iv (8 bytes, never the same twice under one key)"};
   }
   const auto sbox = DkeOption(options);
   const Args& positional = options.Positional();
   if (positional.size() > 2) throw UsageError{"give at most IN and OUT"};
+  const std::string outName = positional.size() == 2 ? positional[1] : "-";
+  if (outName != "-" && !positional.empty() && positional[0] != "-" && SameFile(positional[0], outName))
+    throw UsageError{"IN and OUT are the same file: write to another file"};
   FilePtr in = OpenIn(positional, 0);
-  FilePtr out(stdout, [](std::FILE*) { return 0; });
-  if (positional.size() == 2 && positional[1] != "-") {
-    out = FilePtr(std::fopen(positional[1].c_str(), "wb"), &std::fclose);
-    if (!out) throw UsageError{"cannot create " + positional[1]};
-  }
-
-  gostcrypto::SCryptoEngine engine(sbox.empty() ? nullptr : sbox.data(), !options.Flag("decrypt"), mode, key.data(),
-                                   iv.empty() ? nullptr : iv.data());
-  std::vector<unsigned char> buffer(1 << 16);
-  for (;;) {
-    const std::size_t have = ReadFull(in.get(), buffer);
-    const std::size_t whole = have / 8, rest = have % 8;
-    if (whole > 0) engine.makeTransform(buffer.data(), buffer.data(), static_cast<unsigned long>(whole));
-    if (rest != 0) {
-      if (mode == gostcrypto::kSimpleReplacement) throw UsageError{"ecb: the input is not a whole number of blocks"};
-      unsigned char block[8] = {};
-      std::memcpy(block, buffer.data() + 8 * whole, rest);
-      engine.makeTransform(block, block, 1);
-      std::memcpy(buffer.data() + 8 * whole, block, rest);
+  try {
+    OutputFile out(outName);
+    gostcrypto::SCryptoEngine engine(sbox.empty() ? nullptr : sbox.data(), !options.Flag("decrypt"), mode,
+                                     key.data(), iv.empty() ? nullptr : iv.data());
+    std::vector<unsigned char> buffer(1 << 16);
+    for (;;) {
+      const std::size_t have = ReadFull(in.get(), buffer);
+      const std::size_t whole = have / 8, rest = have % 8;
+      if (whole > 0) engine.makeTransform(buffer.data(), buffer.data(), static_cast<unsigned long>(whole));
+      if (rest != 0) {
+        if (mode == gostcrypto::kSimpleReplacement)
+          throw UsageError{"ecb: the input is not a whole number of blocks"};
+        unsigned char block[8] = {};
+        std::memcpy(block, buffer.data() + 8 * whole, rest);
+        engine.makeTransform(block, block, 1);
+        std::memcpy(buffer.data() + 8 * whole, block, rest);
+      }
+      out.Write(buffer.data(), have);
+      if (have < buffer.size()) break;
     }
-    if (std::fwrite(buffer.data(), 1, have, out.get()) != have) throw UsageError{"write error"};
-    if (have < buffer.size()) break;
+    out.Commit();
+  } catch (const WriteError& error) {
+    std::fprintf(stderr, "tavrpki cipher: %s\n", error.text.c_str());
+    return 1;
   }
-  return std::fflush(out.get()) == 0 ? 0 : 1;
+  return 0;
 }
 
 int RunMac(const Args& args) {

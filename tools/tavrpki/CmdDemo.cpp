@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "crypto/params/Dke.h"
+#include "Command.h"
+#include "DkeOption.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelAsymmetricParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/GetKernelInstance.h"
-#include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
 namespace {
@@ -38,7 +38,7 @@ Bytes Fetch(Getter get) {
 int RunDemo(const Args& args) {
   if (!args.empty()) throw UsageError{"demo takes no arguments"};
   Kernel::CKernel kernel = Kernel::GetKernelInstance();
-  params::Dke dke = params::kDke1;
+  SBox dke = DkeNo1();
 
   Bytes hash(32);
   kernel.CalcHash(reinterpret_cast<const unsigned char*>(kText), std::strlen(kText), hash.data(),

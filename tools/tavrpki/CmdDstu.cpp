@@ -3,37 +3,29 @@
 //   dstu sign --curve OID --priv HEX --hash HEX           signature octets (r || s, little-endian)
 //   dstu verify --curve OID --pub HEX --hash HEX --sig HEX   "ok" (exit 0) or "bad signature" (exit 1)
 //   dstu curves                                          the named curves and their OIDs
-// The hash is taken as the bytes given (the 32 bytes a GOST 34.311 hash outputs);
-// public keys and signatures are in the byte order of certificates.
+// The hash is the 32 bytes a GOST 34.311 hash outputs; public keys are the
+// ceil(m/8) bytes of the compressed point and signatures r || s, each ceil(bitlen(n)/8)
+// bytes, in the byte order of certificates. Other lengths are refused.
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
-#include "gostcrypto/Wipe.h"
-#include "crypto/params/CurveEngine.h"
-#include "crypto/params/NamedCurves.h"
+#include "Command.h"
+#include "Curve.h"
 #include "gostcrypto/CryptoEngine.h"
-#include "tools/tavrpki/Command.h"
+#include "gostcrypto/Wipe.h"
 
 namespace tavrpki::tool {
-
-// Shared with SpeedDstu.cpp.
-const params::NamedCurve& DstuCurve(const std::string& oid);
-
 namespace {
 
 using gostcrypto::CryptoEngine;
 using gostcrypto::CryptoException;
 using longmath::LongInt;
 
-LongInt FromBytes(const std::vector<std::uint8_t>& bytes, std::size_t bits, const char* what) {
-  if (bytes.size() > LongInt::kCapacityBytes) throw UsageError{std::string(what) + ": too long"};
-  LongInt value(static_cast<std::uint16_t>(bits));
-  value.SetFromBuffer(bytes.data(), bytes.size());
-  return value;
-}
+constexpr std::size_t kHashSize = 32;
 
 // 128 bytes from the operating system's generator, as the kernel draws them.
 LongInt SystemRandom(std::uint32_t bits) {
@@ -44,9 +36,7 @@ LongInt SystemRandom(std::uint32_t bits) {
     const std::uint32_t word = device();
     for (std::size_t k = 0; k < 4; ++k) bytes[i + k] = static_cast<std::uint8_t>(word >> (8 * k));
   }
-  LongInt value(static_cast<std::uint16_t>(bits));
-  value.SetFromBuffer(bytes.data(), bytes.size());
-  return value;
+  return ToLongInt(bytes.data(), bytes.size(), bits);
 }
 
 // Draws until the core accepts the random value (code 2 asks for another draw).
@@ -63,52 +53,90 @@ auto WithRandom(std::uint32_t bits, Body&& body) {
 
 std::string Hex(const LongInt& value) { return ToHex(value.GetData(), value.GetByteLength()); }
 
+// ceil(bitlen(n) / 8): the length of each half of a signature.
+std::size_t OrderBytes(const CryptoEngine& engine) {
+  std::size_t bytes = engine.n.GetByteLength();
+  while (bytes > 0 && engine.n.GetData()[bytes - 1] == 0) --bytes;
+  return bytes;
+}
+
+// What the core's codes mean for these commands.
 int CoreError(const char* what, const CryptoException& e) {
-  std::fprintf(stderr, "tavrpki: dstu %s: the DSTU 4145 core refused (code 0x%x)\n", what, e.GetCode());
+  const char* words = e.GetCode() == 0x11   ? "the key is not a key of this curve"
+                      : e.GetCode() == 0x12 ? "a value is longer than the curve allows"
+                      : e.GetCode() == 0x10 ? "the curve parameters describe no usable curve"
+                                            : "the DSTU 4145 core refused";
+  std::fprintf(stderr, "tavrpki: dstu %s: %s (core code 0x%x)\n", what, words, e.GetCode());
   return 2;
 }
 
-int Keygen(const Options& options) {
-  const params::NamedCurve& curve = DstuCurve(options.Required("curve"));
+struct Engine {
+  Kernel::CKernel kernel;
   CryptoEngine engine;
-  params::LoadCurve(engine, curve);
-  const LongInt d = WithRandom(curve.m, [&](const LongInt& r) { return engine.GetPrivateKey(r); });
+
+  explicit Engine(const Options& options) {
+    LoadEngine(engine, CurveParams(kernel, NamedCurveOption(options.Required("curve"), "dstu curves")));
+  }
+};
+
+std::vector<std::uint8_t> HashOption(const Options& options) {
+  const auto hash = ParseHex(options.Required("hash"), "--hash");
+  if (hash.size() != kHashSize) throw UsageError{"--hash: a GOST 34.311 hash is 32 bytes (64 hex digits)"};
+  return hash;
+}
+
+int Keygen(const Options& options) {
+  Engine e(options);
+  const LongInt d = WithRandom(e.engine.m, [&](const LongInt& r) { return e.engine.GetPrivateKey(r); });
   LongInt x, y;
-  engine.GetPublicKey(d, x, y);
+  e.engine.GetPublicKey(d, x, y);
   std::vector<std::uint8_t> big(d.GetData(), d.GetData() + d.GetByteLength());
   std::reverse(big.begin(), big.end());
-  std::printf("priv=%s pub=%s\n", ToHex(big).c_str(), Hex(engine.CompressPoint(x, y)).c_str());
+  std::printf("priv=%s pub=%s\n", ToHex(big).c_str(), Hex(e.engine.CompressPoint(x, y)).c_str());
+  SecureWipe(big.data(), big.size());
   return 0;
 }
 
 int Sign(const Options& options) {
-  const params::NamedCurve& curve = DstuCurve(options.Required("curve"));
-  CryptoEngine engine;
-  params::LoadCurve(engine, curve);
+  Engine e(options);
   std::vector<std::uint8_t> priv = ParseHex(options.Required("priv"), "--priv");
+  WipeOnExit guard(priv.data(), priv.size());
+  while (priv.size() > 1 && priv.front() == 0) priv.erase(priv.begin());  // leading zeros say nothing
+  if (priv.empty() || priv.size() > OrderBytes(e.engine))
+    throw UsageError{"--priv: the private key is at most " + std::to_string(OrderBytes(e.engine)) +
+                     " bytes on this curve"};
   std::reverse(priv.begin(), priv.end());  // given big-endian, held little-endian
-  const LongInt d = FromBytes(priv, 8 * priv.size(), "--priv");
-  const auto hashBytes = ParseHex(options.Required("hash"), "--hash");
-  const LongInt hash = FromBytes(hashBytes, 8 * hashBytes.size(), "--hash");
-  const LongInt signature = WithRandom(curve.m, [&](const LongInt& r) { return engine.Sign(hash, d, r); });
+  const LongInt d = ToLongInt(priv.data(), priv.size(), 8 * priv.size());
+  const auto hashBytes = HashOption(options);
+  const LongInt hash = ToLongInt(hashBytes.data(), hashBytes.size(), 8 * hashBytes.size());
+  LongInt x, y;
+  try {
+    e.engine.GetPublicKey(d, x, y);  // refuses d = 0 and d >= n
+  } catch (const CryptoException&) {
+    throw UsageError{"--priv: the private key must be a number from 1 to n - 1 of the curve"};
+  }
+  const LongInt signature = WithRandom(e.engine.m, [&](const LongInt& r) { return e.engine.Sign(hash, d, r); });
   std::printf("%s\n", Hex(signature).c_str());
   return 0;
 }
 
 int Verify(const Options& options) {
-  const params::NamedCurve& curve = DstuCurve(options.Required("curve"));
-  CryptoEngine engine;
-  params::LoadCurve(engine, curve);
+  Engine e(options);
   const auto pub = ParseHex(options.Required("pub"), "--pub");
-  const auto hashBytes = ParseHex(options.Required("hash"), "--hash");
+  const auto hashBytes = HashOption(options);
   const auto sigBytes = ParseHex(options.Required("sig"), "--sig");
+  const std::size_t fieldBytes = (e.engine.m + 7) / 8;
+  if (pub.size() != fieldBytes)
+    throw UsageError{"--pub: a compressed public key is " + std::to_string(fieldBytes) + " bytes on this curve"};
+  if (sigBytes.size() != 2 * OrderBytes(e.engine))
+    throw UsageError{"--sig: a signature is " + std::to_string(2 * OrderBytes(e.engine)) + " bytes on this curve"};
   LongInt x, y;
   bool ok = false;
   try {
-    engine.DecompressPoint(FromBytes(pub, curve.m, "--pub"), x, y);
-    ok = engine.CheckPublicKey(x, y) &&
-         engine.CheckSign(FromBytes(hashBytes, 8 * hashBytes.size(), "--hash"),
-                          FromBytes(sigBytes, 8 * sigBytes.size(), "--sig"), x, y);
+    e.engine.DecompressPoint(ToLongInt(pub.data(), pub.size(), e.engine.m), x, y);
+    ok = e.engine.CheckPublicKey(x, y) &&
+         e.engine.CheckSign(ToLongInt(hashBytes.data(), hashBytes.size(), 8 * hashBytes.size()),
+                            ToLongInt(sigBytes.data(), sigBytes.size(), 8 * sigBytes.size()), x, y);
   } catch (const CryptoException&) {
     ok = false;  // a public key that is no point of the curve verifies nothing
   }
@@ -143,11 +171,4 @@ const CommandRegistration kDstu{"dstu", "keygen|sign|verify|curves [--curve OID 
                                 "DSTU 4145-2002 keys and signatures on the named curves", &Run};
 
 }  // namespace
-
-const params::NamedCurve& DstuCurve(const std::string& oid) {
-  const params::NamedCurve* curve = params::FindNamedCurve(oid);
-  if (curve == nullptr) throw UsageError{"no named curve " + oid + " (see 'tavrpki dstu curves')"};
-  return *curve;
-}
-
 }  // namespace tavrpki::tool

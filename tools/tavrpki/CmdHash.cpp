@@ -1,18 +1,20 @@
 // tavrpki hash [--dke HEX] [FILE...]: GOST 34.311-95 of each file (standard input
 // when none), printed "<hash-hex>  <name>" like sha256sum. Files are streamed, so
 // memory stays constant whatever their size.
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "Command.h"
+#include "DkeOption.h"
 #include "gostcrypto/HashEngine.h"
-#include "tools/tavrpki/Command.h"
-#include "tools/tavrpki/DkeOption.h"
 
 namespace tavrpki::tool {
 namespace {
 
+// False with errno set when the stream cannot be read to its end.
 bool HashStream(std::FILE* in, const std::vector<std::uint8_t>& sbox, std::uint8_t out[32]) {
   gostcrypto::HashEngine engine(sbox.empty() ? nullptr : sbox.data(), nullptr);
   std::vector<unsigned char> buffer(1 << 16);
@@ -36,7 +38,7 @@ int Run(const Args& args) {
     std::FILE* in = name == "-" ? stdin : file.get();
     std::uint8_t hash[32];
     if (in == nullptr || !HashStream(in, sbox, hash)) {
-      std::fprintf(stderr, "tavrpki hash: %s: cannot read\n", name.c_str());
+      std::fprintf(stderr, "tavrpki hash: %s: cannot read: %s\n", name.c_str(), SystemReason(errno).c_str());
       status = 1;
       continue;
     }

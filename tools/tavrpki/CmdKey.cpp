@@ -7,10 +7,6 @@
 // Every command takes --storage DIR. Passwords never come from the command line:
 // --password-file FILE, else $TAVRPKI_PASSWORD, else the terminal (for `passwd`
 // the new one from --new-password-file or $TAVRPKI_NEW_PASSWORD likewise).
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -18,77 +14,49 @@
 #include <string>
 #include <vector>
 
+#include "Command.h"
+#include "KeyStorageDefault.h"
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
-#include "gostcrypto/Wipe.h"
-#include "crypto/dstu/Dstu4145Ops.h"
-#include "crypto/objects/CKeyPair.h"
-#include "crypto/params/Dke.h"
+#include "DkeOption.h"
 #include "crypto/params/NamedCurves.h"
+#include "crypto/params/ParamsText.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
-#include "tools/tavrpki/Command.h"
+#include "platform/Password.h"
 
 namespace tavrpki::tool {
 namespace {
 
 constexpr const char* kDefaultCurve = "1.2.804.2.1.1.1.1.3.1.1.2.6";  // 257-bit polynomial basis
 
-// A password, wiped when it goes.
+// A password as the C string the exported classes take, wiped when it goes.
 class Secret {
  public:
-  Secret() { m_text.reserve(256); }
-  ~Secret() { SecureWipe(m_text.data(), m_text.size()); }
-  Secret(const Secret&) = delete;
-  Secret& operator=(const Secret&) = delete;
-  std::string& Text() { return m_text; }
-  const char* c_str() const { return m_text.c_str(); }
+  SecretVector& Bytes() { return m_bytes; }
+  const char* c_str() {
+    m_text.assign(m_bytes.begin(), m_bytes.end());
+    m_text.push_back(0);
+    return reinterpret_cast<const char*>(m_text.data());
+  }
+  bool Empty() const { return m_bytes.empty(); }
+  bool operator==(const Secret& other) const { return m_bytes == other.m_bytes; }
 
  private:
-  std::string m_text;
+  SecretVector m_bytes;
+  SecretVector m_text;
 };
 
-// Reads one line from the terminal with echo off; false when there is no terminal.
-bool ReadFromTerminal(const char* prompt, Secret& out) {
-  const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return false;
-  termios saved{};
-  const bool haveSaved = ::tcgetattr(fd, &saved) == 0;
-  if (haveSaved) {
-    termios quiet = saved;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-    quiet.c_lflag |= ECHONL;
-    ::tcsetattr(fd, TCSAFLUSH, &quiet);
+std::string PasswordProblem(const platform::PasswordResult& result, const std::string& source) {
+  switch (result.status) {
+    case platform::PasswordStatus::kOk: return {};
+    case platform::PasswordStatus::kNoTerminal: return "no terminal";
+    case platform::PasswordStatus::kReadError: return "cannot read " + source + ": " + SystemReason(result.error);
+    case platform::PasswordStatus::kTooLong:
+      return source + ": the password is longer than " + std::to_string(platform::kMaxPasswordLength) + " bytes";
   }
-  if (::write(fd, prompt, std::char_traits<char>::length(prompt)) < 0) {
-    // the prompt is a courtesy; reading goes on
-  }
-  char c = 0;
-  while (::read(fd, &c, 1) == 1 && c != '\n')
-    if (c != '\r') out.Text() += c;
-  c = 0;
-  if (haveSaved) ::tcsetattr(fd, TCSAFLUSH, &saved);
-  ::close(fd);
-  return true;
-}
-
-// The first line of the file, read straight into `out`: a stream's buffer would
-// leave a copy of the password in freed memory.
-bool ReadFromFile(const std::string& path, Secret& out) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw UsageError{"cannot read the password file " + path};
-  char c = 0;
-  for (;;) {
-    const ssize_t n = ::read(fd, &c, 1);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0 || c == '\n') break;
-    out.Text() += c;
-  }
-  SecureWipeObject(c);
-  ::close(fd);
-  if (!out.Text().empty() && out.Text().back() == '\r') out.Text().pop_back();
-  return true;
+  return {};
 }
 
 // The password from the file option, else the environment variable, else the
@@ -96,20 +64,28 @@ bool ReadFromFile(const std::string& path, Secret& out) {
 void ObtainPassword(const Options& options, const char* fileOption, const char* variable,
                     const char* prompt, bool confirm, Secret& out) {
   if (const auto file = options.Value(fileOption)) {
-    ReadFromFile(*file, out);
+    const auto result = platform::ReadPasswordFromFile(file->c_str(), out.Bytes());
+    if (result.status != platform::PasswordStatus::kOk)
+      throw UsageError{PasswordProblem(result, "the password file " + *file)};
   } else if (const char* value = std::getenv(variable)) {
-    out.Text() = value;
+    const std::string_view text(value);
+    if (text.size() > platform::kMaxPasswordLength)
+      throw UsageError{std::string(variable) + ": the password is longer than " +
+                       std::to_string(platform::kMaxPasswordLength) + " bytes"};
+    out.Bytes().assign(text.begin(), text.end());
   } else {
-    if (!ReadFromTerminal(prompt, out))
+    const auto result = platform::ReadPasswordFromTerminal(prompt, out.Bytes());
+    if (result.status == platform::PasswordStatus::kNoTerminal)
       throw UsageError{std::string("no terminal to ask for the password: use --") + fileOption +
                        " FILE or set " + variable};
+    if (result.status != platform::PasswordStatus::kOk) throw UsageError{PasswordProblem(result, "the terminal")};
     if (confirm) {
       Secret again;
-      ReadFromTerminal("Repeat the password: ", again);
-      if (again.Text() != out.Text()) throw UsageError{"the two passwords differ"};
+      platform::ReadPasswordFromTerminal("Repeat the password: ", again.Bytes());
+      if (!(again == out)) throw UsageError{"the two passwords differ"};
     }
   }
-  if (out.Text().empty()) throw UsageError{"the password is empty"};
+  if (out.Empty()) throw UsageError{"the password is empty"};
 }
 
 Kernel::CKernelAllParams Params(const Kernel::CKernel& kernel, const std::string& signCurve,
@@ -117,7 +93,7 @@ Kernel::CKernelAllParams Params(const Kernel::CKernel& kernel, const std::string
   for (const auto& oid : {signCurve, cryptCurve})
     if (params::FindNamedCurve(oid) == nullptr)
       throw UsageError{"no named curve " + oid + " (see 'tavrpki params show list')"};
-  params::Dke dke = params::kDke1;
+  SBox dke = DkeNo1();
   Kernel::CKernelAllParams all(kernel);
   all.SetRandomSBox(dke.data());
   all.SetCryptSBox(dke.data());
@@ -149,24 +125,120 @@ struct Session {
     keys.Load(name.c_str(), password.c_str(), nullptr);
     return keys;
   }
+
+  std::string Description(const std::string& name) {
+    unsigned long length = 0;
+    kernel.GetKeyDescription(name.c_str(), nullptr, &length);
+    std::string text(length, '\0');
+    kernel.GetKeyDescription(name.c_str(), text.data(), &length);
+    text.resize(std::min<std::size_t>(length, text.size()));
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+  }
 };
 
-const CDoubleKeyPair& Pairs(const Kernel::CKernelDoubleKeyPair& keys) {
-  return *static_cast<const CDoubleKeyPair*>(keys.GetHandle());
-}
+// What `show` and `export-public` print about one key pair; kept in the key's
+// description too, so that they need no password.
+struct PublicPart {
+  std::string curve;  // the named curve's OID, or "explicit:<m>"
+  std::string key;    // compressed public key, hex
+};
 
-std::string CurveName(const CAsymmetric4145Params& params) {
+// The line the tool appends to the description it saves (the description is
+// stored in the clear, under the container's checksum and MAC).
+constexpr std::string_view kPublicMarker = "\n[tavrpki public] ";
+
+std::string CurveLabel(const Kernel::CKernelAsymmetricParams& p) {
+  unsigned long length = 0;
+  p.GetAsymmetric_CurveOID(nullptr, &length);
+  std::string oid(length, '\0');
+  if (length != 0) p.GetAsymmetric_CurveOID(oid.data(), &length);
+  while (!oid.empty() && oid.back() == '\0') oid.pop_back();
+  if (!oid.empty() && params::FindNamedCurve(oid) != nullptr) return oid;
   for (const params::NamedCurve& curve : params::NamedCurves()) {
-    if (curve.m == params.m && curve.k == params.k && curve.j == params.j && curve.l == params.l &&
-        curve.a == params.a)
-      return std::string(curve.name) + " (" + std::string(curve.oid) + ")";
+    if (curve.m == p.GetAsymmetric_CurrentLength() && curve.k == p.GetAsymmetric_k() &&
+        curve.j == p.GetAsymmetric_j() && curve.l == p.GetAsymmetric_l() && curve.a == p.GetAsymmetric_Curve_A())
+      return std::string(curve.oid);
   }
-  return "explicit, m = " + std::to_string(params.m);
+  return "explicit:" + std::to_string(p.GetAsymmetric_CurrentLength());
 }
 
-std::string CompressedHex(const CKeyPair& pair) {
-  const Blob compressed = dstu::CompressPublicKey(pair);
-  return ToHex(compressed.Data(), compressed.Size());
+std::string CurveName(const std::string& label) {
+  if (const params::NamedCurve* curve = params::FindNamedCurve(label))
+    return std::string(curve->name) + " (" + std::string(curve->oid) + ")";
+  return "explicit, m = " + label.substr(label.find(':') + 1);
+}
+
+template <class Get>
+std::vector<unsigned char> Fetch(Get get) {
+  unsigned long length = 0;
+  get(nullptr, &length);
+  std::vector<unsigned char> bytes(length);
+  get(bytes.data(), &length);
+  bytes.resize(length);
+  return bytes;
+}
+
+PublicPart Public(const Kernel::CKernelDoubleKeyPair& keys, bool sign) {
+  const Kernel::CKernelAsymmetricParams p = sign ? keys.GetSignParams() : keys.GetCryptParams();
+  const auto key = Fetch([&](unsigned char* b, unsigned long* n) {
+    sign ? keys.GetSignPublicKey(b, n) : keys.GetCryptPublicKey(b, n);
+  });
+  const auto buffer = Fetch([&](unsigned char* b, unsigned long* n) { p.GetParamsBuffer(b, n); });
+  return {CurveLabel(p), ToHex(params::CompressedPublicKey(key, buffer))};
+}
+
+std::string PublicLine(const PublicPart& sign, const PublicPart& crypt) {
+  return "sign-curve=" + sign.curve + " sign=" + sign.key + " crypt-curve=" + crypt.curve + " crypt=" + crypt.key;
+}
+
+// The user's part of a saved description and, when the tool saved it, the public part.
+struct SavedDescription {
+  std::string text;
+  bool hasPublic = false;
+  PublicPart sign, crypt;
+};
+
+SavedDescription ParseDescription(const std::string& stored) {
+  SavedDescription out;
+  const std::size_t marker = stored.rfind(kPublicMarker);
+  if (marker == std::string::npos) {
+    out.text = stored;
+    return out;
+  }
+  std::map<std::string, std::string> fields;
+  std::size_t at = marker + kPublicMarker.size();
+  while (at < stored.size()) {
+    std::size_t end = stored.find(' ', at);
+    if (end == std::string::npos) end = stored.size();
+    const std::string field = stored.substr(at, end - at);
+    const std::size_t eq = field.find('=');
+    if (eq != std::string::npos) fields[field.substr(0, eq)] = field.substr(eq + 1);
+    at = end + 1;
+  }
+  for (const char* name : {"sign-curve", "sign", "crypt-curve", "crypt"})
+    if (fields[name].empty()) {
+      out.text = stored;  // not ours after all
+      return out;
+    }
+  out.text = stored.substr(0, marker);
+  out.hasPublic = true;
+  out.sign = {fields["sign-curve"], fields["sign"]};
+  out.crypt = {fields["crypt-curve"], fields["crypt"]};
+  return out;
+}
+
+// The public part from the description, else (keys saved by older tools) from
+// the keys, which asks for the password.
+SavedDescription PublicOf(Session& s, const std::string& name) {
+  SavedDescription saved = ParseDescription(s.Description(name));
+  if (!saved.hasPublic) {
+    const auto keys = s.Load(name);
+    saved.sign = Public(keys, true);
+    saved.crypt = Public(keys, false);
+    saved.hasPublic = true;
+  }
+  return saved;
 }
 
 int Generate(const Args& args) {
@@ -180,10 +252,11 @@ int Generate(const Args& args) {
   ObtainPassword(s.options, "password-file", "TAVRPKI_PASSWORD",
                  ("New password for key '" + name + "': ").c_str(), true, password);
   const Kernel::CKernelDoubleKeyPair keys = s.kernel.Generate4145DoubleKeyPair(params, false);
-  const std::string description = s.options.Value("description").value_or("");
+  const PublicPart sign = Public(keys, true), crypt = Public(keys, false);
+  const std::string description =
+      s.options.Value("description").value_or("") + std::string(kPublicMarker) + PublicLine(sign, crypt);
   keys.Save(name.c_str(), password.c_str(), description.c_str(), nullptr);
-  std::printf("sign=%s crypt=%s\n", CompressedHex(Pairs(keys).GetSignPair()).c_str(),
-              CompressedHex(Pairs(keys).GetCryptPair()).c_str());
+  std::printf("sign=%s crypt=%s\n", sign.key.c_str(), crypt.key.c_str());
   return 0;
 }
 
@@ -201,26 +274,20 @@ int List(const Args& args) {
 int Show(const Args& args) {
   Session s(args, {"storage", "name", "password-file"});
   const std::string name = s.Name();
-  unsigned long length = 0;
-  s.kernel.GetKeyDescription(name.c_str(), nullptr, &length);
-  std::string description(length, '\0');
-  s.kernel.GetKeyDescription(name.c_str(), description.data(), &length);
-  const auto keys = s.Load(name);
-  const CDoubleKeyPair& pairs = Pairs(keys);
+  const SavedDescription saved = PublicOf(s, name);
   std::printf("name         %s\n", Utf8ForDisplay(name).c_str());
-  std::printf("description  %s\n", Utf8ForDisplay(description.c_str()).c_str());
-  std::printf("sign curve   %s\n", CurveName(pairs.GetSignPair().GetParams()).c_str());
-  std::printf("sign key     %s\n", CompressedHex(pairs.GetSignPair()).c_str());
-  std::printf("crypt curve  %s\n", CurveName(pairs.GetCryptPair().GetParams()).c_str());
-  std::printf("crypt key    %s\n", CompressedHex(pairs.GetCryptPair()).c_str());
+  std::printf("description  %s\n", Utf8ForDisplay(saved.text).c_str());
+  std::printf("sign curve   %s\n", CurveName(saved.sign.curve).c_str());
+  std::printf("sign key     %s\n", saved.sign.key.c_str());
+  std::printf("crypt curve  %s\n", CurveName(saved.crypt.curve).c_str());
+  std::printf("crypt key    %s\n", saved.crypt.key.c_str());
   return 0;
 }
 
 int ExportPublic(const Args& args) {
   Session s(args, {"storage", "name", "password-file"});
-  const auto keys = s.Load(s.Name());
-  std::printf("sign=%s crypt=%s\n", CompressedHex(Pairs(keys).GetSignPair()).c_str(),
-              CompressedHex(Pairs(keys).GetCryptPair()).c_str());
+  const SavedDescription saved = PublicOf(s, s.Name());
+  std::printf("sign=%s crypt=%s\n", saved.sign.key.c_str(), saved.crypt.key.c_str());
   return 0;
 }
 
@@ -259,7 +326,7 @@ int SignHash(const Args& args) {
   const auto hash = Hash(s.options);
   const auto keys = s.Load(s.Name());
   // The key's own parameter sets; the S-boxes seed the generator before signing.
-  params::Dke dke = params::kDke1;
+  SBox dke = DkeNo1();
   Kernel::CKernelAllParams params(s.kernel);
   params.SetRandomSBox(dke.data());
   params.SetCryptSBox(dke.data());
@@ -317,12 +384,16 @@ int Run(const Args& args) {
   if (args.empty()) throw UsageError{"say what to do"};
   const auto it = kSubcommands.find(args[0]);
   if (it == kSubcommands.end()) throw UsageError{"unknown subcommand '" + args[0] + "'"};
+  const KeyStorageDefault storageDefault;
   try {
     return it->second(args);
   } catch (const ExceptionBase& error) {
-    const char* cause = Cause(error.GetErrorCode());
-    std::fprintf(stderr, "tavrpki key %s: %s%s%s (code %lu)\n", args[0].c_str(), cause ? cause : "",
-                 cause ? ": " : "", MessageAsUtf8(error).c_str(), error.GetErrorCode());
+    // Uncoded failures here come from reading the keys out of an opened
+    // container: the codec's words alone would not say that.
+    const char* cause = error.GetErrorCode() == 0xFFFFFFFFul ? "the key container holds no usable key pair"
+                                                             : Cause(error.GetErrorCode());
+    std::fprintf(stderr, "tavrpki key %s: %s%s%s%s\n", args[0].c_str(), cause ? cause : "", cause ? ": " : "",
+                 MessageAsUtf8(error).c_str(), CodeSuffix(error.GetErrorCode()).c_str());
     return 2;
   }
 }

@@ -4,9 +4,9 @@
 #include <ctime>
 #include <string>
 
+#include "Command.h"
 #include "gostcrypto/EntropyCollect.h"
 #include "gostcrypto/RndEngine.h"
-#include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
 namespace {

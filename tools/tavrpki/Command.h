@@ -50,8 +50,18 @@ std::vector<std::uint8_t> ParseHex(const std::string& text, const char* what);
 std::string ToHex(const std::uint8_t* data, std::size_t size);
 inline std::string ToHex(const std::vector<std::uint8_t>& bytes) { return ToHex(bytes.data(), bytes.size()); }
 
-// Prints "tavrpki: <what>: <library message as UTF-8> (code N)" for library errors.
+// Prints "tavrpki: <what>: <library message as UTF-8> (code N)" for library errors
+// (without the code part for messages that have none).
 int ReportError(const std::string& what);
+// " (code N)", or nothing for the library's uncoded messages.
+std::string CodeSuffix(unsigned long code);
+
+// Standard input ("-") or the file's bytes; a read failure is a UsageError that
+// names the system's reason.
+std::vector<std::uint8_t> ReadInputFile(const std::string& path);
+
+// The system's text for an error number.
+std::string SystemReason(int error);
 
 // Runs `body` repeatedly for at least `seconds` of this thread's CPU time and
 // returns the CPU seconds per call.

@@ -1,12 +1,16 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
 #include <ctime>
 #include <exception>
 #include <map>
 #include <string>
 
-#include "core/Exception.h"
+#include "Command.h"
+#include "core/ExceptionBase.h"
 #include "core/MessageText.h"
-#include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
 namespace {
@@ -125,16 +129,39 @@ std::string ToHex(const std::uint8_t* data, std::size_t size) {
   return out;
 }
 
+std::string CodeSuffix(unsigned long code) {
+  // Messages without a code of their own carry 0xFFFFFFFF: no number to show.
+  return code == 0xFFFFFFFFul || code == static_cast<unsigned long>(-1) ? std::string()
+                                                                       : " (code " + std::to_string(code) + ")";
+}
+
 int ReportError(const std::string& what) {
+  std::fflush(stdout);  // the lines printed so far come before the error
   try {
     throw;
   } catch (const ExceptionBase& e) {
-    std::fprintf(stderr, "tavrpki: %s: %s (code %lu)\n", what.c_str(), MessageAsUtf8(e).c_str(),
-                 e.GetErrorCode());
+    std::fprintf(stderr, "tavrpki: %s: %s%s\n", what.c_str(), MessageAsUtf8(e).c_str(),
+                 CodeSuffix(e.GetErrorCode()).c_str());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tavrpki: %s: %s\n", what.c_str(), e.what());
   }
   return 2;
+}
+
+std::string SystemReason(int error) { return std::strerror(error); }
+
+std::vector<std::uint8_t> ReadInputFile(const std::string& path) {
+  const bool standardInput = path == "-";
+  std::FILE* file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
+  if (file == nullptr) throw UsageError{"cannot read " + path + ": " + SystemReason(errno)};
+  std::vector<std::uint8_t> data;
+  std::uint8_t chunk[1 << 16];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) data.insert(data.end(), chunk, chunk + got);
+  const int error = std::ferror(file) ? errno : 0;
+  if (!standardInput) std::fclose(file);
+  if (error != 0) throw UsageError{"cannot read " + path + ": " + SystemReason(error)};
+  return data;
 }
 
 double MeasureCpuSeconds(const std::function<void()>& body, double seconds) {
@@ -169,6 +196,7 @@ int main(int argc, char** argv) {
   try {
     return it->second.run(Args(argv + 2, argv + argc));
   } catch (const UsageError& e) {
+    std::fflush(stdout);
     std::fprintf(stderr, "tavrpki %s: %s\nusage: tavrpki %s %s\n", argv[1], e.text.c_str(), argv[1],
                  it->second.usage);
     return 2;

@@ -1,20 +1,17 @@
 // tavrpki speed dstu [--curve OID]: DSTU 4145 operations per second of this thread's
-// CPU time, each building an engine and loading the curve as the kernel does.
+// CPU time, each building an engine and loading the curve as the kernel does (the
+// curve's numbers come from the library's exported parameter class).
 // Lines: dstu-{sign,verify,verify-freshkey,keygen}-<OID> <ops> ops/s <cpu path>.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "Command.h"
+#include "Curve.h"
 #include "gostcrypto/CpuPath.h"
-#include "crypto/params/CurveEngine.h"
-#include "crypto/params/NamedCurves.h"
 #include "gostcrypto/CryptoEngine.h"
-#include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
-
-const params::NamedCurve& DstuCurve(const std::string& oid);  // CmdDstu.cpp
-
 namespace {
 
 using gostcrypto::CryptoEngine;
@@ -55,7 +52,8 @@ void Report(const char* what, const params::NamedCurve& c, double seconds) {
   std::fflush(stdout);
 }
 
-void Measure(const params::NamedCurve& c) {
+void Measure(const Kernel::CKernel& kernel, const params::NamedCurve& c) {
+  const CurveNumbers curve(CurveParams(kernel, c));
   Random random;
   LongInt hash(256);
   std::uint8_t hashBytes[32];
@@ -63,7 +61,7 @@ void Measure(const params::NamedCurve& c) {
   hash.SetFromBuffer(hashBytes, sizeof hashBytes);
 
   CryptoEngine setup;
-  params::LoadCurve(setup, c);
+  curve.Load(setup);
   struct Signer {
     LongInt d, x, y, compressed, signature;
   };
@@ -78,25 +76,25 @@ void Measure(const params::NamedCurve& c) {
 
   Report("sign", c, MeasureCpuSeconds([&] {
            CryptoEngine engine;
-           params::LoadCurve(engine, c);
+           curve.Load(engine);
            random.Retry(c.m, [&](const LongInt& r) { return engine.Sign(hash, signers[0].d, r); });
          }));
   Report("verify", c, MeasureCpuSeconds([&] {
            CryptoEngine engine;
-           params::LoadCurve(engine, c);
+           curve.Load(engine);
            if (!engine.CheckSign(hash, signers[0].signature, signers[0].x, signers[0].y)) std::abort();
          }));
   Report("verify-freshkey", c, MeasureCpuSeconds([&] {
            const Signer& s = signers[next++ % signers.size()];
            CryptoEngine engine;
-           params::LoadCurve(engine, c);
+           curve.Load(engine);
            LongInt x, y;
            engine.DecompressPoint(s.compressed, x, y);
            if (!engine.CheckPublicKey(x, y) || !engine.CheckSign(hash, s.signature, x, y)) std::abort();
          }));
   Report("keygen", c, MeasureCpuSeconds([&] {
            CryptoEngine engine;
-           params::LoadCurve(engine, c);
+           curve.Load(engine);
            LongInt x, y;
            const LongInt d = random.Retry(c.m, [&](const LongInt& r) { return engine.GetPrivateKey(r); });
            engine.GetPublicKey(d, x, y);
@@ -105,10 +103,11 @@ void Measure(const params::NamedCurve& c) {
 
 int Run(const Args& args) {
   const Options options(args, {"curve"}, {});
+  const Kernel::CKernel kernel;
   if (const auto oid = options.Value("curve")) {
-    Measure(DstuCurve(*oid));
+    Measure(kernel, NamedCurveOption(*oid, "dstu curves"));
   } else {
-    for (const params::NamedCurve& c : params::NamedCurves()) Measure(c);
+    for (const params::NamedCurve& c : params::NamedCurves()) Measure(kernel, c);
   }
   return 0;
 }

@@ -8,12 +8,12 @@
 #include <cstdio>
 #include <vector>
 
+#include "Command.h"
 #include "gostcrypto/CpuPath.h"
 #include "gostcrypto/EntropyCollect.h"
 #include "gostcrypto/HashEngine.h"
 #include "gostcrypto/RndEngine.h"
 #include "gostcrypto/SCryptoEngine.h"
-#include "tools/tavrpki/Command.h"
 
 namespace tavrpki::tool {
 namespace {
