@@ -11,7 +11,7 @@
 namespace tavrpki {
 namespace der {
 
-ByteView ReadIdentifierOctets(ByteView in) {
+ByteView ReadIdentifierOctets(ByteView in, TagNumbers tagNumbers) {
   if (in.size() < 2) Raise(kMsgInsufficientBlobSize);
   std::size_t size = 1;
   if ((in[0] & 0x1F) == 0x1F) {
@@ -20,7 +20,8 @@ ByteView ReadIdentifierOctets(ByteView in) {
     std::uint64_t number = 0;
     while (size < in.size()) {
       number = number << 7 | (in[size] & 0x7Fu);
-      if (number > 0xFFFFFFFFu) Raise(kMsgTagNumberTooLarge);
+      if (number > 0xFFFFFFFFu && tagNumbers == TagNumbers::kUpTo32Bits) Raise(kMsgTagNumberTooLarge);
+      if (number > 0xFFFFFFFFu) number = 0xFFFFFFFFu + 1;  // only the octets count now
       if ((in[size++] & 0x80) == 0) break;
     }
   }
@@ -55,9 +56,9 @@ std::uint32_t Header::TagNumber() const {
   return number;
 }
 
-Header ReadHeader(ByteView in) {
+Header ReadHeader(ByteView in, TagNumbers tagNumbers) {
   Header header;
-  header.identifier = ReadIdentifierOctets(in);
+  header.identifier = ReadIdentifierOctets(in, tagNumbers);
   header.lengthOctets = ReadLengthOctets(in, header.identifier.size());
   header.contentLength = DecodeLength(header.lengthOctets);
   return header;

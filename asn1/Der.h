@@ -21,8 +21,10 @@ namespace der {
 // The identifier octets at the start of `in`: one octet, or for a first octet
 // with the low five bits set, the following octets up to the first without bit 7.
 // The input must hold at least 2 bytes (kMsgInsufficientBlobSize); a tag number
-// above 32 bits is refused (kMsgTagNumberTooLarge).
-ByteView ReadIdentifierOctets(ByteView in);
+// above 32 bits is refused (kMsgTagNumberTooLarge) unless `tagNumbers` says any
+// size is wanted, as by a reader that only shows the octets it finds.
+enum class TagNumbers { kUpTo32Bits, kAnySize };
+ByteView ReadIdentifierOctets(ByteView in, TagNumbers tagNumbers = TagNumbers::kUpTo32Bits);
 // The length octets right after `identifierSize` identifier octets
 // (kMsgNoLengthOctets when there are none, kMsgLengthExceedsLimits for more than
 // four length bytes, kMsgInsufficientBlobSize when they run past the input).
@@ -41,12 +43,12 @@ struct Header {
   int SingleOctet() const { return identifier.size() == 1 ? identifier[0] : -1; }
   std::uint8_t TagClass() const { return static_cast<std::uint8_t>(identifier[0] >> 6); }
   bool IsConstructed() const { return (identifier[0] & 0x20) != 0; }
-  // The tag number, high tag numbers included (at most 32 bits, as read).
+  // The tag number, high tag numbers included (only meaningful up to 32 bits).
   std::uint32_t TagNumber() const;
 };
 
 // Identifier and length of the element at the start of `in`; the content is not checked.
-Header ReadHeader(ByteView in);
+Header ReadHeader(ByteView in, TagNumbers tagNumbers = TagNumbers::kUpTo32Bits);
 // The content of that element; kMsgInsufficientBlobSize when it runs past `in`.
 ByteView Content(ByteView in, const Header& header);
 // Size of the whole element at the start of `in` (checked as Content does).

@@ -238,7 +238,8 @@ DerTextSummary WriteDerTree(std::span<const std::uint8_t> der,
     }
     const std::size_t offset = frame.position;
     const std::span<const std::uint8_t> rest = der.subspan(offset, frame.end - offset);
-    const der::Header header = der::ReadHeader(rest);
+    // Any tag number is shown (marked when it exceeds 32 bits), so the walk goes on.
+    const der::Header header = der::ReadHeader(rest, der::TagNumbers::kAnySize);
     const bool indefinite = header.lengthOctets.size() == 1 && header.lengthOctets[0] == 0x80;
     if (indefinite && !header.IsConstructed()) Raise(kMsgPrimitiveIndefinite, offset);
     if (!indefinite && header.contentLength > rest.size() - header.Size()) Raise(kMsgElementPastParent, offset, header.contentLength, frame.end);
