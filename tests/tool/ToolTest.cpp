@@ -1,0 +1,416 @@
+// End-to-end cases of the `tavrpki` tool, read from tests/data/tool/*.vec (the
+// format is described at the top of tests/data/tool/general.vec). Each case runs
+// the real binary in a sandbox of its own: a fresh HOME, XDG directories and
+// configuration, no terminal, and the file key storage plugin named in the
+// user's configuration.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/VectorFile.h"
+
+extern char** environ;
+
+namespace tavrpki::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Line {
+  std::string file;
+  int number = 0;
+  std::string verb;
+  std::string rest;
+  std::string Where() const { return file + ":" + std::to_string(number); }
+};
+
+struct Case {
+  std::string name;
+  std::vector<Line> lines;
+};
+
+void PrintTo(const Case& c, std::ostream* out) { *out << c.lines[0].Where(); }
+
+std::string Trim(const std::string& s) {
+  const auto b = s.find_first_not_of(" \t\r");
+  if (b == std::string::npos) return "";
+  return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
+}
+
+std::vector<Case> LoadCases() {
+  std::vector<Case> cases;
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(DataPath("tool")))
+    if (entry.path().extension() == ".vec") files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  std::set<std::string> names;
+  for (const auto& path : files) {
+    std::ifstream in(path);
+    std::string text;
+    int number = 0;
+    while (std::getline(in, text)) {
+      ++number;
+      text = Trim(text);
+      if (text.empty() || text[0] == '#') continue;
+      const auto blank = text.find_first_of(" \t");
+      Line line{path.filename().string(), number, text.substr(0, blank),
+                blank == std::string::npos ? "" : Trim(text.substr(blank))};
+      if (line.verb == "case") {
+        std::string name;
+        for (char c : line.rest) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        // A repeated name would hide a case: it becomes one that fails.
+        if (!names.insert(name).second) name += "_DUPLICATE_" + std::to_string(number);
+        cases.push_back({name, {line}});
+      } else if (cases.empty()) {
+        cases.push_back({"before_the_first_case_" + std::to_string(number), {line}});
+      } else {
+        cases.back().lines.push_back(line);
+      }
+    }
+  }
+  return cases;
+}
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> SplitOn(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::istringstream in(text);
+  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
+  return parts;
+}
+
+// The first bytes of `bytes` in hex, for failure messages.
+std::string Head(const std::string& bytes) {
+  const std::size_t shown = std::min<std::size_t>(bytes.size(), 48);
+  return ToHex(reinterpret_cast<const std::uint8_t*>(bytes.data()), shown) + (shown < bytes.size() ? "..." : "") +
+         " (" + std::to_string(bytes.size()) + " bytes)";
+}
+
+// Words separated by blanks; double quotes group a word that holds blanks.
+std::vector<std::string> SplitWords(const std::string& text) {
+  std::vector<std::string> words;
+  std::string word;
+  bool quoted = false, have = false;
+  for (char c : text) {
+    if (c == '"') {
+      quoted = !quoted;
+      have = true;
+    } else if (!quoted && (c == ' ' || c == '\t')) {
+      if (have) words.push_back(word);
+      word.clear();
+      have = false;
+    } else {
+      word += c;
+      have = true;
+    }
+  }
+  if (have) words.push_back(word);
+  return words;
+}
+
+class Sandbox {
+ public:
+  Sandbox() {
+    std::string pattern = (fs::temp_directory_path() / "tavrpki-tool-XXXXXX").string();
+    m_root = mkdtemp(pattern.data());
+    for (const char* dir : {"home", "config/tavr-pki", "data", "state", "work"}) fs::create_directories(m_root / dir);
+    // The first run of a fresh user, except that the key storage plugin is named.
+    WriteAll(m_root / "config/tavr-pki/config.reg",
+             "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\TAVR_PKI]\r\n"
+             "\"KeyStorageManager\"=\"" TAVRPKI_FILEKEYSTORE_PATH "\"\r\n");
+    for (char** e = environ; *e != nullptr; ++e) {
+      const std::string entry = *e;
+      const std::string name = entry.substr(0, entry.find('='));
+      if (name == "HOME" || name.rfind("XDG_", 0) == 0 || name.rfind("TAVRPKI_", 0) == 0 ||
+          name.rfind("TAVR_PKI_", 0) == 0)
+        continue;
+      m_env[name] = entry.substr(name.size() + 1);
+    }
+    m_env["HOME"] = (m_root / "home").string();
+    m_env["XDG_CONFIG_HOME"] = (m_root / "config").string();
+    m_env["XDG_DATA_HOME"] = (m_root / "data").string();
+    m_env["XDG_STATE_HOME"] = (m_root / "state").string();
+    m_env["TAVR_PKI_SYSTEM_CONFIG"] = (m_root / "system.reg").string();
+    // Key containers sealed with few iterations: the derivation is the same code, faster.
+    m_env["TAVRPKI_KEYSTORE_ITERATIONS"] = "1000";
+  }
+  ~Sandbox() {
+    std::error_code ignored;
+    fs::permissions(Work(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(m_root, ignored);
+  }
+  Sandbox(const Sandbox&) = delete;
+  Sandbox& operator=(const Sandbox&) = delete;
+
+  fs::path Root() const { return m_root; }
+  fs::path Work() const { return m_root / "work"; }
+  void SetEnv(const std::string& name, const std::string& value) { m_env[name] = value; }
+  void UnsetEnv(const std::string& name) { m_env.erase(name); }
+
+  struct Result {
+    int exit = -1;
+    std::string out, err;
+  };
+
+  // Runs the tool with `args` in the work directory, standard input from `input`
+  // (or /dev/null) and in a session of its own, so it has no terminal to ask on.
+  Result Run(const std::vector<std::string>& args, const fs::path& input) const {
+    std::vector<std::string> envText;
+    for (const auto& [name, value] : m_env) envText.push_back(name + "=" + value);
+    std::vector<char*> envp, argv;
+    for (auto& e : envText) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string tool = TAVRPKI_TOOL_PATH;
+    argv.push_back(tool.data());
+    std::vector<std::string> argsCopy = args;
+    for (auto& a : argsCopy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string inPath = input.empty() ? "/dev/null" : input.string();
+    const std::string outPath = (m_root / "stdout").string(), errPath = (m_root / "stderr").string();
+    const std::string workPath = Work().string();
+
+    const pid_t pid = fork();
+    if (pid == 0) {
+      setsid();
+      const int in = open(inPath.c_str(), O_RDONLY);
+      const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (in < 0 || out < 0 || err < 0 || chdir(workPath.c_str()) != 0) _exit(125);
+      dup2(in, 0);
+      dup2(out, 1);
+      dup2(err, 2);
+      execve(argv[0], argv.data(), envp.data());
+      _exit(126);
+    }
+    Result result;
+    if (pid < 0) {
+      ADD_FAILURE() << "fork failed";
+      return result;
+    }
+    // A command that waits on something (a terminal, a FIFO, an endless file) is a
+    // failure of its own, not a hung test run.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        ADD_FAILURE() << "the tool did not finish within 120 s";
+        break;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (WIFEXITED(status))
+      result.exit = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+      result.exit = 128 + WTERMSIG(status);
+    result.out = ReadAll(outPath);
+    result.err = ReadAll(errPath);
+    return result;
+  }
+
+ private:
+  fs::path m_root;
+  std::map<std::string, std::string> m_env;
+};
+
+class ToolCase : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ToolCase, Runs) {
+  const Case& c = GetParam();
+  Sandbox box;
+  std::map<std::string, std::string> vars = {{"DATA", DataPath("")}, {"DIR", box.Work().string()},
+                                             {"PLUGIN", TAVRPKI_FILEKEYSTORE_PATH}};
+  ASSERT_EQ(c.lines[0].verb, "case") << c.lines[0].Where() << ": a line outside any case";
+  ASSERT_EQ(c.name.find("_DUPLICATE_"), std::string::npos) << c.lines[0].Where() << ": case name used twice";
+
+  // $NAME and ${NAME}: the variables above and those kept from earlier output.
+  auto expand = [&](const Line& line, const std::string& text) {
+    static const std::regex kVar(R"(\$\{?([A-Za-z_][A-Za-z0-9_]*)\}?)");
+    std::string out;
+    auto begin = std::sregex_iterator(text.begin(), text.end(), kVar);
+    std::size_t last = 0;
+    for (auto it = begin; it != std::sregex_iterator(); ++it) {
+      out += text.substr(last, static_cast<std::size_t>(it->position()) - last);
+      const auto found = vars.find((*it)[1]);
+      if (found == vars.end())
+        ADD_FAILURE() << line.Where() << ": no variable $" << (*it)[1];
+      else
+        out += found->second;
+      last = static_cast<std::size_t>(it->position() + it->length());
+    }
+    return out + text.substr(last);
+  };
+
+  Sandbox::Result last;
+  bool ran = false, exitChecked = true;
+  // The bytes a source names: hex:HEX, text:TEXT (\n for a newline), data:PATH
+  // (under tests/data), file:NAME or a bare NAME (in the work directory),
+  // part:NAME:OFFSET:LENGTH, repeat:HEX*N, or - (the last run's standard output).
+  auto source = [&](const Line& line, const std::string& spec) -> std::string {
+    const auto colon = spec.find(':');
+    if (spec == "-") return last.out;
+    if (colon == std::string::npos) return ReadAll(box.Work() / expand(line, spec));
+    const std::string kind = spec.substr(0, colon);
+    const std::string value = expand(line, spec.substr(colon + 1));
+    if (kind == "hex") {
+      const auto bytes = FromHex(value);
+      return {bytes.begin(), bytes.end()};
+    }
+    if (kind == "text") return std::regex_replace(value, std::regex(R"(\\n)"), "\n");
+    if (kind == "data" || kind == "file") {
+      const fs::path path = kind == "data" ? fs::path(DataPath(value)) : box.Work() / value;
+      EXPECT_TRUE(fs::exists(path)) << line.Where() << ": no file " << path;
+      return ReadAll(path);
+    }
+    if (kind == "repeat") {
+      const auto star = value.rfind('*');
+      const auto unit = FromHex(value.substr(0, star));
+      std::string out;
+      for (long i = 0, n = std::stol(value.substr(star + 1)); i < n; ++i) out.append(unit.begin(), unit.end());
+      return out;
+    }
+    if (kind == "part") {
+      const auto fields = SplitOn(value, ':');
+      if (fields.size() == 3) {
+        const std::string whole = ReadAll(box.Work() / fields[0]);
+        const std::size_t offset = std::stoul(fields[1]), length = std::stoul(fields[2]);
+        EXPECT_LE(offset + length, whole.size()) << line.Where() << ": " << fields[0] << " is shorter";
+        return offset <= whole.size() ? whole.substr(offset, length) : "";
+      }
+    }
+    ADD_FAILURE() << line.Where() << ": unknown source '" << spec << "'";
+    return "";
+  };
+
+  fs::path input;
+  for (std::size_t i = 1; i < c.lines.size(); ++i) {
+    const Line& line = c.lines[i];
+    SCOPED_TRACE(line.Where() + ": " + line.verb + " " + line.rest);
+    const auto words = SplitWords(line.rest);
+    try {
+    if (line.verb == "run") {
+      EXPECT_TRUE(exitChecked) << "the run before has no 'exit' line";
+      std::vector<std::string> args;
+      for (const auto& w : words) args.push_back(expand(line, w));
+      last = box.Run(args, input);
+      input.clear();
+      ran = true;
+      exitChecked = false;
+    } else if (line.verb == "exit") {
+      ASSERT_TRUE(ran) << "'exit' before any 'run'";
+      EXPECT_EQ(std::to_string(last.exit), line.rest) << "stdout:\n" << last.out << "stderr:\n" << last.err;
+      exitChecked = true;
+    } else if (line.verb == "file" && words.size() == 2) {
+      WriteAll(box.Work() / expand(line, words[0]), source(line, words[1]));
+    } else if (line.verb == "dir" && words.size() == 1) {
+      fs::create_directories(box.Work() / expand(line, words[0]));
+    } else if (line.verb == "stdin" && words.size() == 1) {
+      input = box.Root() / "stdin";
+      WriteAll(input, source(line, words[0]));
+    } else if (line.verb == "env") {
+      const auto eq = line.rest.find('=');
+      ASSERT_NE(eq, std::string::npos) << "env NAME=VALUE";
+      box.SetEnv(line.rest.substr(0, eq), expand(line, line.rest.substr(eq + 1)));
+    } else if (line.verb == "unset") {
+      box.UnsetEnv(line.rest);
+    } else if ((line.verb == "same" || line.verb == "differ") && words.size() == 2) {
+      const std::string a = source(line, words[0]), b = source(line, words[1]);
+      if (line.verb == "differ") {
+        EXPECT_NE(a, b) << words[0] << " and " << words[1] << " are equal";
+      } else {
+        EXPECT_TRUE(a == b) << words[0] << " holds " << Head(a) << ", not " << Head(b);
+      }
+    } else if (line.verb == "absent" && words.size() == 1) {
+      EXPECT_FALSE(fs::exists(box.Work() / expand(line, words[0])));
+    } else if (line.verb == "keep" && words.size() >= 2) {
+      // keep VAR REGEX: the first group of the first stdout line the regex matches.
+      ASSERT_TRUE(ran) << "'keep' before any 'run'";
+      const std::string regexText = Trim(line.rest.substr(line.rest.find_first_of(" \t")));
+      const std::regex pattern(regexText);
+      std::smatch match;
+      bool found = false;
+      for (const auto& l : SplitLines(last.out)) {
+        if (std::regex_search(l, match, pattern) && match.size() > 1) {
+          vars[words[0]] = match[1];
+          found = true;
+          break;
+        }
+      }
+      ASSERT_TRUE(found) << "no stdout line matches " << regexText << "\nstdout:\n" << last.out;
+    } else if (line.verb == "out" || line.verb == "err") {
+      // out = LINE | out ~ REGEX | out * TEXT | out ! TEXT | out empty
+      ASSERT_TRUE(ran) << "'" << line.verb << "' before any 'run'";
+      const std::string& stream = line.verb == "out" ? last.out : last.err;
+      const auto blank = line.rest.find_first_of(" \t");
+      const std::string how = line.rest.substr(0, blank);
+      const std::string want = blank == std::string::npos ? "" : expand(line, Trim(line.rest.substr(blank)));
+      const auto lines = SplitLines(stream);
+      if (how == "=") {
+        EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end())
+            << "no " << line.verb << " line is exactly: " << want << "\n" << line.verb << ":\n" << stream;
+      } else if (how == "~") {
+        const std::regex pattern(want);
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return std::regex_match(l, pattern); }))
+            << "no " << line.verb << " line matches: " << want << "\n" << line.verb << ":\n" << stream;
+      } else if (how == "*") {
+        EXPECT_NE(stream.find(want), std::string::npos)
+            << line.verb << " does not contain: " << want << "\n" << line.verb << ":\n" << stream;
+      } else if (how == "!") {
+        EXPECT_EQ(stream.find(want), std::string::npos)
+            << line.verb << " contains: " << want << "\n" << line.verb << ":\n" << stream;
+      } else if (how == "empty") {
+        EXPECT_EQ(stream, "") << line.verb << " is not empty";
+      } else if (how == "lines") {
+        EXPECT_EQ(std::to_string(lines.size()), want) << line.verb << ":\n" << stream;
+      } else {
+        ADD_FAILURE() << "unknown check '" << how << "'";
+      }
+    } else {
+      ADD_FAILURE() << "unknown line '" << line.verb << "' (or the wrong number of words)";
+    }
+    } catch (const std::exception& e) {  // a bad regex or number in the table
+      ADD_FAILURE() << line.Where() << ": " << e.what();
+    }
+  }
+  EXPECT_TRUE(ran) << c.lines[0].Where() << ": the case runs nothing";
+  EXPECT_TRUE(exitChecked) << c.lines[0].Where() << ": the last run has no 'exit' line";
+}
+
+INSTANTIATE_TEST_SUITE_P(Vec, ToolCase, ::testing::ValuesIn(LoadCases()),
+                         [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace tavrpki::test
