@@ -1,16 +1,16 @@
 // End-to-end cases of the `tavrpki` tool, read from tests/data/tool/*.vec (the
 // format is described at the top of tests/data/tool/general.vec). Each case runs
 // the real binary in a sandbox of its own: a fresh HOME, XDG directories and
-// configuration, no terminal, and the file key storage plugin named in the
-// user's configuration.
+// configuration, no terminal, and a system configuration that names the file key
+// storage plugin.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -153,8 +153,9 @@ class Sandbox {
     m_root = mkdtemp(pattern.data());
     for (const char* dir : {"home", "config", "data", "state", "work"}) fs::create_directories(m_root / dir);
     // A fresh user on a machine whose system configuration names the key storage plugin.
-    WriteAll(SystemConfig(), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\r\n"
-                             "\"KeyStorageManager\"=\"" TAVRPKI_FILEKEYSTORE_PATH "\"\r\n");
+    WriteAll(SystemConfig(),
+             "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\r\n"
+             "\"KeyStorageManager\"=\"" TAVRPKI_FILEKEYSTORE_PATH "\"\r\n");
     for (char** e = environ; *e != nullptr; ++e) {
       const std::string entry = *e;
       const std::string name = entry.substr(0, entry.find('='));
@@ -254,45 +255,154 @@ class Sandbox {
   std::map<std::string, std::string> m_env;
 };
 
-class ToolCase : public ::testing::TestWithParam<Case> {};
+// Runs the lines of one case in order; a failed check fails the test and the
+// case goes on, so one run reports every difference.
+class Interpreter {
+ public:
+  explicit Interpreter(const Case& c) : m_case(c) {
+    m_vars = {{"DATA", DataPath("")}, {"DIR", m_box.Work().string()}, {"PLUGIN", TAVRPKI_FILEKEYSTORE_PATH}};
+  }
 
-TEST_P(ToolCase, Runs) {
-  const Case& c = GetParam();
-  Sandbox box;
-  std::map<std::string, std::string> vars = {{"DATA", DataPath("")}, {"DIR", box.Work().string()},
-                                             {"PLUGIN", TAVRPKI_FILEKEYSTORE_PATH}};
-  ASSERT_EQ(c.lines[0].verb, "case") << c.lines[0].Where() << ": a line outside any case";
-  ASSERT_EQ(c.name.find("_DUPLICATE_"), std::string::npos) << c.lines[0].Where() << ": case name used twice";
+  void Run() {
+    ASSERT_EQ(m_case.lines[0].verb, "case") << m_case.lines[0].Where() << ": a line outside any case";
+    ASSERT_EQ(m_case.name.find("_DUPLICATE_"), std::string::npos)
+        << m_case.lines[0].Where() << ": case name used twice";
+    for (std::size_t i = 1; i < m_case.lines.size() && !::testing::Test::IsSkipped(); ++i) {
+      const Line& line = m_case.lines[i];
+      SCOPED_TRACE(line.Where() + ": " + line.verb + " " + line.rest);
+      try {
+        Step(line, SplitWords(line.rest));
+      } catch (const std::exception& e) {  // a bad regex or number in the table
+        ADD_FAILURE() << e.what();
+      }
+      if (::testing::Test::HasFatalFailure()) return;
+    }
+    if (::testing::Test::IsSkipped()) return;
+    EXPECT_TRUE(m_ran) << m_case.lines[0].Where() << ": the case runs nothing";
+    EXPECT_TRUE(m_exitChecked) << m_case.lines[0].Where() << ": the last run has no 'exit' line";
+  }
 
-  // $NAME and ${NAME}: the variables above and those kept from earlier output.
-  auto expand = [&](const Line& line, const std::string& text) {
+ private:
+  void Step(const Line& line, const std::vector<std::string>& words) {
+    const std::string& verb = line.verb;
+    if (verb == "run") {
+      EXPECT_TRUE(m_exitChecked) << "the run before has no 'exit' line";
+      std::vector<std::string> args;
+      for (const auto& w : words) {
+        std::string arg;
+        for (std::size_t k = 0; k < w.size(); ++k) arg += w[k] == '\\' && k + 1 < w.size() ? w[++k] : w[k];
+        args.push_back(Expand(arg));
+      }
+      m_last = m_box.Run(args, m_input);
+      m_input.clear();
+      m_ran = true;
+      m_exitChecked = false;
+    } else if (verb == "exit") {
+      ASSERT_TRUE(m_ran) << "'exit' before any 'run'";
+      EXPECT_EQ(std::to_string(m_last.exit), line.rest) << "stdout:\n" << m_last.out << "stderr:\n" << m_last.err;
+      m_exitChecked = true;
+    } else if (verb == "file" && words.size() == 2) {
+      WriteAll(m_box.Work() / Expand(words[0]), Source(words[1]));
+    } else if (verb == "dir" && words.size() == 1) {
+      fs::create_directories(m_box.Work() / Expand(words[0]));
+    } else if (verb == "stdin" && words.size() == 1) {
+      m_input = m_box.Root() / "stdin";
+      WriteAll(m_input, Source(words[0]));
+    } else if (verb == "env" && line.rest.find('=') != std::string::npos) {
+      const auto eq = line.rest.find('=');
+      m_box.SetEnv(line.rest.substr(0, eq), Expand(line.rest.substr(eq + 1)));
+    } else if (verb == "unset" && words.size() == 1) {
+      m_box.UnsetEnv(line.rest);
+    } else if (verb == "noconfig" && words.empty()) {
+      fs::remove(m_box.SystemConfig());
+    } else if (verb == "skip") {
+      // A case for a known fault, kept in the table until the fault is fixed.
+      GTEST_SKIP() << line.Where() << ": " << line.rest;
+    } else if ((verb == "same" || verb == "differ") && words.size() == 2) {
+      const std::string a = Source(words[0]), b = Source(words[1]);
+      if (verb == "differ")
+        EXPECT_NE(a, b) << words[0] << " and " << words[1] << " are equal";
+      else
+        EXPECT_TRUE(a == b) << words[0] << " holds " << Head(a) << ", not " << Head(b);
+    } else if (verb == "absent" && words.size() == 1) {
+      EXPECT_FALSE(fs::exists(m_box.Work() / Expand(words[0])));
+    } else if (verb == "keep" && words.size() >= 2) {
+      ASSERT_TRUE(m_ran) << "'keep' before any 'run'";
+      Keep(words[0], Trim(line.rest.substr(line.rest.find_first_of(" \t"))));
+    } else if ((verb == "out" || verb == "err") && !words.empty()) {
+      ASSERT_TRUE(m_ran) << "'" << verb << "' before any 'run'";
+      const auto blank = line.rest.find_first_of(" \t");
+      Check(verb, verb == "out" ? m_last.out : m_last.err, words[0],
+            blank == std::string::npos ? "" : Expand(Trim(line.rest.substr(blank))));
+    } else {
+      ADD_FAILURE() << "unknown line '" << verb << "' (or the wrong number of words)";
+    }
+  }
+
+  // $VAR = group 1 of the first stdout line the regex finds.
+  void Keep(const std::string& var, const std::string& regex) {
+    const std::regex pattern(regex);
+    std::smatch match;
+    for (const auto& l : SplitLines(m_last.out)) {
+      if (std::regex_search(l, match, pattern) && match.size() > 1) {
+        m_vars[var] = match[1];
+        return;
+      }
+    }
+    ADD_FAILURE() << "no stdout line matches " << regex << "\nstdout:\n" << m_last.out;
+  }
+
+  static void Check(const std::string& name, const std::string& stream, const std::string& how,
+                    const std::string& want) {
+    const auto lines = SplitLines(stream);
+    const std::string shown = "\n" + name + ":\n" + stream;
+    if (how == "=") {
+      EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end())
+          << "no " << name << " line is exactly: " << want << shown;
+    } else if (how == "~") {
+      const std::regex pattern(want);
+      EXPECT_TRUE(
+          std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return std::regex_match(l, pattern); }))
+          << "no " << name << " line matches: " << want << shown;
+    } else if (how == "*") {
+      EXPECT_NE(stream.find(want), std::string::npos) << name << " does not contain: " << want << shown;
+    } else if (how == "!") {
+      EXPECT_EQ(stream.find(want), std::string::npos) << name << " contains: " << want << shown;
+    } else if (how == "empty") {
+      EXPECT_EQ(stream, "") << name << " is not empty";
+    } else if (how == "lines") {
+      EXPECT_EQ(std::to_string(lines.size()), want) << shown;
+    } else {
+      ADD_FAILURE() << "unknown check '" << how << "'";
+    }
+  }
+
+  // $NAME and ${NAME}: the variables of the constructor and those kept from output.
+  std::string Expand(const std::string& text) {
     static const std::regex kVar(R"(\$\{?([A-Za-z_][A-Za-z0-9_]*)\}?)");
     std::string out;
-    auto begin = std::sregex_iterator(text.begin(), text.end(), kVar);
     std::size_t last = 0;
-    for (auto it = begin; it != std::sregex_iterator(); ++it) {
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), kVar); it != std::sregex_iterator(); ++it) {
       out += text.substr(last, static_cast<std::size_t>(it->position()) - last);
-      const auto found = vars.find((*it)[1]);
-      if (found == vars.end())
-        ADD_FAILURE() << line.Where() << ": no variable $" << (*it)[1];
+      const auto found = m_vars.find((*it)[1]);
+      if (found == m_vars.end())
+        ADD_FAILURE() << "no variable $" << (*it)[1];
       else
         out += found->second;
       last = static_cast<std::size_t>(it->position() + it->length());
     }
     return out + text.substr(last);
-  };
+  }
 
-  Sandbox::Result last;
-  bool ran = false, exitChecked = true;
   // The bytes a source names: hex:HEX, text:TEXT (\n \r \t \\ \" escaped), data:PATH
   // (under tests/data), file:NAME or a bare NAME (in the work directory),
   // part:NAME:OFFSET:LENGTH, repeat:HEX*N, or - (the last run's standard output).
-  auto source = [&](const Line& line, const std::string& spec) -> std::string {
+  std::string Source(const std::string& spec) {
+    if (spec == "-") return m_last.out;
     const auto colon = spec.find(':');
-    if (spec == "-") return last.out;
-    if (colon == std::string::npos) return ReadAll(box.Work() / expand(line, spec));
+    if (colon == std::string::npos) return ReadAll(m_box.Work() / Expand(spec));
     const std::string kind = spec.substr(0, colon);
-    const std::string value = expand(line, spec.substr(colon + 1));
+    const std::string value = Expand(spec.substr(colon + 1));
     if (kind == "hex") {
       const auto bytes = FromHex(value);
       return {bytes.begin(), bytes.end()};
@@ -310,132 +420,38 @@ TEST_P(ToolCase, Runs) {
       return out;
     }
     if (kind == "data" || kind == "file") {
-      const fs::path path = kind == "data" ? fs::path(DataPath(value)) : box.Work() / value;
-      EXPECT_TRUE(fs::exists(path)) << line.Where() << ": no file " << path;
+      const fs::path path = kind == "data" ? fs::path(DataPath(value)) : m_box.Work() / value;
+      EXPECT_TRUE(fs::exists(path)) << "no file " << path;
       return ReadAll(path);
     }
-    if (kind == "repeat") {
+    if (kind == "repeat" && value.find('*') != std::string::npos) {
       const auto star = value.rfind('*');
       const auto unit = FromHex(value.substr(0, star));
       std::string out;
       for (long i = 0, n = std::stol(value.substr(star + 1)); i < n; ++i) out.append(unit.begin(), unit.end());
       return out;
     }
-    if (kind == "part") {
-      const auto fields = SplitOn(value, ':');
-      if (fields.size() == 3) {
-        const std::string whole = ReadAll(box.Work() / fields[0]);
-        const std::size_t offset = std::stoul(fields[1]), length = std::stoul(fields[2]);
-        EXPECT_LE(offset + length, whole.size()) << line.Where() << ": " << fields[0] << " is shorter";
-        return offset <= whole.size() ? whole.substr(offset, length) : "";
-      }
+    if (const auto fields = SplitOn(value, ':'); kind == "part" && fields.size() == 3) {
+      const std::string whole = ReadAll(m_box.Work() / fields[0]);
+      const std::size_t offset = std::stoul(fields[1]), length = std::stoul(fields[2]);
+      EXPECT_LE(offset + length, whole.size()) << fields[0] << " is shorter";
+      return offset <= whole.size() ? whole.substr(offset, length) : "";
     }
-    ADD_FAILURE() << line.Where() << ": unknown source '" << spec << "'";
+    ADD_FAILURE() << "unknown source '" << spec << "'";
     return "";
-  };
-
-  fs::path input;
-  for (std::size_t i = 1; i < c.lines.size(); ++i) {
-    const Line& line = c.lines[i];
-    SCOPED_TRACE(line.Where() + ": " + line.verb + " " + line.rest);
-    const auto words = SplitWords(line.rest);
-    try {
-    if (line.verb == "run") {
-      EXPECT_TRUE(exitChecked) << "the run before has no 'exit' line";
-      std::vector<std::string> args;
-      for (const auto& w : words) {
-        std::string arg;
-        for (std::size_t k = 0; k < w.size(); ++k) arg += w[k] == '\\' && k + 1 < w.size() ? w[++k] : w[k];
-        args.push_back(expand(line, arg));
-      }
-      last = box.Run(args, input);
-      input.clear();
-      ran = true;
-      exitChecked = false;
-    } else if (line.verb == "exit") {
-      ASSERT_TRUE(ran) << "'exit' before any 'run'";
-      EXPECT_EQ(std::to_string(last.exit), line.rest) << "stdout:\n" << last.out << "stderr:\n" << last.err;
-      exitChecked = true;
-    } else if (line.verb == "file" && words.size() == 2) {
-      WriteAll(box.Work() / expand(line, words[0]), source(line, words[1]));
-    } else if (line.verb == "dir" && words.size() == 1) {
-      fs::create_directories(box.Work() / expand(line, words[0]));
-    } else if (line.verb == "stdin" && words.size() == 1) {
-      input = box.Root() / "stdin";
-      WriteAll(input, source(line, words[0]));
-    } else if (line.verb == "env") {
-      const auto eq = line.rest.find('=');
-      ASSERT_NE(eq, std::string::npos) << "env NAME=VALUE";
-      box.SetEnv(line.rest.substr(0, eq), expand(line, line.rest.substr(eq + 1)));
-    } else if (line.verb == "skip") {
-      // A case for a known fault, kept in the table until the fault is fixed.
-      GTEST_SKIP() << line.Where() << ": " << line.rest;
-    } else if (line.verb == "noconfig") {
-      fs::remove(box.SystemConfig());
-    } else if (line.verb == "unset") {
-      box.UnsetEnv(line.rest);
-    } else if ((line.verb == "same" || line.verb == "differ") && words.size() == 2) {
-      const std::string a = source(line, words[0]), b = source(line, words[1]);
-      if (line.verb == "differ") {
-        EXPECT_NE(a, b) << words[0] << " and " << words[1] << " are equal";
-      } else {
-        EXPECT_TRUE(a == b) << words[0] << " holds " << Head(a) << ", not " << Head(b);
-      }
-    } else if (line.verb == "absent" && words.size() == 1) {
-      EXPECT_FALSE(fs::exists(box.Work() / expand(line, words[0])));
-    } else if (line.verb == "keep" && words.size() >= 2) {
-      // keep VAR REGEX: the first group of the first stdout line the regex matches.
-      ASSERT_TRUE(ran) << "'keep' before any 'run'";
-      const std::string regexText = Trim(line.rest.substr(line.rest.find_first_of(" \t")));
-      const std::regex pattern(regexText);
-      std::smatch match;
-      bool found = false;
-      for (const auto& l : SplitLines(last.out)) {
-        if (std::regex_search(l, match, pattern) && match.size() > 1) {
-          vars[words[0]] = match[1];
-          found = true;
-          break;
-        }
-      }
-      ASSERT_TRUE(found) << "no stdout line matches " << regexText << "\nstdout:\n" << last.out;
-    } else if (line.verb == "out" || line.verb == "err") {
-      // out = LINE | out ~ REGEX | out * TEXT | out ! TEXT | out empty
-      ASSERT_TRUE(ran) << "'" << line.verb << "' before any 'run'";
-      const std::string& stream = line.verb == "out" ? last.out : last.err;
-      const auto blank = line.rest.find_first_of(" \t");
-      const std::string how = line.rest.substr(0, blank);
-      const std::string want = blank == std::string::npos ? "" : expand(line, Trim(line.rest.substr(blank)));
-      const auto lines = SplitLines(stream);
-      if (how == "=") {
-        EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end())
-            << "no " << line.verb << " line is exactly: " << want << "\n" << line.verb << ":\n" << stream;
-      } else if (how == "~") {
-        const std::regex pattern(want);
-        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return std::regex_match(l, pattern); }))
-            << "no " << line.verb << " line matches: " << want << "\n" << line.verb << ":\n" << stream;
-      } else if (how == "*") {
-        EXPECT_NE(stream.find(want), std::string::npos)
-            << line.verb << " does not contain: " << want << "\n" << line.verb << ":\n" << stream;
-      } else if (how == "!") {
-        EXPECT_EQ(stream.find(want), std::string::npos)
-            << line.verb << " contains: " << want << "\n" << line.verb << ":\n" << stream;
-      } else if (how == "empty") {
-        EXPECT_EQ(stream, "") << line.verb << " is not empty";
-      } else if (how == "lines") {
-        EXPECT_EQ(std::to_string(lines.size()), want) << line.verb << ":\n" << stream;
-      } else {
-        ADD_FAILURE() << "unknown check '" << how << "'";
-      }
-    } else {
-      ADD_FAILURE() << "unknown line '" << line.verb << "' (or the wrong number of words)";
-    }
-    } catch (const std::exception& e) {  // a bad regex or number in the table
-      ADD_FAILURE() << line.Where() << ": " << e.what();
-    }
   }
-  EXPECT_TRUE(ran) << c.lines[0].Where() << ": the case runs nothing";
-  EXPECT_TRUE(exitChecked) << c.lines[0].Where() << ": the last run has no 'exit' line";
-}
+
+  const Case& m_case;
+  Sandbox m_box;
+  std::map<std::string, std::string> m_vars;
+  Sandbox::Result m_last;
+  fs::path m_input;
+  bool m_ran = false, m_exitChecked = true;
+};
+
+class ToolCase : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ToolCase, Runs) { Interpreter(GetParam()).Run(); }
 
 INSTANTIATE_TEST_SUITE_P(Vec, ToolCase, ::testing::ValuesIn(LoadCases()),
                          [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
