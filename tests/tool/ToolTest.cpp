@@ -118,6 +118,12 @@ std::string Head(const std::string& bytes) {
          " (" + std::to_string(bytes.size()) + " bytes)";
 }
 
+// The line after its first word (a source, a regex or an expected text, blanks and all).
+std::string AfterFirstWord(const std::string& text) {
+  const auto blank = text.find_first_of(" \t");
+  return blank == std::string::npos ? "" : Trim(text.substr(blank));
+}
+
 // Words separated by blanks; double quotes group a word that holds blanks, and a
 // backslash keeps the character after it in the word.
 std::vector<std::string> SplitWords(const std::string& text) {
@@ -301,13 +307,16 @@ class Interpreter {
       ASSERT_TRUE(m_ran) << "'exit' before any 'run'";
       EXPECT_EQ(std::to_string(m_last.exit), line.rest) << "stdout:\n" << m_last.out << "stderr:\n" << m_last.err;
       m_exitChecked = true;
-    } else if (verb == "file" && words.size() == 2) {
-      WriteAll(m_box.Work() / Expand(words[0]), Source(words[1]));
+    } else if (verb == "file" && words.size() >= 2) {
+      WriteAll(m_box.Work() / Expand(words[0]), Source(AfterFirstWord(line.rest)));
+    } else if (verb == "append" && words.size() >= 2) {
+      std::ofstream(m_box.Work() / Expand(words[0]), std::ios::binary | std::ios::app)
+          << Source(AfterFirstWord(line.rest));
     } else if (verb == "dir" && words.size() == 1) {
       fs::create_directories(m_box.Work() / Expand(words[0]));
-    } else if (verb == "stdin" && words.size() == 1) {
+    } else if (verb == "stdin" && !words.empty()) {
       m_input = m_box.Root() / "stdin";
-      WriteAll(m_input, Source(words[0]));
+      WriteAll(m_input, Source(line.rest));
     } else if (verb == "env" && line.rest.find('=') != std::string::npos) {
       const auto eq = line.rest.find('=');
       m_box.SetEnv(line.rest.substr(0, eq), Expand(line.rest.substr(eq + 1)));
@@ -328,12 +337,10 @@ class Interpreter {
       EXPECT_FALSE(fs::exists(m_box.Work() / Expand(words[0])));
     } else if (verb == "keep" && words.size() >= 2) {
       ASSERT_TRUE(m_ran) << "'keep' before any 'run'";
-      Keep(words[0], Trim(line.rest.substr(line.rest.find_first_of(" \t"))));
+      Keep(words[0], AfterFirstWord(line.rest));
     } else if ((verb == "out" || verb == "err") && !words.empty()) {
       ASSERT_TRUE(m_ran) << "'" << verb << "' before any 'run'";
-      const auto blank = line.rest.find_first_of(" \t");
-      Check(verb, verb == "out" ? m_last.out : m_last.err, words[0],
-            blank == std::string::npos ? "" : Expand(Trim(line.rest.substr(blank))));
+      Check(verb, verb == "out" ? m_last.out : m_last.err, words[0], Expand(AfterFirstWord(line.rest)));
     } else {
       ADD_FAILURE() << "unknown line '" << verb << "' (or the wrong number of words)";
     }
@@ -396,7 +403,7 @@ class Interpreter {
 
   // The bytes a source names: hex:HEX, text:TEXT (\n \r \t \\ \" escaped), data:PATH
   // (under tests/data), file:NAME or a bare NAME (in the work directory),
-  // part:NAME:OFFSET:LENGTH, repeat:HEX*N, or - (the last run's standard output).
+  // part:NAME:OFFSET[:LENGTH] (negative: from the end), repeat:HEX*N, or - (the last run's standard output).
   std::string Source(const std::string& spec) {
     if (spec == "-") return m_last.out;
     const auto colon = spec.find(':');
@@ -431,11 +438,15 @@ class Interpreter {
       for (long i = 0, n = std::stol(value.substr(star + 1)); i < n; ++i) out.append(unit.begin(), unit.end());
       return out;
     }
-    if (const auto fields = SplitOn(value, ':'); kind == "part" && fields.size() == 3) {
+    if (const auto fields = SplitOn(value, ':'); kind == "part" && (fields.size() == 2 || fields.size() == 3)) {
+      // Negative numbers count from the end; without a LENGTH the part runs to the end.
       const std::string whole = ReadAll(m_box.Work() / fields[0]);
-      const std::size_t offset = std::stoul(fields[1]), length = std::stoul(fields[2]);
-      EXPECT_LE(offset + length, whole.size()) << fields[0] << " is shorter";
-      return offset <= whole.size() ? whole.substr(offset, length) : "";
+      const long size = static_cast<long>(whole.size());
+      const long offset = std::stol(fields[1]) < 0 ? size + std::stol(fields[1]) : std::stol(fields[1]);
+      const long given = fields.size() == 3 ? std::stol(fields[2]) : 0;
+      const long end = fields.size() == 2 || given < 0 ? size + given : offset + given;
+      EXPECT_TRUE(0 <= offset && offset <= end && end <= size) << fields[0] << " has " << size << " bytes";
+      return 0 <= offset && offset <= end && end <= size ? whole.substr(offset, end - offset) : "";
     }
     ADD_FAILURE() << "unknown source '" << spec << "'";
     return "";
