@@ -266,7 +266,10 @@ class Sandbox {
 class Interpreter {
  public:
   explicit Interpreter(const Case& c) : m_case(c) {
-    m_vars = {{"DATA", DataPath("")}, {"DIR", m_box.Work().string()}, {"PLUGIN", TAVRPKI_FILEKEYSTORE_PATH}};
+    m_vars = {{"DATA", DataPath("")},
+              {"DIR", m_box.Work().string()},
+              {"SANDBOX", m_box.Root().string()},
+              {"PLUGIN", TAVRPKI_FILEKEYSTORE_PATH}};
   }
 
   void Run() {
@@ -333,6 +336,10 @@ class Interpreter {
         EXPECT_NE(a, b) << words[0] << " and " << words[1] << " are equal";
       else
         EXPECT_TRUE(a == b) << words[0] << " holds " << Head(a) << ", not " << Head(b);
+    } else if (verb == "mode" && words.size() == 2) {
+      const auto perms = fs::status(m_box.Work() / Expand(words[0])).permissions() & fs::perms::mask;
+      EXPECT_EQ(static_cast<unsigned>(perms), std::stoul(words[1], nullptr, 8))
+          << words[0] << " has mode " << std::oct << static_cast<unsigned>(perms);
     } else if (verb == "absent" && words.size() == 1) {
       EXPECT_FALSE(fs::exists(m_box.Work() / Expand(words[0])));
     } else if (verb == "keep" && words.size() >= 2) {
