@@ -303,6 +303,9 @@ class Interpreter {
         args.push_back(Expand(arg));
       }
       m_last = m_box.Run(args, m_input);
+      // A sanitizer stops the tool with exit code 1, the code of a bad signature too.
+      for (const char* report : {"Sanitizer", "runtime error:"})
+        EXPECT_EQ(m_last.err.find(report), std::string::npos) << "stderr:\n" << m_last.err;
       m_input.clear();
       m_ran = true;
       m_exitChecked = false;
