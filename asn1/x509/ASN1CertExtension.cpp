@@ -21,7 +21,7 @@ void ASN1CertExtension::SetValue(const ASN1Any& value) {
 ASN1Primitive ASN1CertExtension::Sequence() const {
   ASN1Primitive sequence(TagClass(), IsConstructed(), TagNumber());
   sequence.AppendChild(m_extnId);
-  if (IsCritical()) sequence.AppendChild(m_critical);
+  if (IsCritical()) sequence.AppendChild(ASN1Bool(true));  // FF, whatever octet was read
   sequence.AppendChild(m_extnValue);
   return sequence;
 }

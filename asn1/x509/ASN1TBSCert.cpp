@@ -78,6 +78,7 @@ std::uint32_t ASN1TBSCert::EncodedSize() const { return Sequence().EncodedSize()
 //   signature AlgorithmIdentifier, issuer Name, validity Validity, subject Name,
 //   subjectPublicKeyInfo SubjectPublicKeyInfo, extensions [3] EXPLICIT Extensions }
 void ASN1TBSCert::Decode(ByteView in) {
+  if (in.empty() || in[0] != 0x30) Raise(kMsgBadTbsCertificate);
   const ByteView whole = in.first(der::ElementSize(in));
   DerReader fields = x509::Open(whole, 0x30, kMsgBadTbsCertificate);
   ASN1TBSCert body;

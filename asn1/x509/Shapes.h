@@ -11,9 +11,10 @@
 namespace tavrpki::x509 {
 
 // Reader over the content of the element at the start of `in`, whose identifier
-// must be the single octet `identifier` (else `mismatch`). An input shorter than
-// two bytes fails as every header read does ("Insufficient blob size").
+// must be the single octet `identifier` (else `mismatch`, an empty input too).
+// A lone identifier octet fails as every header read does ("Insufficient blob size").
 inline DerReader Open(ByteView in, std::uint8_t identifier, const Message& mismatch) {
+  if (in.empty() || in[0] != identifier) Raise(mismatch);
   return DerReader(der::ReadContentOf(in, identifier, mismatch));
 }
 
