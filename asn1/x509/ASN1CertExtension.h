@@ -84,6 +84,8 @@ class ExtensionsCollection : public ASN1Primitive {
   std::uint32_t EncodedSize() const override;
 
  private:
+  // The content bytes of the element base are not the list: keep them out of reach.
+  using Blob::Append;
   ASN1Primitive Element() const;
 
   std::vector<ASN1CertExtension> m_extensions;
