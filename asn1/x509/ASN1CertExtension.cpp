@@ -32,19 +32,39 @@ std::uint32_t ASN1CertExtension::EncodedSize() const { return Sequence().Encoded
 
 // Extension ::= SEQUENCE { extnID OBJECT IDENTIFIER, critical BOOLEAN DEFAULT FALSE,
 //                          extnValue OCTET STRING }
-void ASN1CertExtension::Decode(ByteView in) {
+void ASN1CertExtension::DecodeFresh(ByteView in) {
   DerReader fields = x509::Open(in, 0x30, kMsgBadCertExtension);
-  ASN1OID extnId;
-  ASN1Bool critical;
-  ASN1OctetString extnValue;
-  fields.Read(extnId);
-  if (x509::NextIs(fields, 0x01)) fields.Read(critical);
-  fields.Read(extnValue);
+  fields.Read(m_extnId);
+  if (x509::NextIs(fields, 0x01)) {
+    ASN1Bool critical;
+    fields.Read(critical);
+    m_critical = critical.GetValue();
+  }
+  fields.Read(m_extnValue);
   // Elements after extnValue are not read (not an error here).
-  m_extnId = std::move(extnId);
-  m_critical = std::move(critical);
-  m_extnValue = std::move(extnValue);
 }
+
+void ASN1CertExtension::Decode(ByteView in) {
+  ASN1CertExtension extension;
+  extension.DecodeFresh(in);
+  *this = std::move(extension);
+}
+
+namespace {
+
+// How many elements `list` holds, to size the list once. Only headers are read;
+// a bad one just ends the count: reading the list in order reports it, after
+// any earlier extension's own failure.
+std::size_t ElementCount(DerReader list) {
+  std::size_t count = 0;
+  try {
+    for (; list.HasMore(); ++count) list.Next();
+  } catch (const Exception&) {
+  }
+  return count;
+}
+
+}  // namespace
 
 bool ExtensionsCollection::Find(const char* oid, ASN1CertExtension& out) const {
   const ASN1CertExtension* found = Find(oid);
@@ -85,7 +105,8 @@ void ExtensionsCollection::Decode(ByteView in) {
   DerReader list = x509::Enter(tagged, 0x30, kMsgBadCertExtensions);
   // Anything after the SEQUENCE inside [3] is not read (not an error here).
   std::vector<ASN1CertExtension> extensions;
-  while (list.HasMore()) list.Read(extensions.emplace_back());
+  extensions.reserve(ElementCount(list));
+  while (list.HasMore()) extensions.emplace_back().DecodeFresh(list.Next());
   m_extensions = std::move(extensions);
 }
 

@@ -27,8 +27,8 @@ class ASN1CertExtension : public ASN1Primitive {
   const ASN1OID& ExtnId() const { return m_extnId; }
   String OidText() const { return m_extnId.ToText(); }
   void SetOid(const char* oid) { m_extnId.SetText(oid); }
-  bool IsCritical() const { return m_critical.GetValue(); }
-  void SetCritical(bool critical) { m_critical.SetValue(critical); }
+  bool IsCritical() const { return m_critical; }
+  void SetCritical(bool critical) { m_critical = critical; }
   // The DER of the extension value (the content of extnValue).
   const Blob& Value() const { return m_extnValue.Value(); }
   void SetValue(ByteView der) { m_extnValue.SetValue(der); }
@@ -46,10 +46,14 @@ class ASN1CertExtension : public ASN1Primitive {
   std::uint32_t EncodedSize() const override;
 
  private:
+  friend class ExtensionsCollection;
   ASN1Primitive Sequence() const;
+  // Decode into an extension nobody sees yet: no scratch copies (the list reads
+  // every extension this way, as certificate loading spends its time here).
+  void DecodeFresh(ByteView in);
 
   ASN1OID m_extnId;
-  ASN1Bool m_critical;
+  bool m_critical = false;  // an ASN1Bool only on the wire
   ASN1OctetString m_extnValue;
 };
 
