@@ -1,0 +1,114 @@
+// One real certificate turned into many bad inputs: every truncation, trailing
+// junk, every single flipped byte. Decoding never crashes or reads past the input
+// (the sanitizer build checks that), a failure is the library's Exception and
+// leaves the target unchanged, and whatever decodes is written in a form that
+// reads back to the same bytes.
+#include "tests/asn1_x509/Support.h"
+
+namespace tavrpki::test {
+namespace {
+
+const char* const kFile = "real/diia-test-sign-2022.cer";
+
+// Decodes `input` into `target` (which holds some other certificate first).
+// Returns true when it decoded; on failure checks that `target` is unchanged.
+bool DecodeOrStayUnchanged(ASN1Certificate& target, ByteView input, const std::string& before) {
+  try {
+    target.Decode(input);
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.GetErrorMessage()), "");
+    Blob now;
+    target.Encode(now);
+    EXPECT_EQ(H(now), before);
+    return false;
+  }
+  return true;
+}
+
+void ExpectStableReencoding(const ASN1Certificate& certificate) {
+  Blob first;
+  certificate.Encode(first);
+  ASN1Certificate again;
+  again.Decode(first);
+  Blob second;
+  again.Encode(second);
+  ASSERT_EQ(H(second), H(first));
+  ASSERT_EQ(H(Blob(again.TBSCertificate().SignedBytes())), H(Blob(certificate.TBSCertificate().SignedBytes())));
+}
+
+struct Fixture {
+  std::vector<std::uint8_t> bytes = ReadFileBytes(kFile);
+  ASN1Certificate target;
+  std::string before;
+  Fixture() {
+    const std::vector<std::uint8_t> other = ReadFileBytes("real/czo-2020-root.cer");
+    target.Decode(ByteView(other));
+    before = H(Blob(ByteView(other)));
+  }
+};
+
+TEST(CertificateMutations, EveryTruncationFails) {
+  Fixture f;
+  for (std::size_t size = 0; size < f.bytes.size(); ++size) {
+    SCOPED_TRACE(size);
+    // A copy of exactly `size` bytes, so that reading past it is a sanitizer error.
+    const std::vector<std::uint8_t> cut(f.bytes.begin(), f.bytes.begin() + static_cast<std::ptrdiff_t>(size));
+    EXPECT_FALSE(DecodeOrStayUnchanged(f.target, ByteView(cut.data(), cut.size()), f.before));
+  }
+}
+
+TEST(CertificateMutations, TrailingJunkIsNotRead) {
+  Fixture f;
+  for (const char* junk : {"00", "3000", "FFFFFFFF", "30820100"}) {
+    SCOPED_TRACE(junk);
+    std::vector<std::uint8_t> longer = f.bytes;
+    for (const std::uint8_t b : FromHex(junk)) longer.push_back(b);
+    ASN1Certificate certificate;
+    certificate.Decode(ByteView(longer));
+    Blob out;
+    certificate.Encode(out);
+    EXPECT_EQ(H(out), HexOf(ByteView(f.bytes)));
+  }
+}
+
+// Junk inside the outer SEQUENCE (its length grown to cover it) is not read either.
+TEST(CertificateMutations, JunkAfterTheSignatureValueIsNotRead) {
+  Fixture f;
+  std::vector<std::uint8_t> longer = f.bytes;
+  ASSERT_EQ(longer[1], 0x82);
+  const std::size_t length = (longer[2] << 8 | longer[3]) + 2;
+  longer[2] = static_cast<std::uint8_t>(length >> 8);
+  longer[3] = static_cast<std::uint8_t>(length);
+  longer.push_back(0x05);
+  longer.push_back(0x00);
+  ASN1Certificate certificate;
+  certificate.Decode(ByteView(longer));
+  Blob out;
+  certificate.Encode(out);
+  EXPECT_EQ(H(out), HexOf(ByteView(f.bytes)));
+}
+
+TEST(CertificateMutations, FlippedBytesFailCleanlyOrReencodeStably) {
+  Fixture f;
+  std::size_t failed = 0;
+  for (const std::uint8_t mask : {0x01, 0x80, 0xFF}) {
+    for (std::size_t at = 0; at < f.bytes.size(); ++at) {
+      std::vector<std::uint8_t> flipped = f.bytes;
+      flipped[at] ^= mask;
+      if (DecodeOrStayUnchanged(f.target, ByteView(flipped), f.before)) {
+        SCOPED_TRACE(std::to_string(at) + " ^ " + std::to_string(mask));
+        ExpectStableReencoding(f.target);
+        // Restore the fixture's starting point for the next mutation.
+        const std::vector<std::uint8_t> other = ReadFileBytes("real/czo-2020-root.cer");
+        f.target.Decode(ByteView(other));
+      } else {
+        ++failed;
+      }
+    }
+  }
+  // The headers, lengths and tags the decoders check are a good share of the bytes.
+  EXPECT_GT(failed, f.bytes.size() / 4);
+}
+
+}  // namespace
+}  // namespace tavrpki::test
