@@ -127,6 +127,8 @@ TEST(BuiltCertificates, NewBodyWritesVersion3AndAnEmptyExtensionList) {
     body.GetSignedBytes(out);
   }, kMsgNothingToSign);
   body.SerialNumber().SetValue(1);
+  // A body read back must carry real dates: the time decoders refuse month 0.
+  body.SetValidity(DateTime(2026, 1, 2, 3, 4, 5), DateTime(2027, 1, 2, 3, 4, 5));
   Blob der;
   body.Encode(der);
   const std::string hex = H(der);
