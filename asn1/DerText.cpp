@@ -11,6 +11,7 @@
 #include "asn1/Hex.h"
 #include "core/Exception.h"
 #include "core/MessageText.h"
+#include "platform/Utf8.h"
 
 namespace tavrpki {
 namespace {
@@ -141,37 +142,7 @@ Value Time(std::span<const std::uint8_t> content, bool generalized) {
 // UTF-16BE text as UTF-8 (a lone surrogate shows as U+FFFD).
 Value BmpString(std::span<const std::uint8_t> content) {
   if (content.size() % 2 != 0) return Bad("BMPSTRING", content, "odd length");
-  std::string out;
-  auto put = [&](std::uint32_t c) {
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | c >> 12));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | c >> 18));
-      out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  };
-  for (std::size_t i = 0; i < content.size(); i += 2) {
-    std::uint32_t c = static_cast<std::uint32_t>(content[i] << 8 | content[i + 1]);
-    if (c >= 0xD800 && c <= 0xDBFF && i + 3 < content.size()) {
-      const std::uint32_t low = static_cast<std::uint32_t>(content[i + 2] << 8 | content[i + 3]);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        put(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
-        i += 2;
-        continue;
-      }
-    }
-    put(c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
-  }
-  return {out};
+  return {platform::Utf16BeToUtf8(content)};
 }
 
 // The readable value of a universal element (empty text when there is none to show).

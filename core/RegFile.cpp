@@ -1,5 +1,7 @@
 #include "core/RegFile.h"
 
+#include "platform/Utf8.h"
+
 #include <vector>
 
 namespace tavrpki {
@@ -149,21 +151,7 @@ std::optional<std::string> Utf16LeToUtf8(std::string_view bytes) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
       ++i;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | cp >> 6));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | cp >> 12));
-      out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | cp >> 18));
-      out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    platform::AppendUtf8(out, cp);
   }
   return out;
 }

@@ -3,36 +3,10 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include "platform/Utf8.h"
+
 namespace tavrpki::platform {
 namespace {
-
-// Length of the well-formed UTF-8 character at the start of `text` (1 to 4), or 0
-// when it does not start with one (overlong forms and surrogates are malformed).
-std::size_t WellFormedLength(std::string_view text) {
-  if (text.empty()) return 0;
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned lead = byte(0);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned low = 0x80, high = 0xBF;  // range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i)
-    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-  return length;
-}
 
 // An iconv descriptor carries shift state, so each thread keeps its own pair.
 class Converter {
@@ -85,7 +59,7 @@ class Converter {
       // A well-formed character the code page lacks is one replacement; a
       // malformed sequence is one per byte, so resynchronising never skips a
       // good character that follows.
-      const std::size_t skip = WellFormedLength(std::string_view(source, sourceLeft));
+      const std::size_t skip = Utf8SequenceLength(std::span(reinterpret_cast<const std::uint8_t*>(source), sourceLeft));
       const std::size_t step = skip == 0 ? 1 : skip;
       source += step;
       sourceLeft -= step;
