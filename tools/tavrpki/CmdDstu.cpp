@@ -16,6 +16,7 @@
 #include "Command.h"
 #include "Curve.h"
 #include "gostcrypto/CryptoEngine.h"
+#include "gostcrypto/RandomRetry.h"
 #include "gostcrypto/Wipe.h"
 
 namespace tavrpki::tool {
@@ -39,16 +40,10 @@ LongInt SystemRandom(std::uint32_t bits) {
   return ToLongInt(bytes.data(), bytes.size(), bits);
 }
 
-// Draws until the core accepts the random value (code 2 asks for another draw).
+// Draws until the core accepts the random value.
 template <class Body>
 auto WithRandom(std::uint32_t bits, Body&& body) {
-  for (int attempt = 0;; ++attempt) {
-    try {
-      return body(SystemRandom(bits));
-    } catch (const CryptoException& e) {
-      if (e.GetCode() != CryptoException::kBadRandom || attempt >= 100) throw;
-    }
-  }
+  return gostcrypto::WithRandomRetry([&] { return SystemRandom(bits); }, body);
 }
 
 std::string Hex(const LongInt& value) { return ToHex(value.GetData(), value.GetByteLength()); }

@@ -10,6 +10,7 @@
 #include "Curve.h"
 #include "gostcrypto/CpuPath.h"
 #include "gostcrypto/CryptoEngine.h"
+#include "gostcrypto/RandomRetry.h"
 
 namespace tavrpki::tool {
 namespace {
@@ -33,13 +34,7 @@ class Random {
 
   template <class Body>
   auto Retry(std::uint32_t bits, Body&& body) {
-    for (;;) {
-      try {
-        return body(Next(bits));
-      } catch (const CryptoException& e) {
-        if (e.GetCode() != CryptoException::kBadRandom) throw;
-      }
-    }
+    return gostcrypto::WithRandomRetry([&] { return Next(bits); }, body);
   }
 
  private:
