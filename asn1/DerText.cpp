@@ -172,7 +172,7 @@ Value Render(const der::Header& header, std::span<const std::uint8_t> element,
       try {
         ASN1Name name;
         name.Decode(element);
-        return {name.Count() == 0 ? "" : Utf8ForDisplay(name.ToText().CStr())};
+        return {name.Count() == 0 ? "" : name.ToUtf8Text()};  // without the code page: ʼ and Ł survive
       } catch (const ExceptionBase&) {
         return {};  // not a name, or one with values the text form cannot show
       }
