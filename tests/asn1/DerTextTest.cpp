@@ -61,7 +61,7 @@ TEST(DerText, KnownAnswers) {
       const Walk walk = WalkTree(v.Bytes("der"));
       ASSERT_EQ(walk.error, "");
       ASSERT_EQ(walk.lines.size(), v.Has("lines") ? std::stoul(v.Get("lines")) : 1u);
-      EXPECT_EQ(ValueOf(walk.lines[0]), v.Get("value"));
+      EXPECT_EQ(Trimmed(ValueOf(walk.lines[0])), v.Get("value"));
       EXPECT_EQ(walk.summary.badValues, std::stoul(v.Get("bad")));
     } else if (v.section == "Tree") {
       const Walk walk = WalkTree(v.Bytes("der"));
