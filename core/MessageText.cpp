@@ -1,5 +1,7 @@
 #include "core/MessageText.h"
 
+#include "core/Catalogue.h"
+#include "core/Exception.h"
 #include "platform/CodePage.h"
 
 namespace tavrpki {
@@ -16,6 +18,13 @@ std::string Utf8ForDisplay(std::string_view cp1251) {
       utf8 += '?';
   }
   return utf8;
+}
+
+std::string Cp1251FromUtf8(std::string_view utf8, std::size_t* substituted) {
+  std::string cp1251;
+  if (const int error = platform::Utf8ToCp1251(utf8, cp1251, substituted); error != 0)
+    Raise(kMsgToUnicodeFailed, error);
+  return cp1251;
 }
 
 std::string MessageAsUtf8(const ExceptionBase& error) {

@@ -36,12 +36,17 @@ FilePtr OpenIn(const Args& positional, std::size_t index) {
   return file;
 }
 
+// The input's name in messages.
+std::string InName(const Args& positional) {
+  return positional.empty() || positional[0] == "-" ? "standard input" : positional[0];
+}
+
 // Reads until `buffer` is full or the input ends; returns the bytes read.
-std::size_t ReadFull(std::FILE* in, std::vector<unsigned char>& buffer) {
+std::size_t ReadFull(std::FILE* in, const std::string& name, std::vector<unsigned char>& buffer) {
   std::size_t have = 0, got;
   while (have < buffer.size() && (got = std::fread(buffer.data() + have, 1, buffer.size() - have, in)) > 0)
     have += got;
-  if (std::ferror(in)) throw WriteError{"cannot read the input: " + SystemReason(errno)};
+  if (std::ferror(in)) throw FileError{"cannot read " + name + ": " + SystemReason(errno)};
   return have;
 }
 
@@ -69,13 +74,13 @@ int RunCipher(const Args& args) {
   if (outName != "-" && !positional.empty() && positional[0] != "-" && SameFile(positional[0], outName))
     throw UsageError{"IN and OUT are the same file: write to another file"};
   FilePtr in = OpenIn(positional, 0);
-  try {
+  {
     OutputFile out(outName);
     gostcrypto::SCryptoEngine engine(sbox.empty() ? nullptr : sbox.data(), !options.Flag("decrypt"), mode,
                                      key.data(), iv.empty() ? nullptr : iv.data());
     std::vector<unsigned char> buffer(1 << 16);
     for (;;) {
-      const std::size_t have = ReadFull(in.get(), buffer);
+      const std::size_t have = ReadFull(in.get(), InName(positional), buffer);
       const std::size_t whole = have / 8, rest = have % 8;
       if (whole > 0) engine.makeTransform(buffer.data(), buffer.data(), static_cast<unsigned long>(whole));
       if (rest != 0) {
@@ -90,9 +95,6 @@ int RunCipher(const Args& args) {
       if (have < buffer.size()) break;
     }
     out.Commit();
-  } catch (const WriteError& error) {
-    std::fprintf(stderr, "tavrpki cipher: %s\n", error.text.c_str());
-    return 1;
   }
   return 0;
 }
@@ -107,7 +109,7 @@ int RunMac(const Args& args) {
                                    nullptr);
   std::vector<unsigned char> buffer(1 << 16);
   for (;;) {
-    const std::size_t have = ReadFull(in.get(), buffer);
+    const std::size_t have = ReadFull(in.get(), InName(options.Positional()), buffer);
     const std::size_t blocks = (have + 7) / 8;
     std::memset(buffer.data() + have, 0, 8 * blocks - have);  // zero padding (only at the end)
     engine.makeTransform(buffer.data(), nullptr, static_cast<unsigned long>(blocks));

@@ -111,16 +111,28 @@ struct Session {
     if (const auto storage = options.Value("storage")) kernel.LoadStorage(storage->c_str());
   }
 
+  // The key name in the storage's code page. A name is also a file name, so a
+  // character Windows-1251 lacks is refused rather than replaced: two names
+  // differing only there would open the same key.
   std::string Name() const {
-    if (const auto name = options.Value("name")) return *name;
-    if (options.Positional().size() == 2) return options.Positional()[1];
-    throw UsageError{"give the key name"};
+    std::string utf8;
+    if (const auto name = options.Value("name"))
+      utf8 = *name;
+    else if (options.Positional().size() == 2)
+      utf8 = options.Positional()[1];
+    else
+      throw UsageError{"give the key name"};
+    std::size_t substituted = 0;
+    std::string name = Cp1251FromUtf8(utf8, &substituted);
+    if (substituted != 0)
+      throw UsageError{"the key name '" + utf8 + "' has characters outside Windows-1251, the code page of key names"};
+    return name;
   }
 
   Kernel::CKernelDoubleKeyPair Load(const std::string& name) {
     Secret password;
     ObtainPassword(options, "password-file", "TAVRPKI_PASSWORD",
-                   ("Password for key '" + name + "': ").c_str(), false, password);
+                   ("Password for key '" + Utf8ForDisplay(name) + "': ").c_str(), false, password);
     Kernel::CKernelDoubleKeyPair keys(kernel, false);
     keys.Load(name.c_str(), password.c_str(), nullptr);
     return keys;
@@ -247,14 +259,15 @@ int Generate(const Args& args) {
   const auto params = Params(s.kernel, s.options.Value("sign-curve").value_or(kDefaultCurve),
                              s.options.Value("crypt-curve").value_or(kDefaultCurve));
   if (s.kernel.IsKeyExists(name.c_str()))
-    throw UsageError{"a key named '" + name + "' exists already; delete it first"};
+    throw UsageError{"a key named '" + Utf8ForDisplay(name) + "' exists already; delete it first"};
   Secret password;
   ObtainPassword(s.options, "password-file", "TAVRPKI_PASSWORD",
-                 ("New password for key '" + name + "': ").c_str(), true, password);
+                 ("New password for key '" + Utf8ForDisplay(name) + "': ").c_str(), true, password);
   const Kernel::CKernelDoubleKeyPair keys = s.kernel.Generate4145DoubleKeyPair(params, false);
   const PublicPart sign = Public(keys, true), crypt = Public(keys, false);
   const std::string description =
-      s.options.Value("description").value_or("") + std::string(kPublicMarker) + PublicLine(sign, crypt);
+      Cp1251FromUtf8(s.options.Value("description").value_or("")) + std::string(kPublicMarker) +
+      PublicLine(sign, crypt);
   keys.Save(name.c_str(), password.c_str(), description.c_str(), nullptr);
   std::printf("sign=%s crypt=%s\n", sign.key.c_str(), crypt.key.c_str());
   return 0;
@@ -310,7 +323,7 @@ int Passwd(const Args& args) {
   Secret newPassword;
   ObtainPassword(s.options, "password-file", "TAVRPKI_PASSWORD", "", false, oldPassword);
   ObtainPassword(s.options, "new-password-file", "TAVRPKI_NEW_PASSWORD",
-                 ("New password for key '" + name + "': ").c_str(), true, newPassword);
+                 ("New password for key '" + Utf8ForDisplay(name) + "': ").c_str(), true, newPassword);
   s.kernel.ChangeKeyPassword(nullptr, name.c_str(), oldPassword.c_str(), newPassword.c_str());
   return 0;
 }

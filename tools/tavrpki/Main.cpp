@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Command.h"
+#include "Output.h"
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
 
@@ -199,6 +200,10 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     std::fprintf(stderr, "tavrpki %s: %s\nusage: tavrpki %s %s\n", argv[1], e.text.c_str(), argv[1],
                  it->second.usage);
+    return 2;
+  } catch (const FileError& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "tavrpki %s: %s\n", argv[1], e.text.c_str());
     return 2;
   } catch (...) {
     return ReportError(argv[1]);

@@ -10,7 +10,7 @@ namespace tavrpki::tool {
 namespace {
 
 [[noreturn]] void Fail(const std::string& path, int error) {
-  throw WriteError{"cannot write " + (path == "-" ? std::string("standard output") : path) + ": " +
+  throw FileError{"cannot write " + (path == "-" ? std::string("standard output") : path) + ": " +
                    std::strerror(error)};
 }
 

@@ -2,7 +2,8 @@
 // temporary beside it and renamed into place only when everything was written, so
 // a failed run leaves the old file, or none, never a partial one. Devices and
 // pipes (/dev/null, /dev/full, a FIFO) are written directly. "-" is standard output.
-// Write errors become a WriteError that carries the system's reason.
+// Read and write errors of files become a FileError that carries the system's
+// reason; main reports it and exits 2, like every other file the tool cannot use.
 #pragma once
 
 #include <cstdio>
@@ -10,7 +11,7 @@
 
 namespace tavrpki::tool {
 
-struct WriteError {
+struct FileError {
   std::string text;
 };
 
