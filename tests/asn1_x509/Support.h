@@ -48,7 +48,4 @@ std::string StrictDerProblem(ByteView der);
 // Uppercase hexadecimal of bytes, as the tables write them.
 inline std::string HexOf(ByteView bytes) { return H(Blob(bytes)); }
 
-// The first `count` characters of a hex text: for readable failure messages.
-inline std::string Head(const std::string& hex, std::size_t count = 64) { return hex.substr(0, count); }
-
 }  // namespace tavrpki::test
