@@ -97,13 +97,6 @@ void WriteAll(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 std::vector<std::string> SplitOn(const std::string& text, char separator) {
   std::vector<std::string> parts;
   std::istringstream in(text);
@@ -360,7 +353,7 @@ class Interpreter {
   void Keep(const std::string& var, const std::string& regex) {
     const std::regex pattern(regex);
     std::smatch match;
-    for (const auto& l : SplitLines(m_last.out)) {
+    for (const auto& l : SplitOn(m_last.out, '\n')) {
       if (std::regex_search(l, match, pattern) && match.size() > 1) {
         m_vars[var] = match[1];
         return;
@@ -371,7 +364,7 @@ class Interpreter {
 
   static void Check(const std::string& name, const std::string& stream, const std::string& how,
                     const std::string& want) {
-    const auto lines = SplitLines(stream);
+    const auto lines = SplitOn(stream, '\n');
     const std::string shown = "\n" + name + ":\n" + stream;
     if (how == "=") {
       EXPECT_NE(std::find(lines.begin(), lines.end(), want), lines.end())
