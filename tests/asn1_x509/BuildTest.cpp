@@ -128,10 +128,8 @@ TEST(BuiltCertificates, StrictDerCheckerCatchesWhatItClaims) {
 
 TEST(BuiltCertificates, NewBodyWritesVersion3AndAnEmptyExtensionList) {
   ASN1TBSCert body;
-  ExpectError([&] {
-    Blob out;
-    body.GetSignedBytes(out);
-  }, kMsgNothingToSign);
+  const auto expectNothingToSign = [&] { ExpectError([&] { Blob out; body.GetSignedBytes(out); }, kMsgNothingToSign); };
+  expectNothingToSign();
   body.SerialNumber().SetValue(1);
   // A body read back must carry real dates: the time decoders refuse month 0.
   body.SetValidity(DateTime(2026, 1, 2, 3, 4, 5), DateTime(2027, 1, 2, 3, 4, 5));
@@ -144,10 +142,7 @@ TEST(BuiltCertificates, NewBodyWritesVersion3AndAnEmptyExtensionList) {
   body.GetSignedBytes(signedBytes);
   EXPECT_EQ(H(signedBytes), hex);
   body.ClearSignedBytes();
-  ExpectError([&] {
-    Blob out;
-    body.GetSignedBytes(out);
-  }, kMsgNothingToSign);
+  expectNothingToSign();
 
   // Versions 1 and 2 get no extension field, even with extensions in the list.
   body.Extensions() = AllExtensions();
