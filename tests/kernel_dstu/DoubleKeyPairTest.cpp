@@ -183,7 +183,6 @@ TEST_F(KeyStorage, MembersManageTheStorage) {
 
   // A failed load leaves the previous keys in place.
   m_kernel.Generate4145DoubleKeyPair(params, false).Save("carol", "pw", nullptr);
-  EXPECT_EQ(CodeOf([&] { loaded.Load("carol", "wrong", nullptr); }), 30013u);
   // The plugin's own exception crosses the plugin boundary and the kernel's as
   // the exported type, its code and its text unchanged.
   try {
@@ -198,8 +197,6 @@ TEST_F(KeyStorage, MembersManageTheStorage) {
 
   m_kernel.DeleteKey("bob");
   EXPECT_FALSE(m_kernel.IsKeyExists("bob"));
-  EXPECT_EQ(CodeOf([&] { m_kernel.DeleteKey("bob"); }), 30012u);
-  EXPECT_EQ(CodeOf([&] { m_kernel.LoadStorage((m_sandbox.Root() / "missing").c_str()); }), 30010u);
   m_kernel.ConfigureKeyStorage(nullptr);
 }
 
