@@ -407,12 +407,12 @@ class Interpreter {
   // The bytes a source names: hex:HEX, text:TEXT (\n \r \t \\ \" escaped), data:PATH
   // (under tests/data), file:NAME or a bare NAME (in the work directory),
   // part:NAME:OFFSET[:LENGTH] (negative: from the end), repeat:HEX*N, or - (the last run's standard output).
-  std::string Source(const std::string& spec) {
-    if (spec == "-") return m_last.out;
-    const auto colon = spec.find(':');
-    if (colon == std::string::npos) return ReadAll(m_box.Work() / Expand(spec));
-    const std::string kind = spec.substr(0, colon);
-    const std::string value = Expand(spec.substr(colon + 1));
+  std::string Source(const std::string& text) {
+    if (text == "-") return m_last.out;
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) return ReadAll(m_box.Work() / Expand(text));
+    const std::string kind = text.substr(0, colon);
+    const std::string value = Expand(text.substr(colon + 1));
     if (kind == "hex") {
       const auto bytes = FromHex(value);
       return {bytes.begin(), bytes.end()};
@@ -451,7 +451,7 @@ class Interpreter {
       EXPECT_TRUE(0 <= offset && offset <= end && end <= size) << fields[0] << " has " << size << " bytes";
       return 0 <= offset && offset <= end && end <= size ? whole.substr(offset, end - offset) : "";
     }
-    ADD_FAILURE() << "unknown source '" << spec << "'";
+    ADD_FAILURE() << "unknown source '" << text << "'";
     return "";
   }
 
