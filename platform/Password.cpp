@@ -8,22 +8,10 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Descriptor.h"
+
 namespace tavrpki::platform {
 namespace {
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : m_fd(fd) {}
-  ~Descriptor() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return m_fd; }
-
- private:
-  int m_fd;
-};
 
 // Echo off until destroyed; new lines still echo, so the next output starts on
 // a line of its own.

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "Messages.h"
+#include "platform/Descriptor.h"
 
 namespace tavrpki::filekeystore {
 namespace {
@@ -39,21 +40,7 @@ int HexValue(char c) {
 
 bool IsAccessRefusal(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
-// Closes a descriptor when it goes; `Release` hands it over.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : m_fd(fd) {}
-  ~Descriptor() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return m_fd; }
-  int Release() { return std::exchange(m_fd, -1); }
-
- private:
-  int m_fd;
-};
+using platform::Descriptor;
 
 // Removes the temporary file unless the write was committed.
 class TemporaryFile {
