@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdlib>
-#include <fstream>
 #include <vector>
 
 #include "crypto/dstu/Dstu4145Ops.h"
@@ -20,19 +19,15 @@
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/HandleCast.h"
+#include "tests/support/QuietConfiguration.h"
 
 namespace {
 
 constexpr const char* kCurve257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
 
 // Configuration without logging, before the first kernel reads it.
-const bool kQuietConfiguration = [] {
-  const char* path = "/tmp/tavrpki-kernel-dstu-bench.reg";
-  std::ofstream(path) << "Windows Registry Editor Version 5.00\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\SOFTWARE\\TAVR_PKI]\r\n\"UseLog\"=dword:00000000\r\n";
-  setenv("TAVR_PKI_USER_CONFIG", path, 1);
-  return true;
-}();
+const bool kQuietConfiguration = tavrpki::test::QuietConfiguration("/tmp/tavrpki-kernel-dstu-bench.reg");
+
 
 struct Setup {
   Kernel::CKernel kernel;

@@ -10,7 +10,6 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <vector>
 
 #include "asn1/Blob.h"
@@ -20,6 +19,7 @@
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/CKernelException.h"
+#include "tests/support/QuietConfiguration.h"
 
 namespace {
 
@@ -28,13 +28,8 @@ constexpr std::uint32_t kBits = 257;
 constexpr std::size_t kCoordinateBytes = (kBits + 7) / 8;
 
 // No audit log: a line per verification would fill the disk, not find bugs.
-const bool kQuietConfiguration = [] {
-  const char* path = "/tmp/tavrpki-kernel-dstu-verify-fuzz.reg";
-  std::ofstream(path) << "Windows Registry Editor Version 5.00\r\n\r\n"
-                         "[HKEY_CURRENT_USER\\SOFTWARE\\TAVR_PKI]\r\n\"UseLog\"=dword:00000000\r\n";
-  setenv("TAVR_PKI_USER_CONFIG", path, 1);
-  return true;
-}();
+const bool kQuietConfiguration = tavrpki::test::QuietConfiguration("/tmp/tavrpki-kernel-dstu-verify-fuzz.reg");
+
 
 struct Setup {
   Kernel::CKernel kernel;
