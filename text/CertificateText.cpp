@@ -713,7 +713,9 @@ std::string TimeText(const DateTime& time) {
 }
 
 void Name(Lines& out, const char* label, const ASN1Name& name) {
-  out.Add(8, std::string(label) + ": " + Printable(name.ToUtf8Text()));
+  std::string oneLine = Printable(name.ToUtf8Text());
+  while (!oneLine.empty() && oneLine.back() == ' ') oneLine.pop_back();  // the rendering ends in "; "
+  out.Add(8, std::string(label) + ": " + oneLine);
   for (std::uint32_t i = 0; i < name.Count(); ++i) {
     const ASN1AttrTypeValue attribute = name.GetAttribute(i);
     const std::string oid = attribute.TypeText().CStr();

@@ -16,6 +16,8 @@
 #include "Command.h"
 #include "asn1/InputForm.h"
 #include "gostcrypto/HashEngine.h"
+#include "kernel/CKernelCertificate.h"
+#include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/GetKernelInstance.h"
 #include "text/CertificateText.h"
 
@@ -52,10 +54,34 @@ int Show(const Args& args) {
   return 0;
 }
 
+Kernel::CKernelCertificate Load(const Kernel::CKernel& kernel, const std::string& path) {
+  const auto der = ReadCertificate(path);
+  Kernel::CKernelCertificate certificate(kernel);
+  certificate.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
+  return certificate;
+}
+
+int Verify(const Args& args) {
+  const Options options(args, {"issuer"}, {});
+  if (options.Positional().size() != 1) throw UsageError{"give one FILE (or - for standard input)"};
+  const std::string issuerPath = options.Required("issuer");
+  if (options.Positional()[0] == "-" && issuerPath == "-") throw UsageError{"only one input can be standard input"};
+  const Kernel::CKernel kernel = Kernel::GetKernelInstance();
+  const Kernel::CKernelCertificate certificate = Load(kernel, options.Positional()[0]);
+  const Kernel::CKernelCertificate issuer = Load(kernel, issuerPath);
+  if (!certificate.VerifySignature(issuer.GetCertSignKey())) {
+    std::puts("bad signature");
+    return 1;
+  }
+  std::puts("ok");
+  return 0;
+}
+
 int Run(const Args& args) {
   if (args.empty()) throw UsageError{"say what to do: show or verify"};
   const Args rest(args.begin() + 1, args.end());
   if (args[0] == "show") return Show(rest);
+  if (args[0] == "verify") return Verify(rest);
   throw UsageError{"unknown subcommand '" + args[0] + "'"};
 }
 
