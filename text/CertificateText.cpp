@@ -256,6 +256,13 @@ constexpr std::string_view kKeyUsageBits[] = {
 
 // ---------------------------------------------------------------- general names
 
+// The name's one-line rendering ("CN = ...; C = UA;"), without the blank it ends in.
+std::string OneLine(const ASN1Name& name) {
+  std::string text = Printable(name.ToUtf8Text());
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
 // One GeneralName as openssl writes it ("URI:http://...", "email:...").
 std::string GeneralName(const Element& e) {
   const int tag = e.header.TagClass() == 2 ? static_cast<int>(e.header.TagNumber()) : -1;
@@ -278,7 +285,7 @@ std::string GeneralName(const Element& e) {
       DerReader inner = Inside(e);
       ASN1Name name;
       name.Decode(Next(inner).whole);
-      return "DirName:" + Printable(name.ToUtf8Text());
+      return "DirName:" + OneLine(name);
     }
     case 6:
       return "URI:" + Ascii(e.content);
@@ -339,7 +346,7 @@ void AuthorityKeyId(Lines& out, int indent, ByteView value) {
         name[0] = 0x30;
         ASN1Name issuer;
         issuer.Decode(name);
-        out.Add(indent, "DirName:" + Printable(issuer.ToUtf8Text()));
+        out.Add(indent, "DirName:" + OneLine(issuer));
       }
     } else if (e.Identifier() == 0x82) {
       out.Add(indent, "serial:" + Hex(e.content, ""));
@@ -713,9 +720,7 @@ std::string TimeText(const DateTime& time) {
 }
 
 void Name(Lines& out, const char* label, const ASN1Name& name) {
-  std::string oneLine = Printable(name.ToUtf8Text());
-  while (!oneLine.empty() && oneLine.back() == ' ') oneLine.pop_back();  // the rendering ends in "; "
-  out.Add(8, std::string(label) + ": " + oneLine);
+  out.Add(8, std::string(label) + ": " + OneLine(name));
   for (std::uint32_t i = 0; i < name.Count(); ++i) {
     const ASN1AttrTypeValue attribute = name.GetAttribute(i);
     const std::string oid = attribute.TypeText().CStr();
