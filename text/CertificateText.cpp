@@ -17,6 +17,10 @@
 #include "core/OidTable.h"
 #include "crypto/params/Dke.h"
 #include "crypto/params/ParamsText.h"
+#include "ext/PKICryptPublicKey.h"
+#include "ext/PKIDateTime.h"
+#include "ext/PKIPermissions.h"
+#include "ext/PKIRndCryptDKE.h"
 
 namespace tavrpki {
 namespace {
@@ -578,23 +582,22 @@ std::string Utf8Value(ByteView value) {
   return Printable(Utf8TextOf(element));
 }
 
-void TextValue(Lines& out, int indent, ByteView value) { out.Add(indent, Utf8Value(value)); }
+// root.3 through its handler, one entry a line: the handler gives the texts as the
+// library matches them (Windows-1251, see kernel/CKernelPermissions.h).
+void Permissions(Lines& out, int indent, const ASN1CertExtension& extension) {
+  PKIPermissions permissions;
+  permissions.FromExtension(extension);
+  for (const String& item : permissions.GetList()) out.Add(indent, Printable(Utf8ForDisplay(item.CStr())));
+  if (permissions.GetList().empty()) out.Add(indent, "(empty)");
+}
 
-// The list text "|a||b|": one item per line.
-void ListValue(Lines& out, int indent, ByteView value) {
-  const std::string text = Utf8Value(value);
-  std::size_t start = 0;
-  bool any = false;
-  while (start <= text.size()) {
-    std::size_t bar = text.find('|', start);
-    if (bar == std::string::npos) bar = text.size();
-    if (bar > start) {
-      out.Add(indent, text.substr(start, bar - start));
-      any = true;
-    }
-    start = bar + 1;
-  }
-  if (!any) out.Add(indent, "(empty)");
+// root.8 through its handler.
+void ValidityPeriod(Lines& out, int indent, const ASN1CertExtension& extension) {
+  PKIDateTime period;
+  period.FromExtension(extension);
+  out.Add(indent, std::to_string(period.GetYears()) + " years, " + std::to_string(period.GetMonths()) +
+                      " months, " + std::to_string(period.GetDays()) + " days (" +
+                      Utf8Value(extension.Value().View()) + ")");
 }
 
 std::string SBoxName(ByteView sbox) {
@@ -604,19 +607,22 @@ std::string SBoxName(ByteView sbox) {
   return "";
 }
 
-// root.6: a BIT STRING of 2048 bits, the random S-box then the cipher S-box.
-void SBoxes(Lines& out, int indent, ByteView value) {
+// root.6 through its handler: a BIT STRING of 2048 bits, the random S-box then the
+// cipher S-box. The handler leaves both zero for a shorter one: refused here first.
+void SBoxes(Lines& out, int indent, const ASN1CertExtension& extension) {
+  const ByteView value = extension.Value().View();
   if (value.empty() || value[0] != 0x03) Raise(kMsgUnexpected);
-  const ByteView content = der::ReadContentOf(value, 0x03, kMsgUnexpected);
-  if (content.size() != 1 + 2 * params::kDkeSize) Raise(kMsgUnexpected);
-  const char* const labels[] = {"Random S-box", "Cipher S-box"};
-  for (int i = 0; i < 2; ++i) {
-    const ByteView sbox = content.subspan(1 + i * params::kDkeSize, params::kDkeSize);
+  if (der::ReadContentOf(value, 0x03, kMsgUnexpected).size() < 1 + 2 * params::kDkeSize) Raise(kMsgUnexpected);
+  PKIRndCryptDKE sboxes;
+  sboxes.FromExtension(extension);
+  const std::pair<const char*, ByteView> tables[] = {{"Random S-box", sboxes.GetRandomSBox()},
+                                                     {"Cipher S-box", sboxes.GetCryptSBox()}};
+  for (const auto& [label, sbox] : tables) {
     const std::string name = SBoxName(sbox);
     if (!name.empty()) {
-      out.Add(indent, std::string(labels[i]) + ": " + name);
+      out.Add(indent, std::string(label) + ": " + name);
     } else {
-      out.Add(indent, std::string(labels[i]) + ":");
+      out.Add(indent, std::string(label) + ":");
       HexBlock(out, indent + 4, sbox);
     }
   }
@@ -624,23 +630,37 @@ void SBoxes(Lines& out, int indent, ByteView value) {
 
 void PublicKeyInfo(Lines& out, int indent, ByteView spki);
 
-void KeyAgreementKey(Lines& out, int indent, ByteView value) { PublicKeyInfo(out, indent, value); }
+// root.1 through its handler, which checks the key against its parameters; shown
+// as the certificate's own key is.
+void KeyAgreementKey(Lines& out, int indent, const ASN1CertExtension& extension) {
+  PKICryptPublicKey key;
+  key.FromExtension(extension);
+  PublicKeyInfo(out, indent, extension.Value().View());
+}
+
+using ExtensionPrinter = void (*)(Lines& out, int indent, const ASN1CertExtension& extension);
+
+// The texts (template, object and key container names) are shown from their UTF-8
+// octets: the handlers hold them in Windows-1251, which would lose characters.
+void Text(Lines& out, int indent, const ASN1CertExtension& extension) {
+  out.Add(indent, Utf8Value(extension.Value().View()));
+}
 
 struct OwnExtension {
   std::string (*oid)();
   const char* name;
-  Printer print;
+  ExtensionPrinter print;
 };
 
 const OwnExtension kOwnExtensions[] = {
     {&GetOidRoot1, "Key Agreement Public Key", &KeyAgreementKey},
-    {&GetOidRoot2, "Certificate Template Name", &TextValue},
-    {&GetOidRoot3, "User Permissions", &ListValue},
-    {&GetOidRoot4, "Object Name", &TextValue},
-    {&GetOidRoot5, "Key Container Name", &TextValue},
+    {&GetOidRoot2, "Certificate Template Name", &Text},
+    {&GetOidRoot3, "User Permissions", &Permissions},
+    {&GetOidRoot4, "Object Name", &Text},
+    {&GetOidRoot5, "Key Container Name", &Text},
     {&GetOidRoot6, "Random and Cipher S-boxes", &SBoxes},
-    {&GetOidRoot8, "Validity Period", &TextValue},
-    {&GetOidRoot9, "All Parameters", &TextValue},
+    {&GetOidRoot8, "Validity Period", &ValidityPeriod},
+    {&GetOidRoot9, "All Parameters", &Text},
 };
 
 struct StandardExtension {
@@ -674,26 +694,28 @@ void Extension(Lines& out, const ASN1CertExtension& extension) {
   const std::string oid = extension.OidText().CStr();
   const ByteView value = extension.Value().View();
   Printer print = nullptr;
-  std::string title;
+  ExtensionPrinter printOwn = nullptr;
+  std::string title = oid;
   for (const StandardExtension& standard : kStandardExtensions)
     if (standard.oid == oid) print = standard.print;
   if (print != nullptr) {
-    title = NameAndOid(kExtensions, oid);
-    if (!Lookup(kExtensions, oid).empty()) title = std::string(Lookup(kExtensions, oid));
+    const std::string_view name = Lookup(kExtensions, oid);
+    if (!name.empty()) title = name;
   } else if (const OwnExtension* own = FindOwn(oid)) {
-    print = own->print;
+    printOwn = own->print;
     title = std::string(own->name) + " (" + oid + ")";
-  } else {
-    title = oid;
   }
   out.Add(12, title + ":" + (extension.IsCritical() ? " critical" : ""));
-  if (print == nullptr) {
+  if (print == nullptr && printOwn == nullptr) {
     HexBlock(out, 16, value);
     return;
   }
   Lines decoded;
   try {
-    print(decoded, 16, value);
+    if (print != nullptr)
+      print(decoded, 16, value);
+    else
+      printOwn(decoded, 16, extension);
   } catch (const Exception& error) {
     out.Add(16, "<unreadable: " + FailureText(error) + ">");
     HexBlock(out, 16, value);
