@@ -373,8 +373,9 @@ void KeyUsage(Lines& out, int indent, ByteView value) {
     bits = bits.subspan(3);
     note = " (4-byte form: the usage byte stands last)";
   }
+  const std::size_t bitCount = bits.size() * 8 - (bits.empty() ? 0 : content[0]);  // unused bits end the last byte
   std::string names;
-  for (std::size_t i = 0; i < bits.size() * 8; ++i) {
+  for (std::size_t i = 0; i < bitCount; ++i) {
     if ((bits[i / 8] & (0x80 >> (i % 8))) == 0) continue;
     const std::string name = i < std::size(kKeyUsageBits) ? std::string(kKeyUsageBits[i]) : "bit " + Decimal(i);
     names += (names.empty() ? "" : ", ") + name;
