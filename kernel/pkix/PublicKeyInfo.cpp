@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,33 +22,53 @@ bool StoredOrder(const ASN1SubjPubKeyInfo& info) {
   return IsStoredOrderAlgorithm(info.Algorithm().TypeText().CStr());
 }
 
-// Parameters by (byte order, DER). Bounded: a stream of distinct explicit
-// parameters is decoded each time rather than growing the map without end.
+// A bounded process-wide map for values that depend only on public bytes. Once
+// full it stops taking entries: a stream of distinct inputs is then computed each
+// time rather than growing the map without end.
+template <class Value, std::size_t kMaxEntries>
+class BoundedCache {
+ public:
+  std::optional<Value> Find(const std::string& key) const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const auto it = m_entries.find(key);
+    if (it == m_entries.end()) return std::nullopt;
+    return it->second;
+  }
+  void Put(std::string key, const Value& value) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (m_entries.size() < kMaxEntries) m_entries.emplace(std::move(key), value);
+  }
+
+ private:
+  mutable std::mutex m_lock;
+  std::map<std::string, Value> m_entries;
+};
+
+// Parameters by (byte order, DER).
 class ParamsCache {
  public:
   CAsymmetric4145Params Get(ByteView der, bool storedOrder) {
     std::string key(1, storedOrder ? '1' : '0');
     key.append(reinterpret_cast<const char*>(der.data()), der.size());
-    {
-      std::lock_guard<std::mutex> hold(m_lock);
-      const auto it = m_entries.find(key);
-      if (it != m_entries.end()) return it->second;
-    }
+    if (std::optional<CAsymmetric4145Params> cached = m_cache.Find(key)) return std::move(*cached);
     CAsymmetric4145Params params;
     DecodeDstuParams(der, storedOrder, params);
-    std::lock_guard<std::mutex> hold(m_lock);
-    if (m_entries.size() < kMaxEntries) m_entries.emplace(std::move(key), params);
+    m_cache.Put(std::move(key), params);
     return params;
   }
 
  private:
-  static constexpr std::size_t kMaxEntries = 64;
-  std::mutex m_lock;
-  std::map<std::string, CAsymmetric4145Params, std::less<>> m_entries;
+  BoundedCache<CAsymmetric4145Params, 64> m_cache;
 };
 
 ParamsCache& Cache() {
   static ParamsCache cache;
+  return cache;
+}
+
+// Decompressed public keys by (byte order, parameter DER, key octets).
+BoundedCache<CPublicKey, 1024>& PointCache() {
+  static BoundedCache<CPublicKey, 1024> cache;
   return cache;
 }
 
@@ -72,9 +93,20 @@ CAsymmetric4145Params KeyParams(const ASN1SubjPubKeyInfo& info) {
 }
 
 CKeyPair PublicKeyPair(const ASN1SubjPubKeyInfo& info, std::uint32_t usage) {
+  Blob der;
+  info.Algorithm().Value().Encode(der);
   const bool storedOrder = StoredOrder(info);
-  CAsymmetric4145Params params = KeyParams(info);
   const Blob key = info.GetKey();
+  // An issuer's key is taken out of its certificate once for every certificate
+  // it signed; the decompressed point is cached with the parameters.
+  std::string keyId(1, storedOrder ? '1' : '0');
+  keyId.append(reinterpret_cast<const char*>(der.Data()), der.Size());
+  keyId.push_back('\0');
+  keyId.append(reinterpret_cast<const char*>(key.Data()), key.Size());
+  if (std::optional<CPublicKey> cached = PointCache().Find(keyId))
+    return CKeyPair(CPrivateKey(), *cached, Cache().Get(der.View(), storedOrder), usage);
+
+  const CAsymmetric4145Params params = Cache().Get(der.View(), storedOrder);
   longmath::LongInt x;
   longmath::LongInt y;
   try {
@@ -86,6 +118,7 @@ CKeyPair PublicKeyPair(const ASN1SubjPubKeyInfo& info, std::uint32_t usage) {
   }
   const CPublicKey point(CAsymmetricKey(CBitBlob(x.Bytes(), params.m)),
                          CAsymmetricKey(CBitBlob(y.Bytes(), params.m)));
+  PointCache().Put(std::move(keyId), point);
   return CKeyPair(CPrivateKey(), point, params, usage);
 }
 
