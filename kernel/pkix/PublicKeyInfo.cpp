@@ -1,18 +1,13 @@
 #include "kernel/pkix/PublicKeyInfo.h"
 
-#include <algorithm>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "core/Catalogue.h"
-#include "crypto/dstu/Dstu4145Ops.h"
-#include "crypto/params/CurveEngine.h"
 #include "crypto/params/DstuParams.h"
+#include "crypto/params/SubjectPublicKey.h"
 #include "crypto/symmetric/SymmetricOps.h"
-#include "gostcrypto/CryptoEngine.h"
 #include "kernel/pkix/SignedBody.h"
 
 namespace tavrpki::pkix {
@@ -48,16 +43,23 @@ class BoundedCache {
 class ParamsCache {
  public:
   CAsymmetric4145Params Get(ByteView der, bool storedOrder) {
-    std::string key(1, storedOrder ? '1' : '0');
-    key.append(reinterpret_cast<const char*>(der.data()), der.size());
-    if (std::optional<CAsymmetric4145Params> cached = m_cache.Find(key)) return std::move(*cached);
+    if (std::optional<CAsymmetric4145Params> cached = m_cache.Find(Key(der, storedOrder))) return std::move(*cached);
     CAsymmetric4145Params params;
     DecodeDstuParams(der, storedOrder, params);
-    m_cache.Put(std::move(key), params);
+    Put(der, storedOrder, params);
     return params;
+  }
+  void Put(ByteView der, bool storedOrder, const CAsymmetric4145Params& params) {
+    m_cache.Put(Key(der, storedOrder), params);
   }
 
  private:
+  static std::string Key(ByteView der, bool storedOrder) {
+    std::string key(1, storedOrder ? '1' : '0');
+    key.append(reinterpret_cast<const char*>(der.data()), der.size());
+    return key;
+  }
+
   BoundedCache<CAsymmetric4145Params, 64> m_cache;
 };
 
@@ -70,18 +72,6 @@ ParamsCache& Cache() {
 BoundedCache<CPublicKey, 1024>& PointCache() {
   static BoundedCache<CPublicKey, 1024> cache;
   return cache;
-}
-
-// The compressed key as an m-bit stored number: non-zero octets beyond the field
-// size mean a key of another curve.
-longmath::LongInt CompressedKey(ByteView key, bool storedOrder, std::uint32_t m) {
-  std::vector<std::uint8_t> le(key.begin(), key.end());
-  if (!storedOrder) std::reverse(le.begin(), le.end());
-  const std::size_t size = (std::size_t{m} + 7) / 8;
-  for (std::size_t i = size; i < le.size(); ++i)
-    if (le[i] != 0) Raise(kMsgCryptoCore, 0x12);
-  le.resize(size);
-  return params::ToLongInt(ByteView(le.data(), le.size()), m);
 }
 
 }  // namespace
@@ -98,39 +88,20 @@ CKeyPair PublicKeyPair(const ASN1SubjPubKeyInfo& info, std::uint32_t usage) {
   const bool storedOrder = StoredOrder(info);
   const Blob key = info.GetKey();
   // An issuer's key is taken out of its certificate once for every certificate
-  // it signed; the decompressed point is cached with the parameters.
+  // it signed; the decompressed point is cached beside the parameters.
   std::string keyId(1, storedOrder ? '1' : '0');
   keyId.append(reinterpret_cast<const char*>(der.Data()), der.Size());
   keyId.push_back('\0');
   keyId.append(reinterpret_cast<const char*>(key.Data()), key.Size());
   if (std::optional<CPublicKey> cached = PointCache().Find(keyId))
     return CKeyPair(CPrivateKey(), *cached, Cache().Get(der.View(), storedOrder), usage);
-
-  const CAsymmetric4145Params params = Cache().Get(der.View(), storedOrder);
-  longmath::LongInt x;
-  longmath::LongInt y;
-  try {
-    gostcrypto::CryptoEngine engine;
-    params::LoadCurve(engine, params);
-    engine.DecompressPoint(CompressedKey(key.View(), storedOrder, params.m), x, y);
-  } catch (const gostcrypto::CryptoException& error) {
-    Raise(kMsgCryptoCore, error.GetCode());
-  }
-  const CPublicKey point(CAsymmetricKey(CBitBlob(x.Bytes(), params.m)),
-                         CAsymmetricKey(CBitBlob(y.Bytes(), params.m)));
-  PointCache().Put(std::move(keyId), point);
-  return CKeyPair(CPrivateKey(), point, params, usage);
+  CKeyPair pair = PublicKeyPairOf(info, usage);
+  PointCache().Put(std::move(keyId), pair.GetPublicKey());
+  Cache().Put(der.View(), storedOrder, pair.GetParams());
+  return pair;
 }
 
-ASN1SubjPubKeyInfo ToPublicKeyInfo(const CKeyPair& pair) {
-  const CAsymmetric4145Params& params = pair.GetParams();
-  ASN1SubjPubKeyInfo info;
-  ASN1Primitive parameters;
-  parameters.Decode(EncodeDstuParams(params).View());
-  info.Algorithm() = ASN1AttrTypeValue(PublicKeyAlgorithmOid(params), parameters);
-  info.SetKey(dstu::CompressPublicKey(pair).View());
-  return info;
-}
+ASN1SubjPubKeyInfo ToPublicKeyInfo(const CKeyPair& pair) { return SubjectPublicKeyInfoOf(pair); }
 
 std::array<std::uint8_t, 32> SubjectKeyId(const ASN1SubjPubKeyInfo& info) {
   const CAsymmetric4145Params params = KeyParams(info);
