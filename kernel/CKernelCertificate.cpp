@@ -348,6 +348,17 @@ void CKernelCertificate::GetTemplateName(char* out, unsigned long* outLength) co
   });
 }
 
+CKernelPermissions CKernelCertificate::GetPermissions(const char* oid) const {
+  return Boundary([&] {
+    tavrpki::PKIPermissions handler;
+    if (oid != nullptr) handler.SetOID(tavrpki::String(oid));
+    CKernelPermissions permissions;
+    if (ReadExtension(*m_certificate, handler))
+      for (const tavrpki::String& entry : handler.GetList()) permissions.AddNewEntry(entry.CStr());
+    return permissions;
+  });
+}
+
 // ---- Keys ----
 
 void CKernelCertificate::SetCertSignKeys(const CKernelDoubleKeyPair& keys) {

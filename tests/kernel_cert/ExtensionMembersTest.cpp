@@ -10,6 +10,7 @@
 #include "asn1/x509/ExtensionValues.h"
 #include "core/OidTable.h"
 #include "ext/PKIDateTime.h"
+#include "ext/PKIPermissions.h"
 #include "kernel/HandleCast.h"
 #include "kernel_cert/Fixtures.h"
 
@@ -176,6 +177,39 @@ TEST_F(ExtensionMembers, OwnTextsAndTheSelfSignedCheck) {
   EXPECT_FALSE(other.IsSelfSigned());
   const CKernelCertificate user = LoadCertFile(m_kernel, "real/test-pki/userfiz.cer");
   EXPECT_FALSE(user.IsSelfSigned());
+}
+
+// The permissions extension (root.3, or an OID the caller names) read into a
+// permissions object, entry by entry in list order.
+TEST_F(ExtensionMembers, PermissionsFromTheirExtension) {
+  const auto entries = [](const Kernel::CKernelPermissions& p) {
+    return static_cast<const std::vector<Kernel::PermissionEntry>*>(p.GetHandle())->size();
+  };
+  EXPECT_EQ(entries(m_cert.GetPermissions(nullptr)), 0u);
+
+  PKIPermissions own;
+  own.SetList({String("docs.*:read=1"), String("mail:send=*")});
+  PKIPermissions other;
+  other.SetOID(String("1.2.3.4.5"));
+  other.SetList({String("archive:write=1")});
+  for (const PKIEntityBase* handler : {static_cast<const PKIEntityBase*>(&own), static_cast<const PKIEntityBase*>(&other)}) {
+    Blob der;
+    handler->ToExtension().Encode(der);
+    m_cert.AddExtension(der.Data(), der.Size());
+  }
+  const Kernel::CKernelPermissions permissions = m_cert.GetPermissions(nullptr);
+  EXPECT_EQ(entries(permissions), 2u);
+  EXPECT_TRUE(permissions.IsAllowed("docs.2026.march", "read", "1"));
+  EXPECT_TRUE(permissions.IsAllowed("mail", "send", "x"));
+  EXPECT_FALSE(permissions.IsAllowed("archive", "write", "1"));
+  EXPECT_TRUE(m_cert.GetPermissions("1.2.3.4.5").IsAllowed("archive", "write", "1"));
+
+  PKIPermissions malformed;
+  malformed.SetList({String("no separators")});
+  Blob der;
+  malformed.ToExtension().Encode(der);
+  m_cert.AddExtension(der.Data(), der.Size());
+  EXPECT_EQ(CodeOf([&] { (void)m_cert.GetPermissions(nullptr); }), 100007u);
 }
 
 }  // namespace
