@@ -851,8 +851,15 @@ std::string CertificateText(std::span<const std::uint8_t> der) {
   if (!certificate.SignatureAlgorithm().Value().IsEmpty()) {
     Blob parameters;
     certificate.SignatureAlgorithm().Value().Encode(parameters);
+    // DSTU 4145 parameters, as one test PKI puts them here: shown as a key's are.
     out.Add(8, "Parameters:");
-    HexBlock(out, 12, parameters.View());
+    try {
+      Lines described;
+      Parameters(described, 12, parameters.View());
+      out.Append(std::move(described));
+    } catch (const Exception&) {
+      HexBlock(out, 12, parameters.View());
+    }
   }
   try {
     const Blob signature = certificate.GetSignature();
