@@ -253,6 +253,11 @@ constexpr Named kStatements[] = {
     {"0.4.0.194121.1.2", "id-etsi-qcs-semanticsId-Legal"},
 };
 
+// Types of otherName that openssl names.
+constexpr Named kOtherNames[] = {
+    {"1.3.6.1.4.1.311.20.2.3", "UPN"},
+};
+
 // Bit names of KeyUsage, bit 0 first, as openssl spells them.
 constexpr std::string_view kKeyUsageBits[] = {
     "Digital Signature", "Non Repudiation", "Key Encipherment", "Data Encipherment", "Key Agreement",
@@ -279,7 +284,8 @@ std::string GeneralName(const Element& e) {
         DerReader explicitValue = Inside(Next(inner));
         if (explicitValue.HasMore()) value = ValueText(Next(explicitValue));
       }
-      return "othername: " + type + "::" + value;
+      const std::string_view name = Lookup(kOtherNames, type);
+      return "othername: " + (name.empty() ? type : std::string(name)) + "::" + value;
     }
     case 1:
       return "email:" + Ascii(e.content);
