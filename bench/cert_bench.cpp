@@ -103,6 +103,18 @@ void BM_CertSignKeyInternal(benchmark::State& state) {
 }
 BENCHMARK(BM_CertSignKeyInternal);
 
+// What every exported handle object pays for the kernel it keeps: a copy with a
+// provider of its own (the key storage link loaded, the log switch read).
+void BM_KernelCopy(benchmark::State& state) {
+  const Kernel::CKernel kernel = GetKernelInstance();
+  for (auto _ : state) {
+    Kernel::CKernel copy(kernel);
+    benchmark::DoNotOptimize(copy.GetProvider());
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_KernelCopy);
+
 void BM_CertVerifyOnly(benchmark::State& state) {
   const Kernel::CKernel kernel = GetKernelInstance();
   const Kernel::CKernelCertificate issuer = Load(kernel, Issuer());
