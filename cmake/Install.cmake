@@ -1,13 +1,14 @@
 # What `cmake --install` puts in place: the library (shared and static) with the
 # core it needs, the public headers and whatever they include, a CMake package
 # (find_package(tavrpki) -> tavrpki::tavrpki, tavrpki::tavrpki_static,
-# tavrpki::keystore_api, tavrpki::certstorage_api, tavrpki::sqlitestore) and a pkg-config file.
+# tavrpki::keystore_api, tavrpki::ext_api, tavrpki::certstorage_api, tavrpki::sqlitestore)
+# and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
 set(TAVRPKI_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/tavrpki)
 # Installed headers keep their paths under include/tavrpki ("kernel/CKernel.h");
-# the plugin interface sits at include/tavrpki/KeyStorageManager.h, which plugins
-# reach as <tavrpki/KeyStorageManager.h>.
+# the plugin interfaces sit at include/tavrpki/KeyStorageManager.h and
+# include/tavrpki/ExtHandler.h, which plugins reach as <tavrpki/...>.
 set(TAVRPKI_HEADER_DIR ${CMAKE_INSTALL_INCLUDEDIR}/tavrpki)
 
 set_target_properties(tavrpki PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
@@ -15,8 +16,8 @@ set_target_properties(tavrpki_warnings PROPERTIES EXPORT_NAME warnings)
 
 # tavrpki_warnings travels only because the static core names it as a private
 # link dependency; it carries no libraries, so consumers get nothing from it.
-install(TARGETS tavrpki tavrpki_static gostcrypto tavrpki-keystore-api tavrpki-certstorage-api
-  tavrpki-sqlitestore tavrpki-password tavrpki_warnings
+install(TARGETS tavrpki tavrpki_static gostcrypto tavrpki-keystore-api tavrpki-ext-api tavrpki-password tavrpki_warnings
+  tavrpki-certstorage-api tavrpki-sqlitestore
   EXPORT tavrpkiTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -51,6 +52,7 @@ install(FILES ${PROJECT_BINARY_DIR}/tavrpki.pc DESTINATION ${CMAKE_INSTALL_LIBDI
 # the library, the public headers found by cmake/PublicHeaders.cmake.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/gostcrypto/include/ DESTINATION ${TAVRPKI_HEADER_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/keystore/include/tavrpki/KeyStorageManager.h
+  ${PROJECT_SOURCE_DIR}/ext/include/tavrpki/ExtHandler.h
   ${PROJECT_SOURCE_DIR}/storage/include/tavrpki/CertStorage.h
   ${PROJECT_SOURCE_DIR}/storage/sqlite/include/tavrpki/SqliteCertStore.h
   DESTINATION ${TAVRPKI_HEADER_DIR})
