@@ -1,5 +1,5 @@
-// Shared by the SQLite store's tests: a temporary folder and the code of a
-// failure.
+// Shared by the SQLite store's tests: a temporary folder (and the code of a
+// failure, support/CodeOf.h).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 
 #include "kernel/CKernelException.h"
+#include "support/CodeOf.h"
 
 namespace tavrpki::test {
 
@@ -29,16 +30,5 @@ class TempDir {
  private:
   std::filesystem::path m_path;
 };
-
-// The code of the CKernelException `body` throws; 0 when it throws none.
-template <class Body>
-unsigned long CodeOf(Body&& body) {
-  try {
-    body();
-  } catch (const Kernel::CKernelException& e) {
-    return e.GetErrorCode();
-  }
-  return 0;
-}
 
 }  // namespace tavrpki::test
