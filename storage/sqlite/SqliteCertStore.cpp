@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <memory>
 #include <utility>
 
@@ -62,13 +63,57 @@ const char* const kItemColumns =
   }
 }
 
+}  // namespace
+
+// Statements prepared once per store and SQL text; one in use (a walk whose
+// callback asks the store again) makes the next user prepare another.
+struct SqliteCertStore::StatementCache {
+  struct Slot {
+    sqlite3_stmt* statement = nullptr;
+    bool busy = false;
+  };
+  sqlite3* db = nullptr;
+  std::multimap<std::string, Slot> slots;
+
+  ~StatementCache() {
+    for (auto& [sql, slot] : slots) sqlite3_finalize(slot.statement);
+  }
+};
+
+namespace {
+
 class Statement {
  public:
+  // A statement of its own, finalized when done (for opening, before the cache).
   Statement(sqlite3* db, const std::string& path, const std::string& sql) : m_db(db), m_path(path) {
     const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &m_statement, nullptr);
     if (rc != SQLITE_OK) Fail(db, path, rc);
   }
-  ~Statement() { sqlite3_finalize(m_statement); }
+  // One from the store's cache, reset and handed back when done.
+  Statement(SqliteCertStore::StatementCache& cache, const std::string& path, const std::string& sql)
+      : m_db(cache.db), m_path(path) {
+    const auto [first, last] = cache.slots.equal_range(sql);
+    for (auto it = first; it != last && m_slot == nullptr; ++it)
+      if (!it->second.busy) m_slot = &it->second;
+    if (m_slot == nullptr) {
+      sqlite3_stmt* statement = nullptr;
+      const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                        &statement, nullptr);
+      if (rc != SQLITE_OK) Fail(m_db, path, rc);
+      m_slot = &cache.slots.emplace(sql, SqliteCertStore::StatementCache::Slot{statement, false})->second;
+    }
+    m_slot->busy = true;
+    m_statement = m_slot->statement;
+  }
+  ~Statement() {
+    if (m_slot == nullptr) {
+      sqlite3_finalize(m_statement);
+      return;
+    }
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+    m_slot->busy = false;
+  }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
@@ -128,6 +173,7 @@ class Statement {
   sqlite3* m_db;
   const std::string& m_path;
   sqlite3_stmt* m_statement = nullptr;
+  SqliteCertStore::StatementCache::Slot* m_slot = nullptr;
 };
 
 void Execute(sqlite3* db, const std::string& path, const char* sql) {
@@ -283,14 +329,20 @@ SqliteCertStore::SqliteCertStore(const std::string& path) : m_path(path) {
     sqlite3_busy_timeout(m_db, kBusyMilliseconds);
     sqlite3_extended_result_codes(m_db, 1);
     OpenSchema();
+    m_statements = std::make_unique<StatementCache>();
+    m_statements->db = m_db;
   } catch (...) {
+    m_statements.reset();
     sqlite3_close(m_db);
     m_db = nullptr;
     throw;
   }
 }
 
-SqliteCertStore::~SqliteCertStore() { sqlite3_close(m_db); }
+SqliteCertStore::~SqliteCertStore() {
+  m_statements.reset();  // every statement is finalized before the connection closes
+  sqlite3_close(m_db);
+}
 
 void SqliteCertStore::OpenSchema() {
   // Reading the header first: a file that is not a database, or one of a newer
@@ -320,6 +372,10 @@ void SqliteCertStore::OpenSchema() {
   // Readers in other processes go on while one writes. The mode is kept in the
   // file, so a read-only opener finds it already set.
   if (!m_readOnly) Execute(m_db, m_path, "PRAGMA journal_mode = WAL");
+  // Lookups read through a memory map, and the indexes of a large store stay in
+  // the page cache between them.
+  Execute(m_db, m_path, "PRAGMA mmap_size = 268435456");
+  Execute(m_db, m_path, "PRAGMA cache_size = -16384");
 }
 
 void SqliteCertStore::RequireWritable() const {
@@ -345,7 +401,7 @@ SqliteCertStore::AddResult SqliteCertStore::AddOfKind(std::span<const std::uint8
   Transaction transaction(m_db, m_path);
   const std::int64_t fingerprint = Fingerprint(der);
   {
-    Statement same(m_db, m_path, "SELECT id, der FROM items WHERE fingerprint = ?1");
+    Statement same(*m_statements, m_path, "SELECT id, der FROM items WHERE fingerprint = ?1");
     same.Bind(1, fingerprint);
     while (same.Step()) {
       const auto stored = same.Bytes(1);
@@ -353,7 +409,7 @@ SqliteCertStore::AddResult SqliteCertStore::AddOfKind(std::span<const std::uint8
     }
   }
   const bool certificate = kind == Kind::kCertificate;
-  Statement insert(m_db, m_path,
+  Statement insert(*m_statements, m_path,
                    "INSERT INTO items (kind, der, fingerprint, issuer, subject, serial, key_id, crl_number, "
                    "this_update, delta, base_number) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
   insert.Bind(1, static_cast<std::int64_t>(kind)).Bind(2, der).Bind(3, fingerprint).Bind(4, fields.issuer);
@@ -378,7 +434,7 @@ bool SqliteCertStore::RemoveOfKind(std::int64_t id, std::optional<Kind> kind) {
   std::lock_guard lock(m_mutex);
   RequireWritable();
   Transaction transaction(m_db, m_path);
-  Statement remove(m_db, m_path, kind ? "DELETE FROM items WHERE id = ?1 AND kind = ?2" : "DELETE FROM items WHERE id = ?1");
+  Statement remove(*m_statements, m_path, kind ? "DELETE FROM items WHERE id = ?1 AND kind = ?2" : "DELETE FROM items WHERE id = ?1");
   remove.Bind(1, id);
   if (kind) remove.Bind(2, static_cast<std::int64_t>(*kind));
   remove.Step();
@@ -391,7 +447,7 @@ bool SqliteCertStore::Remove(std::int64_t id) { return RemoveOfKind(id, std::nul
 
 std::optional<SqliteCertStore::Item> SqliteCertStore::Describe(std::int64_t id) {
   std::lock_guard lock(m_mutex);
-  Statement select(m_db, m_path, std::string("SELECT ") + kItemColumns + " FROM items WHERE id = ?1");
+  Statement select(*m_statements, m_path, std::string("SELECT ") + kItemColumns + " FROM items WHERE id = ?1");
   select.Bind(1, id);
   if (!select.Step()) return std::nullopt;
   return ReadItem(select);
@@ -399,7 +455,7 @@ std::optional<SqliteCertStore::Item> SqliteCertStore::Describe(std::int64_t id) 
 
 std::vector<std::uint8_t> SqliteCertStore::Export(std::int64_t id) {
   std::lock_guard lock(m_mutex);
-  Statement select(m_db, m_path, "SELECT der FROM items WHERE id = ?1");
+  Statement select(*m_statements, m_path, "SELECT der FROM items WHERE id = ?1");
   select.Bind(1, id);
   if (!select.Step()) Raise(kMsgItemNotFound, static_cast<long long>(id));
   return select.Copy(0);
@@ -407,7 +463,7 @@ std::vector<std::uint8_t> SqliteCertStore::Export(std::int64_t id) {
 
 std::vector<SqliteCertStore::Item> SqliteCertStore::List(Kind kind) {
   std::lock_guard lock(m_mutex);
-  Statement select(m_db, m_path, std::string("SELECT ") + kItemColumns + " FROM items WHERE kind = ?1 ORDER BY id");
+  Statement select(*m_statements, m_path, std::string("SELECT ") + kItemColumns + " FROM items WHERE kind = ?1 ORDER BY id");
   select.Bind(1, static_cast<std::int64_t>(kind));
   std::vector<Item> items;
   while (select.Step()) items.push_back(ReadItem(select));
@@ -437,7 +493,7 @@ void SqliteCertStore::SetTrusted(std::int64_t id, std::uint8_t trusted) {
   std::lock_guard lock(m_mutex);
   RequireWritable();
   Transaction transaction(m_db, m_path);
-  Statement update(m_db, m_path, "UPDATE items SET trusted = ?2 WHERE id = ?1 AND kind = 1");
+  Statement update(*m_statements, m_path, "UPDATE items SET trusted = ?2 WHERE id = ?1 AND kind = 1");
   update.Bind(1, id).Bind(2, static_cast<std::int64_t>(trusted != 0 ? 1 : 0));
   update.Step();
   if (sqlite3_changes(m_db) == 0) Raise(kMsgItemNotFound, static_cast<long long>(id));
@@ -446,7 +502,7 @@ void SqliteCertStore::SetTrusted(std::int64_t id, std::uint8_t trusted) {
 
 std::uint32_t SqliteCertStore::Count(Kind kind) {
   std::lock_guard lock(m_mutex);
-  Statement count(m_db, m_path, "SELECT count(*) FROM items WHERE kind = ?1");
+  Statement count(*m_statements, m_path, "SELECT count(*) FROM items WHERE kind = ?1");
   count.Bind(1, static_cast<std::int64_t>(kind));
   count.Step();
   return static_cast<std::uint32_t>(count.Int(0));
@@ -458,7 +514,7 @@ std::uint32_t SqliteCertStore::GetCRLCount() { return Count(Kind::kCrl); }
 void SqliteCertStore::GetDer(std::int64_t id, Kind kind, std::uint8_t* der, std::uint32_t* length) {
   if (length == nullptr) Raise(kMsgBadArgument, "length");
   std::lock_guard lock(m_mutex);
-  Statement select(m_db, m_path, "SELECT der FROM items WHERE id = ?1 AND kind = ?2");
+  Statement select(*m_statements, m_path, "SELECT der FROM items WHERE id = ?1 AND kind = ?2");
   select.Bind(1, id).Bind(2, static_cast<std::int64_t>(kind));
   if (!select.Step()) Raise(kMsgItemNotFound, static_cast<long long>(id));
   const auto stored = select.Bytes(0);
@@ -481,7 +537,7 @@ void SqliteCertStore::GetCRL(std::int64_t id, std::uint8_t* der, std::uint32_t* 
 std::uint32_t SqliteCertStore::Walk(Kind kind, void* context, CertStorageCallback callback) {
   if (callback == nullptr) Raise(kMsgBadArgument, "callback");
   std::lock_guard lock(m_mutex);
-  Statement select(m_db, m_path, "SELECT id, der FROM items WHERE kind = ?1 ORDER BY id");
+  Statement select(*m_statements, m_path, "SELECT id, der FROM items WHERE kind = ?1 ORDER BY id");
   select.Bind(1, static_cast<std::int64_t>(kind));
   std::uint32_t reported = 0;
   while (select.Step()) {
@@ -510,7 +566,7 @@ std::uint32_t SqliteCertStore::FindCertificates(CertQuery* query, void* context,
     sql += std::string(" AND ") + CriterionColumn(criterion.kind) + " = ?" + std::to_string(index++);
   sql += " ORDER BY id";
   std::lock_guard lock(m_mutex);
-  Statement select(m_db, m_path, sql);
+  Statement select(*m_statements, m_path, sql);
   index = 1;
   for (const auto& criterion : ours->Criteria()) select.Bind(index++, criterion.value);
   std::uint32_t reported = 0;
@@ -532,7 +588,7 @@ std::uint8_t SqliteCertStore::RemoveCRL(std::int64_t id) { return RemoveOfKind(i
 
 std::uint8_t SqliteCertStore::IsTrusted(std::int64_t id) {
   std::lock_guard lock(m_mutex);
-  Statement select(m_db, m_path, "SELECT trusted FROM items WHERE id = ?1 AND kind = 1");
+  Statement select(*m_statements, m_path, "SELECT trusted FROM items WHERE id = ?1 AND kind = 1");
   select.Bind(1, id);
   if (!select.Step()) Raise(kMsgItemNotFound, static_cast<long long>(id));
   return select.Int(0) != 0 ? 1 : 0;

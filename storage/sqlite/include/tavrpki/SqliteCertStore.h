@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <span>
@@ -104,6 +105,9 @@ class SqliteCertStore final : public CertStorage {
   std::uint32_t GetCRLCount() override;
   std::uint32_t EnumerateCRLs(void* context, CertStorageCallback callback) override;
 
+  // The store's prepared statements (defined where they are used).
+  struct StatementCache;
+
  private:
   void OpenSchema();
   AddResult AddOfKind(std::span<const std::uint8_t> der, std::optional<Kind> expected);
@@ -115,6 +119,7 @@ class SqliteCertStore final : public CertStorage {
 
   std::string m_path;
   sqlite3* m_db = nullptr;
+  std::unique_ptr<StatementCache> m_statements;  // prepared once, reused per call
   bool m_readOnly = false;
   std::recursive_mutex m_mutex;
 };
