@@ -30,7 +30,7 @@
 namespace tavrpki {
 
 inline constexpr const char* kOidCrlNumber = "2.5.29.20";
-inline constexpr const char* kOidDeltaCrlIndicator = "2.5.29.27";
+inline constexpr const char* kOidCrlDeltaIndicator = "2.5.29.27";
 
 class ASN1TBSCertList : public ASN1Primitive, public ISignable {
  public:

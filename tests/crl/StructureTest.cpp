@@ -46,6 +46,7 @@ TEST(CrlStructures, RealListsDecodeAndReencode) {
     const std::vector<std::uint8_t> bytes = ReadFileBytes(DataPath(v.Get("file")));
     const ByteView input(bytes);
     v.Skip("issuer");
+    v.Skip("verify");
     ASN1CRL list;
     list.Decode(input);
     const ASN1TBSCertList& body = list.TBSCertList();
@@ -53,7 +54,7 @@ TEST(CrlStructures, RealListsDecodeAndReencode) {
 
     EXPECT_EQ(body.Version(), 2);
     EXPECT_EQ(H(body.CrlNumber().Bytes()), v.Get("number"));
-    const ASN1CertExtension* delta = body.CrlExtensions().Find(kOidDeltaCrlIndicator);
+    const ASN1CertExtension* delta = body.CrlExtensions().Find(kOidCrlDeltaIndicator);
     if (v.Get("base") == "-") {
       EXPECT_EQ(delta, nullptr);
     } else if (delta == nullptr) {
