@@ -262,6 +262,14 @@ TEST_F(StoreTest, DefaultPathFollowsTheDataHome) {
   if (home != nullptr) {
     EXPECT_EQ(SqliteCertStore::DefaultPath(), std::string(home) + "/.local/share/tavr-pki/store.db");
   }
+  // Without either variable there is no default, and a named store still opens.
+  const char* homeBefore = std::getenv("HOME");
+  const std::string savedHome = homeBefore != nullptr ? homeBefore : "";
+  unsetenv("HOME");
+  unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(CodeOf([] { SqliteCertStore::DefaultPath(); }), 31010u);
+  EXPECT_EQ(CodeOf([&] { SqliteCertStore store(dir.File("named.db")); }), 0u);
+  if (homeBefore != nullptr) setenv("HOME", savedHome.c_str(), 1);
   if (data != nullptr)
     setenv("XDG_DATA_HOME", saved.c_str(), 1);
   else
