@@ -130,6 +130,8 @@ TEST_F(KernelStorageTest, TrustComesFromTheStoredCopy) {
   m_kernel.SetCertStorage(static_cast<CertStorage*>(&store));
   EXPECT_TRUE(m_kernel.IsTrustedCert(LoadCertFile(m_kernel, "real/test-pki/root.cer")));
   EXPECT_FALSE(m_kernel.IsTrustedCert(LoadCertFile(m_kernel, "real/test-pki/userfiz-foreign-signature.cer")));
+  EXPECT_EQ(CodeOf([&] { m_kernel.IsTrustedCert(Kernel::CKernelCertificate(m_kernel)); }), 100009u)
+      << "a certificate without a subject key identifier";
   // userfiz itself is not stored: same serial as its twin, another key identifier.
   try {
     m_kernel.IsTrustedCert(LoadCertFile(m_kernel, "real/test-pki/userfiz.cer"));
