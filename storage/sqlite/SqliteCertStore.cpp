@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "DerFields.h"
@@ -291,10 +293,6 @@ void CheckHeader(const std::string& path) {
 bool MakeDirectory(const std::string& path) {
   return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
-
-}  // namespace
-
-namespace {
 
 // The default path, or nothing when neither variable says where it is.
 std::optional<std::string> DefaultPathFromEnvironment() {
