@@ -15,7 +15,8 @@ struct CrlHeadline {
   std::string nextUpdate;  // the same, or empty when the list has none
 };
 
-// Reads the list's DER; its decoding failures (codes 50032-50035) are thrown as
+// Reads the list's DER; its decoding failures (codes 50032-50035), and the name
+// rendering's refusal of an attribute value that is no string, are thrown as
 // tavrpki::Exception.
 CrlHeadline ReadCrlHeadline(std::span<const std::uint8_t> der);
 

@@ -180,6 +180,7 @@ TEST_F(CrlSignTest, RefusalsCarryTheirCodeAndChangeNothing) {
        }},
       {"delta indicator from nothing", 100021, [&] { crl.SetDeltaIndicator(nullptr, 0); }},
       {"handle null", 100021, [&] { crl.SetHandle(nullptr); }},
+      {"signer without storage", 100020, [&] { crl.GetSignerCertificate(); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
