@@ -3,7 +3,9 @@
 // count queries and to fail on demand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -177,6 +179,18 @@ TEST_F(KernelStorageTest, QueriesAreReleasedOnEveryPath) {
     EXPECT_EQ(counting.created, counting.released);
   }
   EXPECT_EQ(counting.created, 5);
+
+  // The last match is loaded as InitFromBuffer takes it: a stored copy signed with
+  // an algorithm the library does not accept fails (the outer OID's last arc 1 -> 3).
+  Bytes odd = File("real/test-pki/root.cer");
+  const Bytes signatureOid = {0x06, 0x0B, 0x2A, 0x86, 0x24, 0x02, 0x01, 0x01, 0x01, 0x01, 0x03, 0x01, 0x01};
+  const auto outer = std::find_end(odd.begin(), odd.end(), signatureOid.begin(), signatureOid.end());
+  ASSERT_NE(outer, odd.end());
+  outer[12] = 0x03;
+  store.Add(odd);
+  counting.failSlot = -1;
+  EXPECT_EQ(CodeOf(bySubject), 100001u);
+  EXPECT_EQ(counting.created, counting.released);
 }
 
 TEST_F(KernelStorageTest, FindCrlWithoutStorageLeavesTheFlags) {
