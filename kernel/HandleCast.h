@@ -5,11 +5,13 @@
 // and nowhere else. Internal header: never installed.
 #pragma once
 
+#include "asn1/crl/ASN1CRL.h"
 #include "asn1/x509/ASN1Certificate.h"
 #include "crypto/objects/CAsymmetric4145Params.h"
 #include "crypto/objects/CKeyPair.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAsymmetricParams.h"
+#include "kernel/CKernelCRL.h"
 #include "kernel/CKernelCertificate.h"
 #include "kernel/CKernelCertificateChain.h"
 #include "kernel/CKernelDoubleKeyPair.h"
@@ -39,6 +41,9 @@ inline tavrpki::CDoubleKeyPair& KeysOf(const CKernelDoubleKeyPair& keys) {
 inline tavrpki::ASN1Certificate& CertificateOf(const CKernelCertificate& cert) {
   return *static_cast<tavrpki::ASN1Certificate*>(cert.GetHandle());
 }
+
+// The revocation list held by an exported list (never null).
+inline tavrpki::ASN1CRL& CrlOf(const CKernelCRL& crl) { return *static_cast<tavrpki::ASN1CRL*>(crl.GetHandle()); }
 
 // The entries held by an exported chain (never null).
 inline tavrpki::CertificateList& ChainOf(const CKernelCertificateChain& chain) {
