@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "asn1/ASN1Utf8String.h"
-#include "asn1/x509/ASN1Certificate.h"
 #include "crypto/params/Dke.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelCertificate.h"
@@ -18,6 +16,7 @@
 #include "kernel/GetKernelInstance.h"
 #include "support/CodeOf.h"
 #include "support/ConfigSandbox.h"
+#include "support/RecipientCertificate.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::test {
@@ -66,37 +65,6 @@ inline Kernel::CKernelAllParams ParamsOn(const Kernel::CKernel& kernel, const ch
   params.SetSignParams(kernel.GenerateAsymmetric4145Params(signCurve, dke.data()));
   params.SetCryptParams(kernel.GenerateAsymmetric4145Params(cryptCurve, dke.data()));
   return params;
-}
-
-// A self-signed certificate for `keys` with both extensions an envelope needs;
-// `container` names the key in the key storage when not empty.
-inline Kernel::CKernelCertificate MakeRecipient(const Kernel::CKernel& kernel, const char* name,
-                                                const Kernel::CKernelDoubleKeyPair& keys,
-                                                const Kernel::CKernelAllParams& params,
-                                                const std::string& container = "") {
-  ASN1Certificate draft;
-  ASN1TBSCert& body = draft.TBSCertificate();
-  body.SerialNumber().SetValue(1);
-  body.Signature().SetType(kOidDstuSignaturePolynomial);
-  body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String(name));
-  body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String(name));
-  body.SetValidity(DateTime(2026, 1, 1), DateTime(2028, 1, 1));
-  body.PublicKeyInfo().Algorithm().SetType(kOidDstuSignaturePolynomial);
-  const std::uint8_t placeholder = 0;
-  body.PublicKeyInfo().SetKey(ByteView(&placeholder, 1));
-  draft.SignatureAlgorithm().SetType(kOidDstuSignaturePolynomial);
-  draft.SetSignature(ByteView(&placeholder, 1));
-  Blob der;
-  draft.Encode(der);
-
-  Kernel::CKernelCertificate cert(kernel);
-  cert.InitFromBuffer(der.Data(), der.Size(), false);
-  cert.SetCertKeys(keys);
-  cert.SetAdditionalParams(params);
-  if (!container.empty()) cert.SetKeyContainerName(const_cast<char*>(container.c_str()));
-  params::Dke randomSBox = params::kDke1;
-  cert.Ensign(keys, randomSBox.data());
-  return cert;
 }
 
 }  // namespace tavrpki::test
