@@ -19,17 +19,28 @@ void ASN1ContentInfo::Encode(Blob& out) const { Sequence().Encode(out); }
 
 std::uint32_t ASN1ContentInfo::EncodedSize() const { return Sequence().EncodedSize(); }
 
-void ASN1ContentInfo::Decode(ByteView in) {
+ByteView ASN1ContentInfo::ReadContent(ByteView in, ASN1OID& contentType) {
+  ByteView content;
   cms::Coded(kMsgBadContentInfo, [&] {
     der::Header header;
     DerReader fields = DerReader(in).Enter(header);
     if (header.TagNumber() != 16) Raise(kMsgBadContentInfo);
-    ASN1OID contentType;
-    fields.Read(contentType);
+    ASN1OID type;
+    fields.Read(type);
     // The [0] wrapper's identifier is not checked: only its content matters.
     DerReader wrapper = fields.Enter();
+    content = wrapper.Next();
+    contentType = std::move(type);
+  });
+  return content;
+}
+
+void ASN1ContentInfo::Decode(ByteView in) {
+  ASN1OID contentType;
+  const ByteView view = ReadContent(in, contentType);
+  cms::Coded(kMsgBadContentInfo, [&] {
     ASN1Primitive content;
-    wrapper.Read(content);
+    content.Decode(view);
     m_contentType = std::move(contentType);
     m_content = std::move(content);
   });

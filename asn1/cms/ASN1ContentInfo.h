@@ -25,6 +25,10 @@ class ASN1ContentInfo : public ASN1Primitive {
   void Decode(ByteView in) override;
   std::uint32_t EncodedSize() const override;
 
+  // Decode without a copy of the content: the type into `contentType` and the
+  // content element as a view into `in` (checked as Decode checks, 50051).
+  static ByteView ReadContent(ByteView in, ASN1OID& contentType);
+
  private:
   ASN1Primitive Sequence() const;
 
