@@ -8,6 +8,8 @@
 
 #include "asn1/ASN1OID.h"
 #include "asn1/ASN1OctetString.h"
+#include "asn1/ASN1UTCTime.h"
+#include "asn1/DateTime.h"
 #include "asn1/cms/ASN1SignerInfo.h"
 #include "asn1/cms/CmsOids.h"
 #include "core/CKernelUtils.h"
@@ -156,6 +158,14 @@ void CKernelSignerInfo::SetTimeStamp(unsigned char* token, unsigned long length)
     tavrpki::ASN1Primitive value;
     value.Decode(tavrpki::ByteView(token, length));
     Info().MutableSignedAttrs().emplace_back(tavrpki::kOidAttrContentTimeStamp, value);
+  });
+}
+
+void CKernelSignerInfo::SetSigningTime(const _SYSTEMTIME& time) {
+  AttributeBoundary(tavrpki::kMsgSetSignerAttributeFailed, tavrpki::kOidAttrSigningTime, [&] {
+    const tavrpki::DateTime value(time);
+    if (value.Year() < 1950 || value.Year() > 2049) tavrpki::Raise(tavrpki::kMsgInvalidParameter);
+    Info().MutableSignedAttrs().emplace_back(tavrpki::kOidAttrSigningTime, tavrpki::ASN1UTCTime(value));
   });
 }
 

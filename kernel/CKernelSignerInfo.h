@@ -24,6 +24,7 @@
 
 #include "kernel/CKernelCertificate.h"
 #include "kernel/CKernelDoubleKeyPair.h"
+#include "platform/Time.h"
 
 namespace tavrpki {
 class ASN1SignerInfo;
@@ -60,6 +61,8 @@ class CKernelSignerInfo {
   void GetMessageDigest(unsigned char* out, unsigned long* outLength) const;
   void GetTimeStamp(unsigned char* out, unsigned long* outLength) const;
   bool TimeStampExists();
+  // Appends a signing-time attribute (UTCTime: years 1950 to 2049, else 100021).
+  void SetSigningTime(const _SYSTEMTIME& time);
 
   // Signs with `keys` (the certificate gives the parameters); 100050 without the
   // message-digest, content-type and signing-certificate-v2 attributes.
