@@ -1,6 +1,7 @@
 // The signature envelope: argument checks and the boundary over asn1/cms/.
 #include "kernel/CKernelSignatureEnvelope.h"
 
+#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -169,24 +170,41 @@ CKernelSignerInfo CKernelSignatureEnvelope::GetSignerInfo(unsigned long index) c
 }
 
 // The whole message is the streamed one with the data in place: one writer for
-// both, so they cannot drift apart.
+// both, so they cannot drift apart. The pieces go straight into the caller's
+// buffer: a message is mostly its data, and a copy of it is what signing a large
+// document would otherwise spend its time on.
 void CKernelSignatureEnvelope::GetEnvelopeBuffer(unsigned char* out, unsigned long* outLength) {
   Boundary([&] {
     RequireArgument(outLength != nullptr);
-    Blob message;
+    const Blob& data = m_signedData->Content();
+    Blob header;
+    Blob footer;
     try {
-      const Blob& data = m_signedData->Content();
-      const Blob footer = m_signedData->StreamFooter();
-      message = m_signedData->StreamHeader(data.Size(), footer.Size(), data.IsEmpty());
-      message.Reserve(message.Size() + data.Size() + footer.Size());
-      message.Append(data);
-      message.Append(footer);
+      footer = m_signedData->StreamFooter();
+      header = m_signedData->StreamHeader(data.Size(), footer.Size(), data.IsEmpty());
     } catch (const std::bad_alloc&) {
       throw;
     } catch (...) {
       tavrpki::Raise(tavrpki::kMsgSignedDataEncodeFailed);
     }
-    CKernelUtils::CopyResult(message.View(), out, outLength);
+    const std::uint64_t total = std::uint64_t{header.Size()} + data.Size() + footer.Size();
+    if (total > 0xFFFFFFFFu) tavrpki::Raise(tavrpki::kMsgSignedDataEncodeFailed);
+    const auto length = static_cast<unsigned long>(total);
+    if (out == nullptr) {
+      *outLength = length;
+      return;
+    }
+    if (*outLength < length) {
+      *outLength = length;
+      tavrpki::Raise(tavrpki::kMsgBufferTooSmall);
+    }
+    unsigned char* at = out;
+    for (const Blob* piece : {static_cast<const Blob*>(&header), &data, static_cast<const Blob*>(&footer)}) {
+      if (piece->IsEmpty()) continue;
+      std::memcpy(at, piece->Data(), piece->Size());
+      at += piece->Size();
+    }
+    *outLength = length;
   });
 }
 

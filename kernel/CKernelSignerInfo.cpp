@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #include "asn1/ASN1OID.h"
 #include "asn1/ASN1OctetString.h"
@@ -17,7 +16,13 @@
 #include "kernel/Boundary.h"
 #include "kernel/GetKernelInstance.h"
 #include "kernel/HandleCast.h"
+#include "kernel/KernelRandom.h"
+#include "kernel/KeyStorageAccess.h"
 #include "kernel/SignerKeys.h"
+#include "kernel/pkix/Certificate.h"
+#include "kernel/pkix/SignedBody.h"
+#include "crypto/dstu/Dstu4145Ops.h"
+#include "crypto/symmetric/SymmetricOps.h"
 #include "kernel/pkix/PublicKeyInfo.h"
 #include "kernel/pkix/SignedMessage.h"
 
@@ -28,7 +33,6 @@ using tavrpki::ASN1SignerInfo;
 using tavrpki::Blob;
 using tavrpki::CKernelUtils;
 
-constexpr unsigned long kFirstSignatureBuffer = 2048;
 constexpr std::uint32_t kUnset = 0xFFFFFFFFu;
 
 bool ConfiguredStandardForm() {
@@ -212,34 +216,36 @@ void CKernelSignerInfo::PreSignValidate() {
     if (!Info().HasSignedAttribute(required)) tavrpki::Raise(tavrpki::kMsgSignerInfoCheckFailed);
 }
 
-void CKernelSignerInfo::Sign(const CKernelDoubleKeyPair& keys, const CKernelAllParams& params) {
+void CKernelSignerInfo::Sign(const CKernelDoubleKeyPair& keys, const CKernelCertificate& cert) {
   PreSignValidate();
   const bool standard = m_standard == -1 ? ConfiguredStandardForm() : m_standard == 1;
   ASN1SignerInfo signer(Info());
   if (standard) tavrpki::pkix::ToStandardForm(signer);
   const Blob data = signer.SignedAttributesBytes(standard);
-  std::vector<unsigned char> signature(kFirstSignatureBuffer);
-  unsigned long length = kFirstSignatureBuffer;
-  try {
-    m_certificate.GetKernel().EnsignBuffer(data.Data(), data.Size(), signature.data(), &length, keys, params);
-  } catch (const CKernelException& error) {
-    if (error.GetErrorCode() != tavrpki::kMsgBufferTooSmall.code) throw;
-    signature.resize(length);
-    m_certificate.GetKernel().EnsignBuffer(data.Data(), data.Size(), signature.data(), &length, keys, params);
-  }
-  signer.SetSignature(tavrpki::ByteView(signature.data(), length));
+  // EnsignBuffer's steps without its parameter objects: each of those would carry
+  // a kernel of its own, and a signature over a short document is mostly that.
+  const SigningSBoxes sboxes = SigningSBoxesOf(cert);
+  const CKernel kernel = cert.GetKernel();
+  tavrpki::CProvider& provider = ProviderOf(kernel);
+  const tavrpki::CKeyPair& pair = KeysOf(keys).GetSignPair();
+  tavrpki::pkix::MessageHash hash{};
+  tavrpki::symmetric::CalcHash(data.View(), hash, tavrpki::pkix::HashSBox(pair.GetParams()));
+  ReseedForSigning(provider, sboxes.random.data(), sboxes.sign.data());
+  const Blob signature = tavrpki::dstu::Sign(pair, hash, DrawFrom(provider));
+  AuditKeyUse(kernel, kAuditSigned);
+  signer.SetSignature(signature.View());
   Info() = std::move(signer);
   m_verified = standard ? 1 : 0;
 }
 
 void CKernelSignerInfo::CalculateSignature(const CKernelCertificate& cert, const CKernelDoubleKeyPair& keys) {
-  Boundary([&] { Sign(keys, SignerParams(cert)); });
+  Boundary([&] { Sign(keys, cert); });
 }
 
 void CKernelSignerInfo::CalculateSignature() {
   Boundary([&] {
     const CKernelDoubleKeyPair keys = m_certificate.LoadKeyPairs(nullptr);
-    Sign(keys, SignerParams(m_certificate));
+    Sign(keys, m_certificate);
   });
 }
 
@@ -258,10 +264,14 @@ bool CKernelSignerInfo::VerifyHashSignature(unsigned char* hash, const CKernelDo
 bool CKernelSignerInfo::VerifySignatureOnData(const unsigned char* data, unsigned long length) {
   return Boundary([&] {
     RequireArgument(data != nullptr && length != 0);
-    const CKernelDoubleKeyPair keys = VerificationKeys(m_certificate);
-    unsigned char hash[32];
-    m_certificate.GetKernel().CalcHash(data, length, hash, keys.GetHashSBox());
-    return VerifyHashSignature(hash, keys);
+    // Only the signing key is used, which every certificate carries: the
+    // key-agreement key of GetCertKeys plays no part.
+    const tavrpki::CKeyPair pair = tavrpki::pkix::CertificateSignKey(CertificateOf(m_certificate));
+    tavrpki::pkix::MessageHash hash{};
+    tavrpki::symmetric::CalcHash(tavrpki::ByteView(data, length), hash, tavrpki::pkix::HashSBox(pair.GetParams()));
+    const tavrpki::pkix::Verification result = tavrpki::pkix::VerifySignerInfo(Info(), hash, pair);
+    if (result.Valid()) m_verified = result.form == tavrpki::pkix::AttrsForm::kSetOf ? 1 : 0;
+    return result.Valid();
   });
 }
 

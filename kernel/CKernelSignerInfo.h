@@ -83,7 +83,7 @@ class CKernelSignerInfo {
 
  private:
   void PreSignValidate();
-  void Sign(const CKernelDoubleKeyPair& keys, const CKernelAllParams& params);
+  void Sign(const CKernelDoubleKeyPair& keys, const CKernelCertificate& cert);
   tavrpki::ASN1SignerInfo& Info() const;
 
   tavrpki::ASN1SignerInfo* m_signerInfo;  // owned; null until first needed

@@ -1,48 +1,34 @@
 #include "kernel/SignerKeys.h"
 
-#include "core/Catalogue.h"
-#include "kernel/CKernelAsymmetricParams.h"
-#include "kernel/CKernelException.h"
+#include <algorithm>
+
+#include "asn1/x509/ASN1Certificate.h"
+#include "ext/PKICryptPublicKey.h"
+#include "ext/PKIRndCryptDKE.h"
 #include "kernel/HandleCast.h"
 #include "kernel/pkix/PublicKeyInfo.h"
-#include "kernel/pkix/SignedMessage.h"
 
 namespace Kernel {
 namespace {
 
-bool LacksOwnExtension(const CKernelException& error) {
-  return error.GetErrorCode() == tavrpki::kMsgNoCryptPublicKeyExtension.code ||
-         error.GetErrorCode() == tavrpki::kMsgNoSBoxExtension.code;
+bool HasExtension(const tavrpki::ASN1Certificate& cert, const tavrpki::PKIEntityBase& handler) {
+  return cert.TBSCertificate().Extensions().Find(handler.GetOID().CStr()) != nullptr;
 }
 
 }  // namespace
 
-CKernelAllParams SignerParams(const CKernelCertificate& cert) {
-  try {
-    return cert.GetParams();
-  } catch (const CKernelException& error) {
-    if (!LacksOwnExtension(error)) throw;
+SigningSBoxes SigningSBoxesOf(const CKernelCertificate& cert) {
+  const tavrpki::ASN1Certificate& der = CertificateOf(cert);
+  SigningSBoxes sboxes;
+  sboxes.sign = tavrpki::pkix::ExpandedSBox(tavrpki::pkix::KeyParams(der.TBSCertificate().PublicKeyInfo()));
+  sboxes.random = sboxes.sign;
+  tavrpki::PKIRndCryptDKE own;
+  if (HasExtension(der, tavrpki::PKICryptPublicKey()) && HasExtension(der, own)) {
+    own.FromExtension(*der.TBSCertificate().Extensions().Find(own.GetOID().CStr()));
+    const auto& random = own.GetRandomSBox();
+    std::copy(random.begin(), random.end(), sboxes.random.begin());
   }
-  const CKernel kernel = cert.GetKernel();
-  tavrpki::CAsymmetric4145Params sign =
-      tavrpki::pkix::KeyParams(CertificateOf(cert).TBSCertificate().PublicKeyInfo());
-  const auto sbox = tavrpki::pkix::ExpandedSBox(sign);
-  CKernelAllParams params(kernel);
-  const CKernelAsymmetricParams exported(kernel, &sign);
-  params.SetSignParams(exported);
-  params.SetCryptParams(exported);
-  params.SetRandomSBox(sbox.data());
-  params.SetCryptSBox(sbox.data());
-  return params;
-}
-
-CKernelDoubleKeyPair VerificationKeys(const CKernelCertificate& cert) {
-  try {
-    return cert.GetCertKeys();
-  } catch (const CKernelException& error) {
-    if (error.GetErrorCode() != tavrpki::kMsgNoCryptPublicKeyExtension.code) throw;
-  }
-  return cert.GetCertSignKey();
+  return sboxes;
 }
 
 }  // namespace Kernel

@@ -144,9 +144,10 @@ void ASN1SignedData::Decode(ByteView in) {
     encap.Read(read.m_eContentType);
     if (encap.HasMore()) {
       DerReader wrapper = encap.Enter();  // [0], identifier not checked
-      ASN1OctetString content;
-      wrapper.Read(content);
-      read.m_eContent.Assign(content.Value());
+      // The content is copied once, straight from the input: it is most of the message.
+      const der::Header octets = der::ReadHeader(wrapper.Rest());
+      if (octets.SingleOctet() != 0x04) Raise(kMsgBadSignedData);
+      read.m_eContent.Assign(der::Content(wrapper.Rest(), octets));
     }
     if (fields.HasMore() && der::ReadHeader(fields.Rest()).TagNumber() == 0) {
       DerReader certificates = fields.Enter();
