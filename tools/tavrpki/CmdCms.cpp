@@ -15,6 +15,7 @@
 // Inputs may be DER, PEM or Base64; passwords as for `tavrpki key`.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -29,6 +30,7 @@
 #include "Output.h"
 #include "asn1/InputForm.h"
 #include "asn1/cms/SignedMessageText.h"
+#include "asn1/cms/StreamedMessage.h"
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
 #include "kernel/CKernel.h"
@@ -70,6 +72,10 @@ class InputFile {
   ~InputFile() { std::fclose(m_file); }
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
+  void Seek(std::uint64_t offset) {
+    if (fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0)
+      throw FileError{"cannot read " + m_path + ": " + SystemReason(errno)};
+  }
   // Up to `size` bytes; 0 at the end.
   std::size_t Read(unsigned char* out, std::size_t size) {
     const std::size_t got = std::fread(out, 1, size, m_file);
@@ -103,36 +109,53 @@ class Progress {
   int m_percent = -1;
 };
 
-// Passes every byte of the file to `use`, in chunks, with a progress bar.
-template <class Use>
-void Stream(const std::string& path, std::uint64_t size, const char* what, Use&& use) {
-  InputFile in(path);
-  std::vector<unsigned char> chunk(kChunk);
-  Progress progress(what, size);
-  std::uint64_t done = 0;
-  while (const std::size_t got = in.Read(chunk.data(), chunk.size())) {
-    use(chunk.data(), got);
-    done += got;
-    progress.Advance(done);
-  }
-  if (done != size) throw FileError{path + " changed while it was read"};
-}
+// The content a signature covers: in memory, or a range of a file that is
+// streamed each time (a large attached content, a detached one given as a file).
+struct Content {
+  std::vector<unsigned char> bytes;
+  std::string path;
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+  bool inFile = false;
 
-std::vector<unsigned char> HashFile(const Kernel::CKernel& kernel, const std::string& path, std::uint64_t size,
-                                    const unsigned char* sbox) {
-  void* hash = kernel.CreateHashObject(sbox, nullptr);
-  std::vector<unsigned char> value(32);
-  try {
-    Stream(path, size, "hashing", [&](const unsigned char* data, std::size_t n) {
-      kernel.HashData(hash, data, static_cast<unsigned long>(n));
-    });
-  } catch (...) {
-    kernel.GetDestroyHash(hash, value.data());
-    throw;
+  bool Empty() const { return inFile ? length == 0 : bytes.empty(); }
+
+  template <class Use>
+  void ForEachChunk(const char* what, Use&& use) const {
+    if (!inFile) {
+      use(bytes.data(), bytes.size());
+      return;
+    }
+    InputFile in(path);
+    in.Seek(offset);
+    std::vector<unsigned char> chunk(kChunk);
+    Progress progress(what, length);
+    std::uint64_t done = 0;
+    while (done < length) {
+      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), length - done));
+      const std::size_t got = in.Read(chunk.data(), want);
+      if (got == 0) throw FileError{path + " ends before its content does"};
+      use(chunk.data(), got);
+      done += got;
+      progress.Advance(done);
+    }
   }
-  kernel.GetDestroyHash(hash, value.data());
-  return value;
-}
+
+  std::vector<unsigned char> Hash(const Kernel::CKernel& kernel, const unsigned char* sbox) const {
+    void* hash = kernel.CreateHashObject(sbox, nullptr);
+    std::vector<unsigned char> value(32);
+    try {
+      ForEachChunk("hashing", [&](const unsigned char* data, std::size_t n) {
+        kernel.HashData(hash, data, static_cast<unsigned long>(n));
+      });
+    } catch (...) {
+      kernel.GetDestroyHash(hash, value.data());
+      throw;
+    }
+    kernel.GetDestroyHash(hash, value.data());
+    return value;
+  }
+};
 
 Kernel::CKernelCertificate LoadCertificate(const Kernel::CKernel& kernel, const std::string& path) {
   const auto der = ReadDer(path);
@@ -181,7 +204,11 @@ int Sign(const Args& args) {
   Kernel::CKernelDoubleKeyPair keys(kernel, false);
   keys.Load(name.c_str(), password.c_str(), nullptr);
 
-  const std::vector<unsigned char> digest = HashFile(kernel, in, size, cert.GetCertSignKey().GetHashSBox());
+  Content content;
+  content.path = in;
+  content.length = size;
+  content.inFile = true;
+  const std::vector<unsigned char> digest = content.Hash(kernel, cert.GetCertSignKey().GetHashSBox());
   Kernel::CKernelSignerInfo signer(cert);
   signer.SetMessageDigest(digest.data(), static_cast<unsigned long>(digest.size()));
   if (standard && !options.Flag("no-signing-time")) signer.SetSigningTime(Now());
@@ -197,7 +224,7 @@ int Sign(const Args& args) {
   const auto header = Fetch([&](unsigned char* b, unsigned long* l) { envelope.GetEnvelopeHeader(b, l); });
   output.Write(header.data(), header.size());
   if (!detached)
-    Stream(in, size, "writing", [&](const unsigned char* data, std::size_t n) { output.Write(data, n); });
+    content.ForEachChunk("writing", [&](const unsigned char* data, std::size_t n) { output.Write(data, n); });
   const auto footer = Fetch([&](unsigned char* b, unsigned long* l) { envelope.GetEnvelopeFooter(b, l); });
   output.Write(footer.data(), footer.size());
   output.Commit();
@@ -205,37 +232,70 @@ int Sign(const Args& args) {
 }
 
 // Why a signer did not verify, from the two checks the signer info offers: the
-// digest as the hash checks the attribute signature alone.
-std::string Verdict(Kernel::CKernelSignerInfo& signer, const Kernel::CKernel& kernel,
-                    const Kernel::CKernelCertificate& cert, const std::vector<unsigned char>& content) {
-  const Kernel::CKernelDoubleKeyPair key = cert.GetCertSignKey();
-  std::vector<unsigned char> hash(32);
-  kernel.CalcHash(content.data(), static_cast<unsigned long>(content.size()), hash.data(), key.GetHashSBox());
+// digest attribute as the hash checks the attribute signature alone.
+std::string Verdict(Kernel::CKernelSignerInfo& signer, const Kernel::CKernelDoubleKeyPair& key,
+                    std::vector<unsigned char> hash) {
   if (signer.VerifyHashSignature(hash.data(), key)) return "ok";
   std::vector<unsigned char> digest = Fetch([&](unsigned char* b, unsigned long* l) { signer.GetMessageDigest(b, l); });
   if (digest.size() == 32 && signer.VerifyHashSignature(digest.data(), key)) return "FAILED: digest mismatch";
   return "FAILED: bad signature";
 }
 
+constexpr std::size_t kHeadSize = 1 << 16;
+constexpr std::uint64_t kStreamFrom = 16ull << 20;  // attached content above this is never loaded
+
+// The message for the envelope and its content. A DER file whose attached content
+// is large is read in three parts: the head up to the content, the content left in
+// the file, the footer after it.
+std::vector<std::uint8_t> ReadMessage(const std::string& path, Content& content) {
+  std::error_code error;
+  const std::uint64_t size = path == "-" ? 0 : std::filesystem::file_size(path, error);
+  if (path != "-" && !error && size > kStreamFrom) {
+    InputFile in(path);
+    std::vector<std::uint8_t> head(kHeadSize);
+    head.resize(in.Read(head.data(), head.size()));
+    if (!head.empty() && head[0] == 0x30) {
+      const ContentLocation location = LocateContent(head);
+      if (location.end != size) throw UsageError{path + ": the message's length is not the file's"};
+      if (location.attached && location.length > kStreamFrom && location.offset <= head.size()) {
+        head.resize(static_cast<std::size_t>(location.offset));
+        in.Seek(location.offset + location.length);
+        std::vector<std::uint8_t> footer(static_cast<std::size_t>(size - location.offset - location.length));
+        if (in.Read(footer.data(), footer.size()) != footer.size()) throw FileError{path + ": cannot read its end"};
+        content.path = path;
+        content.offset = location.offset;
+        content.length = location.length;
+        content.inFile = true;
+        return MessageWithoutContent(head, footer);
+      }
+    }
+  }
+  return ReadDer(path);
+}
+
 int Verify(const Args& args) {
   const Options options(args, {"content", "out"}, {});
   if (options.Positional().size() != 1) throw UsageError{"give one FILE"};
-  const auto message = ReadDer(options.Positional()[0]);
+  Content content;
+  const auto message = ReadMessage(options.Positional()[0], content);
   const Kernel::CKernel kernel = Kernel::GetKernelInstance();
   Kernel::CKernelSignatureEnvelope envelope(kernel);
   envelope.InitFromBuffer(message.data(), static_cast<unsigned long>(message.size()));
-  std::vector<unsigned char> content;
   if (const auto path = options.Value("content")) {
-    content = ReadInputFile(*path);
-  } else if (envelope.GetIsExternalSignatureFlag()) {
-    throw UsageError{"the content is detached: give it with --content FILE"};
-  } else {
-    content = Fetch([&](unsigned char* b, unsigned long* l) { envelope.GetData(b, l); });
+    std::error_code error;
+    content = Content{};
+    content.path = *path;
+    content.length = std::filesystem::file_size(*path, error);
+    if (error) throw UsageError{"cannot read " + *path + ": " + error.message()};
+    content.inFile = true;
+  } else if (!content.inFile) {
+    if (envelope.GetIsExternalSignatureFlag()) throw UsageError{"the content is detached: give it with --content FILE"};
+    content.bytes = Fetch([&](unsigned char* b, unsigned long* l) { envelope.GetData(b, l); });
   }
-  if (content.empty()) throw UsageError{"the content is empty: there is nothing to check"};
+  if (content.Empty()) throw UsageError{"the content is empty: there is nothing to check"};
   if (const auto out = options.Value("out")) {
     OutputFile output(*out);
-    output.Write(content.data(), content.size());
+    content.ForEachChunk("writing", [&](const unsigned char* data, std::size_t n) { output.Write(data, n); });
     output.Commit();
   }
   const unsigned long count = envelope.GetSignerInfoCount();
@@ -244,6 +304,7 @@ int Verify(const Args& args) {
     return 1;
   }
   bool all = true;
+  std::vector<std::pair<std::vector<unsigned char>, std::vector<unsigned char>>> hashes;  // (S-box, hash)
   for (unsigned long i = 0; i < count; ++i) {
     std::printf("signer %lu: ", i);
     std::optional<Kernel::CKernelSignerInfo> found;
@@ -261,7 +322,14 @@ int Verify(const Args& args) {
     const auto infoDer = Fetch([&](unsigned char* b, unsigned long* l) { signer.GetSignerInfoBuffer(b, l); });
     Kernel::CKernelCertificate cert(kernel);
     cert.InitFromBuffer(certDer.data(), static_cast<unsigned long>(certDer.size()), false);
-    const std::string verdict = Verdict(signer, kernel, cert, content);
+    const Kernel::CKernelDoubleKeyPair key = cert.GetCertSignKey();
+    // Signers under one S-box share one pass over the content.
+    const unsigned char* table = key.GetHashSBox();
+    const std::vector<unsigned char> sbox = table == nullptr ? std::vector<unsigned char>()
+                                                             : std::vector<unsigned char>(table, table + 128);
+    auto known = std::find_if(hashes.begin(), hashes.end(), [&](const auto& entry) { return entry.first == sbox; });
+    if (known == hashes.end()) known = hashes.insert(hashes.end(), {sbox, content.Hash(kernel, table)});
+    const std::string verdict = Verdict(signer, key, known->second);
     const std::string time = SigningTimeText(infoDer);
     std::printf("%s; serial %s%s%s; %s; %s\n", CertificateSubjectText(certDer).c_str(),
                 CertificateSerialText(certDer).c_str(), time.empty() ? "" : "; signed ", time.c_str(),
