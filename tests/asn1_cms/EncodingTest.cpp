@@ -5,6 +5,7 @@
 #include "asn1/ASN1OctetString.h"
 #include "asn1/cms/ASN1ESSCertIDv2.h"
 #include "asn1/cms/CmsOids.h"
+#include "asn1/cms/StreamedMessage.h"
 #include "asn1_cms/Support.h"
 
 namespace tavrpki::test {
@@ -130,7 +131,13 @@ TEST(CmsEncoding, StreamHeaderForContentOf4GiB) {
   const std::string expected = std::string("3085010000014C") + "06092A864886F70D010702" + "A085010000013A" +
                                "30850100000133" + "020101" + "310E" + kDigestHex + "30850100000019" +
                                kDataTypeHex + "A0850100000007" + "04850100000000";
-  EXPECT_EQ(Hex(EmptySignedData().StreamHeader(size, 0x100, false)), expected);
+  const Blob header = EmptySignedData().StreamHeader(size, 0x100, false);
+  EXPECT_EQ(Hex(header), expected);
+  // A reader of streamed messages finds the content from those five-octet lengths.
+  const ContentLocation location = LocateContent(header.View());
+  EXPECT_EQ(location.offset, header.Size());
+  EXPECT_EQ(location.length, size);
+  EXPECT_EQ(location.end, header.Size() + size + 0x100);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // of them fails with the code of the structure that was asked to read it.
 #include "asn1/cms/ASN1ESSCertIDv2.h"
 #include "asn1/cms/CmsOids.h"
+#include "asn1/cms/StreamedMessage.h"
 #include "asn1_cms/Support.h"
 #include "core/Catalogue.h"
 #include "support/CodeOf.h"
@@ -135,6 +136,46 @@ TEST(RealMessages, DamagedMessagesFailWithTheStructuresCode) {
     again.Decode(first);
     ASSERT_EQ(EncodedHex(again), Hex(first)) << at;
   }
+}
+
+}  // namespace
+}  // namespace tavrpki::test
+
+namespace tavrpki::test {
+namespace {
+
+// The content of an attached message is found from its head, and head plus
+// footer rebuild the message without it, signer untouched.
+TEST(RealMessages, ContentLocatedAndLeftOut) {
+  const std::vector<std::uint8_t> bytes = ReadFileBytes(DataPath("real/diia-cades-bes-attached.p7s"));
+  const ContentLocation location = LocateContent(ByteView(bytes));
+  ASSERT_TRUE(location.attached);
+  EXPECT_EQ(location.end, bytes.size());
+  EXPECT_EQ(location.length, 43u);
+  EXPECT_EQ(std::string(bytes.begin() + static_cast<std::ptrdiff_t>(location.offset),
+                        bytes.begin() + static_cast<std::ptrdiff_t>(location.offset + location.length)),
+            "The quick brown fox jumps over the lazy dog");
+
+  const ByteView all(bytes);
+  const std::vector<std::uint8_t> detached = MessageWithoutContent(
+      all.first(static_cast<std::size_t>(location.offset)),
+      all.subspan(static_cast<std::size_t>(location.offset + location.length)));
+  const ASN1SignedData original = SignedDataOf(all);
+  const ASN1SignedData rebuilt = SignedDataOf(ByteView(detached));
+  EXPECT_TRUE(rebuilt.Content().IsEmpty());
+  ASSERT_EQ(rebuilt.SignerInfos().size(), 1u);
+  EXPECT_EQ(EncodedHex(rebuilt.SignerInfos()[0]), EncodedHex(original.SignerInfos()[0]));
+  EXPECT_EQ(Hex(rebuilt.Certificates().at(0)), Hex(original.Certificates().at(0)));
+  EXPECT_FALSE(LocateContent(ByteView(detached)).attached);
+
+  // A head cut before the content's header, or a footer that is no list of elements.
+  EXPECT_EQ(CodeOf([&] { (void)LocateContent(all.first(50)); }), kMsgBadSignedData.code);
+  EXPECT_EQ(CodeOf([&] { (void)LocateContent(all.first(10)); }), kMsgBadContentInfo.code);
+  const std::uint8_t junk[] = {0x31, 0x05, 0x00};
+  EXPECT_EQ(CodeOf([&] {
+              (void)MessageWithoutContent(all.first(static_cast<std::size_t>(location.offset)), ByteView(junk));
+            }),
+            kMsgBadSignedData.code);
 }
 
 }  // namespace
