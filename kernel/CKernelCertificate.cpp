@@ -1,8 +1,8 @@
 // The exported certificate: argument checks and the boundary; the structures are
 // asn1/x509/, signing and the key field kernel/pkix/.
 //
-// Every member that changes the certificate works on a copy and swaps it in at
-// the end, so a failure anywhere leaves the certificate as it was.
+// Every member that changes more than one field works on a copy and swaps it in
+// at the end, so a failure anywhere leaves the certificate as it was.
 #include "kernel/CKernelCertificate.h"
 
 #include <cstring>
@@ -345,6 +345,17 @@ void CKernelCertificate::GetTemplateName(char* out, unsigned long* outLength) co
     tavrpki::PKITemplateName handler;
     RequireExtension(*m_certificate, handler, tavrpki::kMsgNoTemplateNameExtension);
     CopyText(handler.GetText(), out, outLength);
+  });
+}
+
+CKernelPermissions CKernelCertificate::GetPermissions(const char* oid) const {
+  return Boundary([&] {
+    tavrpki::PKIPermissions handler;
+    if (oid != nullptr) handler.SetOID(tavrpki::String(oid));
+    CKernelPermissions permissions;
+    if (ReadExtension(*m_certificate, handler))
+      for (const tavrpki::String& entry : handler.GetList()) permissions.AddNewEntry(entry.CStr());
+    return permissions;
   });
 }
 
