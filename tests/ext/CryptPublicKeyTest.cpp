@@ -1,6 +1,8 @@
 // The key-agreement public key handler and the SubjectPublicKeyInfo form under
 // it: keys we generate travel through both forms unchanged, and the keys of the
 // real certificates read and write back as tests/data/ext/real-extensions.vec says.
+#include <algorithm>
+#include <array>
 #include <random>
 
 #include "asn1/x509/ASN1Certificate.h"
@@ -8,6 +10,7 @@
 #include "crypto/params/Dke.h"
 #include "crypto/params/DstuParams.h"
 #include "crypto/params/SubjectPublicKey.h"
+#include "crypto/symmetric/SymmetricOps.h"
 #include "support/CodeOf.h"
 #include "tests/ext/Support.h"
 
@@ -77,7 +80,8 @@ TEST(CryptPublicKey, FailedReadsChangeNothing) {
     info.SetKey(key);
     PKICryptPublicKey reader;
     reader.SetKeyPair(pair);
-    const std::uint64_t code = CodeOf([&] { reader.FromExtension(ASN1CertExtension(h.GetOID().CStr(), false, info)); });
+    const ASN1CertExtension extension(h.GetOID().CStr(), false, info);
+    const std::uint64_t code = CodeOf([&] { reader.FromExtension(extension); });
     if (code == 0) continue;
     ++offCurve;
     EXPECT_EQ(code, 40003u);
@@ -85,7 +89,8 @@ TEST(CryptPublicKey, FailedReadsChangeNothing) {
   }
   EXPECT_GE(offCurve, 1u);
   EXPECT_LE(offCurve, 15u);
-  EXPECT_NE(CodeOf([&] { h.FromExtension(ASN1CertExtension(h.GetOID().CStr(), false, ASN1OctetString(B("01")))); }), 0u);
+  const ASN1CertExtension notAKey(h.GetOID().CStr(), false, ASN1OctetString(B("01")));
+  EXPECT_NE(CodeOf([&] { h.FromExtension(notAKey); }), 0u);
   EXPECT_NE(CodeOf([&] { h.FromAttribute(ASN1Attribute(h.GetOID().CStr(), ASN1Utf8String("key"))); }), 0u);
   EXPECT_EQ(Der(h.ToExtension()), before);
 }
@@ -102,6 +107,11 @@ TEST(CryptPublicKey, RealCertificateKeys) {
     const CKeyPair pair = PublicKeyPairOf(info, CKeyPair::kEncryption);
     const bool same = Der(SubjectPublicKeyInfoOf(pair)) == Der(info);
     EXPECT_EQ(same, v.Get("key") == "same") << v.Get("key");
+    // The point read compresses back to the key the certificate carries.
+    Blob stored = info.GetKey();
+    if (!IsStoredOrderAlgorithm(info.Algorithm().TypeText().CStr()))
+      std::reverse(stored.Data(), stored.Data() + stored.Size());
+    EXPECT_EQ(H(dstu::CompressPublicKey(pair)), H(stored));
     // The same key under root.1 reads through the handler.
     PKICryptPublicKey h;
     h.FromExtension(ASN1CertExtension(h.GetOID().CStr(), false, info));
@@ -109,6 +119,24 @@ TEST(CryptPublicKey, RealCertificateKeys) {
     v.Skip("rewritten");
     v.Skip("not_text");
     v.ExpectAllUsed();
+  }
+}
+
+// The keys of the self-signed roots, read this way, verify the roots' own signatures.
+TEST(CryptPublicKey, SelfSignedRootsVerifyWithTheKeyRead) {
+  for (const char* file : {"real/czo-2012-root.cer", "real/czo-2020-root.cer", "real/test-pki-root.cer"}) {
+    SCOPED_TRACE(file);
+    const std::vector<std::uint8_t> der = ReadFileBytes(DataPath(file));
+    ASN1Certificate certificate;
+    certificate.Decode(ByteView(der));
+    const CKeyPair pair = PublicKeyPairOf(certificate.TBSCertificate().PublicKeyInfo(), CKeyPair::kSigning);
+    Blob body;
+    certificate.TBSCertificate().GetSignedBytes(body);
+    std::array<std::uint8_t, symmetric::kHashSize> hash{};
+    symmetric::CalcHash(body, hash, pair.GetParams().dke.Data());
+    EXPECT_TRUE(dstu::Verify(pair, hash, certificate.GetSignature()));
+    hash[0] ^= 1;
+    EXPECT_FALSE(dstu::Verify(pair, hash, certificate.GetSignature()));
   }
 }
 
