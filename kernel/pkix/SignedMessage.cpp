@@ -106,7 +106,8 @@ Verification VerifySignerInfo(const ASN1SignerInfo& info, const MessageHash& has
   const Blob digest = MessageDigestOf(info);
   result.digestMatches = digest.View().size() == hash.size() &&
                          std::equal(hash.begin(), hash.end(), digest.View().begin());
-  if (info.SignedAttrs().empty()) return result;
+  // A digest that differs settles it: no signature check is spent on it.
+  if (!result.digestMatches || info.SignedAttrs().empty()) return result;
   if (VerifyBytes(info.SignedAttributesBytes(false), info, signer)) {
     result.form = AttrsForm::kOwn;
   } else if (VerifyBytes(info.SignedAttributesBytes(true), info, signer)) {

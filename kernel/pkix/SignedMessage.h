@@ -47,11 +47,11 @@ struct Verification {
   bool Valid() const { return digestMatches && form != AttrsForm::kNone; }
 };
 
-// Compares `hash` with the message-digest attribute (50056 without one; 100047's
-// inner messages for a value that is no OCTET STRING), then checks the signature
-// over the signed attributes in both forms under the public key of `signer`
-// (usage 0). The attribute signature is checked even when the digest differs, so
-// a caller can tell a changed content from a forged signature.
+// Compares `hash` with the message-digest attribute (50056 without one; the
+// codec's message for a value that is no OCTET STRING) and, when they are equal,
+// checks the signature over the signed attributes in both forms under the public
+// key of `signer` (usage 0). A caller that wants to know whether the attribute
+// signature alone holds passes the digest attribute itself as `hash`.
 Verification VerifySignerInfo(const ASN1SignerInfo& info, const MessageHash& hash, const CKeyPair& signer);
 
 // The content of the message-digest attribute.
