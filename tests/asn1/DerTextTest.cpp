@@ -123,7 +123,8 @@ TEST(DerText, RealFilesPrintWithoutBadValues) {
   std::size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(DataPath("real"))) {
     const std::string name = entry.path().filename().string();
-    if (!entry.is_regular_file() || name.ends_with(".md")) continue;
+    // The contents signed by the CAdES files are plain text, not DER.
+    if (!entry.is_regular_file() || name.ends_with(".md") || name.ends_with("content")) continue;
     SCOPED_TRACE(name);
     const DerInput input = DecodeDerInput(ReadFileBytes(entry.path().string()));
     const Walk walk = WalkTree(input.der);

@@ -195,13 +195,14 @@ class Sandbox {
 
   // Runs the tool with `args` in the work directory, standard input from `input`
   // (or /dev/null) and in a session of its own, so it has no terminal to ask on.
-  Result Run(const std::vector<std::string>& args, const fs::path& input) const {
+  Result Run(const std::vector<std::string>& args, const fs::path& input,
+             const std::string& program = TAVRPKI_TOOL_PATH) const {
     std::vector<std::string> envText;
     for (const auto& [name, value] : m_env) envText.push_back(name + "=" + value);
     std::vector<char*> envp, argv;
     for (auto& e : envText) envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::string tool = TAVRPKI_TOOL_PATH;
+    std::string tool = program;
     argv.push_back(tool.data());
     std::vector<std::string> argsCopy = args;
     for (auto& a : argsCopy) argv.push_back(a.data());
@@ -288,7 +289,7 @@ class Interpreter {
  private:
   void Step(const Line& line, const std::vector<std::string>& words) {
     const std::string& verb = line.verb;
-    if (verb == "run") {
+    if (verb == "run" || verb == "helper") {
       EXPECT_TRUE(m_exitChecked) << "the run before has no 'exit' line";
       std::vector<std::string> args;
       for (const auto& w : words) {
@@ -296,7 +297,7 @@ class Interpreter {
         for (std::size_t k = 0; k < w.size(); ++k) arg += w[k] == '\\' && k + 1 < w.size() ? w[++k] : w[k];
         args.push_back(Expand(arg));
       }
-      m_last = m_box.Run(args, m_input);
+      m_last = verb == "run" ? m_box.Run(args, m_input) : m_box.Run(args, m_input, TAVRPKI_TEST_CERTIFICATE_PATH);
       // A sanitizer stops the tool with exit code 1, the code of a bad signature too.
       for (const char* report : {"Sanitizer", "runtime error:"})
         EXPECT_EQ(m_last.err.find(report), std::string::npos) << "stderr:\n" << m_last.err;

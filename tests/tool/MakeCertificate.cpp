@@ -1,0 +1,107 @@
+// Test helper of the tool cases ("helper" lines in tests/data/tool/*.vec): a
+// self-signed certificate, made with the library, for a key pair of the key
+// storage, so that cases can sign with a key they generated.
+//   tavrpki_test_certificate --key NAME --password-file FILE [--storage DIR]
+//                            [--own-extensions] [--serial N] OUT
+// The certificate is on the key's own parameters; --own-extensions adds the
+// key-agreement key and the S-box extensions the system's CA writes.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "asn1/ASN1PrintableString.h"
+#include "asn1/ASN1Utf8String.h"
+#include "asn1/x509/ASN1Certificate.h"
+#include "core/ExceptionBase.h"
+#include "crypto/params/Dke.h"
+#include "kernel/CKernelAllParams.h"
+#include "kernel/CKernelCertificate.h"
+#include "kernel/CKernelDoubleKeyPair.h"
+#include "kernel/GetKernelInstance.h"
+#include "platform/Password.h"
+
+using namespace tavrpki;
+
+namespace {
+
+std::vector<std::uint8_t> Template(long long serial) {
+  ASN1Certificate cert;
+  ASN1TBSCert& body = cert.TBSCertificate();
+  body.SerialNumber().SetValue(serial);
+  body.Signature().SetType(kOidDstuSignaturePolynomial);
+  body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String("placeholder"));
+  body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String("Tool test signer"));
+  body.Subject().AddAttribute("2.5.4.6", ASN1PrintableString("UA"));
+  body.SetValidity(DateTime(2026, 1, 1), DateTime(2036, 1, 1));
+  body.PublicKeyInfo().Algorithm().SetType(kOidDstuSignaturePolynomial);
+  const std::uint8_t placeholder = 0;
+  body.PublicKeyInfo().SetKey(ByteView(&placeholder, 1));
+  cert.SignatureAlgorithm().SetType(kOidDstuSignaturePolynomial);
+  cert.SetSignature(ByteView(&placeholder, 1));
+  Blob der;
+  cert.Encode(der);
+  return {der.begin(), der.end()};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string key, passwordFile, storage, out;
+  long long serial = 1;
+  bool ownExtensions = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--key" && hasValue) key = argv[++i];
+    else if (arg == "--password-file" && hasValue) passwordFile = argv[++i];
+    else if (arg == "--storage" && hasValue) storage = argv[++i];
+    else if (arg == "--serial" && hasValue) serial = std::stoll(argv[++i]);
+    else if (arg == "--own-extensions") ownExtensions = true;
+    else out = arg;
+  }
+  if (key.empty() || passwordFile.empty() || out.empty()) {
+    std::fprintf(stderr, "usage: %s --key NAME --password-file FILE [--storage DIR] [--own-extensions] OUT\n", argv[0]);
+    return 2;
+  }
+  try {
+    Kernel::CKernel kernel = Kernel::GetKernelInstance();
+    if (!storage.empty()) kernel.LoadStorage(storage.c_str());
+    SecretVector password;
+    if (platform::ReadPasswordFromFile(passwordFile.c_str(), password).status != platform::PasswordStatus::kOk) {
+      std::fprintf(stderr, "cannot read %s\n", passwordFile.c_str());
+      return 2;
+    }
+    password.push_back(0);
+    Kernel::CKernelDoubleKeyPair keys(kernel, false);
+    keys.Load(key.c_str(), reinterpret_cast<const char*>(password.data()), nullptr);
+    Kernel::CKernelCertificate cert(kernel);
+    const std::vector<std::uint8_t> der = Template(serial);
+    cert.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
+    params::Dke dke = params::kDke1;
+    if (ownExtensions) {
+      Kernel::CKernelAllParams params(kernel);
+      params.SetSignParams(keys.GetSignParams());
+      params.SetCryptParams(keys.GetCryptParams());
+      params.SetRandomSBox(dke.data());
+      params.SetCryptSBox(dke.data());
+      cert.SetCertKeys(keys);
+      cert.SetAdditionalParams(params);
+    } else {
+      cert.SetCertSignKeys(keys);
+    }
+    cert.MakeIssuerEqualSubject();
+    cert.Ensign(keys, dke.data());
+    unsigned long length = 0;
+    cert.GetCertBuffer(nullptr, &length);
+    std::vector<unsigned char> bytes(length);
+    cert.GetCertBuffer(bytes.data(), &length);
+    std::ofstream(out, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                               static_cast<std::streamsize>(length));
+    return 0;
+  } catch (const ExceptionBase& error) {
+    std::fprintf(stderr, "failed: code %lu\n", error.GetErrorCode());
+    return 2;
+  }
+}
