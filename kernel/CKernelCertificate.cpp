@@ -1,8 +1,8 @@
 // The exported certificate: argument checks and the boundary; the structures are
 // asn1/x509/, signing and the key field kernel/pkix/.
 //
-// Every member that changes the certificate works on a copy and swaps it in at
-// the end, so a failure anywhere leaves the certificate as it was.
+// Every member that changes more than one field works on a copy and swaps it in
+// at the end, so a failure anywhere leaves the certificate as it was.
 #include "kernel/CKernelCertificate.h"
 
 #include <cstring>
