@@ -36,9 +36,7 @@ ASN1Attribute PKIRndCryptDKE::ToAttribute() const {
 
 ASN1CertExtension PKIRndCryptDKE::ToExtension() const { return MakeExtension(BothSBoxes(m_randomSBox, m_cryptSBox)); }
 
-void PKIRndCryptDKE::FromAttribute(const ASN1Attribute& attribute) {
-  ASN1BitString bits;
-  ext::DecodeElement(attribute.GetFirstValue(), bits);
+void PKIRndCryptDKE::TakeSBoxes(const ASN1BitString& bits) {
   // Too short a string is no error: both S-boxes simply stay as they were.
   if (bits.Size() < 2 * kSBoxSize) return;
   const std::uint8_t* bytes = bits.Data();
@@ -46,15 +44,18 @@ void PKIRndCryptDKE::FromAttribute(const ASN1Attribute& attribute) {
   std::copy(bytes + kSBoxSize, bytes + 2 * kSBoxSize, m_cryptSBox.begin());
 }
 
+void PKIRndCryptDKE::FromAttribute(const ASN1Attribute& attribute) {
+  ASN1BitString bits;
+  ext::DecodeElement(attribute.GetFirstValue(), bits);
+  TakeSBoxes(bits);
+}
+
 // Read as the attribute is; the flag is taken even when the string is too short.
 void PKIRndCryptDKE::FromExtension(const ASN1CertExtension& extension) {
   ASN1BitString bits;
   extension.DecodeValue(bits);
   m_critical = extension.IsCritical() ? 1 : 0;
-  if (bits.Size() < 2 * kSBoxSize) return;
-  const std::uint8_t* bytes = bits.Data();
-  std::copy(bytes, bytes + kSBoxSize, m_randomSBox.begin());
-  std::copy(bytes + kSBoxSize, bytes + 2 * kSBoxSize, m_cryptSBox.begin());
+  TakeSBoxes(bits);
 }
 
 }  // namespace tavrpki

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 
+#include "asn1/ASN1BitString.h"
 #include "ext/PKIEntityBase.h"
 
 namespace tavrpki {
@@ -35,6 +36,8 @@ class PKIRndCryptDKE : public PKIEntityBase {
   void FromExtension(const ASN1CertExtension& extension) override;
 
  private:
+  void TakeSBoxes(const ASN1BitString& bits);
+
   SBox m_randomSBox{};
   SBox m_cryptSBox{};
 };

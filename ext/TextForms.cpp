@@ -1,8 +1,6 @@
 #include "ext/TextForms.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <string>
 
