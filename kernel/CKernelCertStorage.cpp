@@ -13,8 +13,6 @@
 #include "kernel/CKernel.h"
 #include "kernel/CKernelCertificate.h"
 #include "kernel/HandleCast.h"
-#include "ext/ExtensionOids.h"
-#include "ext/PKISubjKeyId.h"
 
 namespace Kernel {
 namespace {
@@ -78,17 +76,6 @@ std::vector<unsigned char> Fetch(Get get) {
   return bytes;
 }
 
-// The identifier of the certificate's "2.5.29.14" extension; 100009 when absent.
-std::vector<unsigned char> SubjectKeyId(const CKernelCertificate& cert) {
-  const tavrpki::ASN1CertExtension* extension =
-      CertificateOf(cert).TBSCertificate().Extensions().Find(tavrpki::kOidSubjectKeyIdentifier);
-  if (extension == nullptr) tavrpki::Raise(tavrpki::kMsgNoSubjectKeyIdExtension);
-  tavrpki::PKISubjKeyId value;
-  value.FromExtension(*extension);
-  const tavrpki::ByteView id = value.GetKeyId().View();
-  return {id.begin(), id.end()};
-}
-
 }  // namespace
 
 bool CKernel::FindCertificateBySubject(const unsigned char* subjectDer, unsigned long length,
@@ -118,7 +105,7 @@ bool CKernel::FindCertificateByKeyId(const unsigned char* keyId, unsigned long k
 bool CKernel::IsTrustedCert(const CKernelCertificate& cert) const {
   return Boundary([&] {
     tavrpki::CertStorage& storage = StorageOf(*this);
-    const auto keyId = SubjectKeyId(cert);
+    const auto keyId = Fetch([&](unsigned char* b, unsigned long* n) { cert.GetSubjectKeyId(b, n); });
     const auto serial = Fetch([&](unsigned char* b, unsigned long* n) { cert.GetSerialNo(b, n); });
     Query query(storage);
     query.Add(tavrpki::kCriterionSubjectKeyId, keyId.data(), keyId.size());

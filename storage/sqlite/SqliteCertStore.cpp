@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "DerFields.h"
@@ -292,25 +294,28 @@ bool MakeDirectory(const std::string& path) {
   return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
+// The default path, or nothing when neither variable says where it is.
+std::optional<std::string> DefaultPathFromEnvironment() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return std::string(data) + "/tavr-pki/store.db";
+  // A relative XDG_DATA_HOME is invalid and ignored, as the XDG rules say.
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] == 0) return std::nullopt;
+  return std::string(home) + "/.local/share/tavr-pki/store.db";
+}
+
 }  // namespace
 
 std::string SqliteCertStore::DefaultPath() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  std::string base;
-  if (data != nullptr && data[0] == '/') {
-    base = data;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == 0) Raise(kMsgNoDefaultStore);
-    base = std::string(home) + "/.local/share";
-  }
-  return base + "/tavr-pki/store.db";
+  const auto path = DefaultPathFromEnvironment();
+  if (!path) Raise(kMsgNoDefaultStore);
+  return *path;
 }
 
 SqliteCertStore::SqliteCertStore(const std::string& path) : m_path(path) {
   if (path.empty()) Raise(kMsgBadArgument, "path");
   // The default store's folder is made on first use, private to the user.
-  if (path == DefaultPath()) {
+  if (path == DefaultPathFromEnvironment()) {
     const std::string folder = path.substr(0, path.rfind('/'));
     const std::string parent = folder.substr(0, folder.rfind('/'));
     for (const std::string& dir : {parent.substr(0, parent.rfind('/')), parent, folder})

@@ -3,7 +3,9 @@
 // count queries and to fail on demand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "../kernel_cert/Fixtures.h"
 #include "../sqlitestore/StoreSupport.h"
 #include "core/MessageText.h"
+#include "kernel/CKernelCRL.h"
 #include "kernel/CKernelException.h"
 #include "storage/sqlite/DerFields.h"
 
@@ -129,6 +132,8 @@ TEST_F(KernelStorageTest, TrustComesFromTheStoredCopy) {
   m_kernel.SetCertStorage(static_cast<CertStorage*>(&store));
   EXPECT_TRUE(m_kernel.IsTrustedCert(LoadCertFile(m_kernel, "real/test-pki/root.cer")));
   EXPECT_FALSE(m_kernel.IsTrustedCert(LoadCertFile(m_kernel, "real/test-pki/userfiz-foreign-signature.cer")));
+  EXPECT_EQ(CodeOf([&] { m_kernel.IsTrustedCert(Kernel::CKernelCertificate(m_kernel)); }), 100009u)
+      << "a certificate without a subject key identifier";
   // userfiz itself is not stored: same serial as its twin, another key identifier.
   try {
     m_kernel.IsTrustedCert(LoadCertFile(m_kernel, "real/test-pki/userfiz.cer"));
@@ -174,6 +179,80 @@ TEST_F(KernelStorageTest, QueriesAreReleasedOnEveryPath) {
     EXPECT_EQ(counting.created, counting.released);
   }
   EXPECT_EQ(counting.created, 5);
+
+  // The last match is loaded as InitFromBuffer takes it: a stored copy signed with
+  // an algorithm the library does not accept fails (the outer OID's last arc 1 -> 3).
+  Bytes odd = File("real/test-pki/root.cer");
+  const Bytes signatureOid = {0x06, 0x0B, 0x2A, 0x86, 0x24, 0x02, 0x01, 0x01, 0x01, 0x01, 0x03, 0x01, 0x01};
+  const auto outer = std::find_end(odd.begin(), odd.end(), signatureOid.begin(), signatureOid.end());
+  ASSERT_NE(outer, odd.end());
+  outer[12] = 0x03;
+  store.Add(odd);
+  counting.failSlot = -1;
+  EXPECT_EQ(CodeOf(bySubject), 100001u);
+  EXPECT_EQ(counting.created, counting.released);
+}
+
+TEST_F(KernelStorageTest, FindCrlWithoutStorageLeavesTheFlags) {
+  const auto cert = LoadCertFile(m_kernel, "real/test-pki/userfiz.cer");
+  Kernel::CKernelCRL base(m_kernel), delta(m_kernel);
+  bool baseFound = true, deltaFound = true;
+  EXPECT_EQ(CodeOf([&] { m_kernel.FindCRL(cert, base, baseFound, delta, deltaFound); }), 100020u);
+  EXPECT_TRUE(baseFound && deltaFound);
+}
+
+// The published lists of two issuers, in either order: each certificate gets its
+// own issuer's full and delta list, loaded as stored.
+TEST_F(KernelStorageTest, FindCrlLoadsTheIssuersNewestLists) {
+  const char* const lists[] = {"real/test-pki/delta.crl", "real/czo-2012-full-2016.crl", "real/test-pki/full.crl",
+                               "real/czo-2012-delta-2016.crl"};
+  for (const bool reversed : {false, true}) {
+    SCOPED_TRACE(reversed ? "reversed" : "in order");
+    TempDir other;
+    SqliteCertStore lists2(other.File("store.db"));
+    for (std::size_t i = 0; i < std::size(lists); ++i) lists2.Add(File(lists[reversed ? std::size(lists) - 1 - i : i]));
+    m_kernel.SetCertStorage(static_cast<CertStorage*>(&lists2));
+    // The lists are told by their numbers (the test PKI's lists do not re-encode
+    // to their published bytes, so the DER is no measure).
+    const struct {
+      const char* cert;
+      long long base, delta;  // CRL numbers, 0 for none found
+    } rows[] = {
+        {"real/test-pki/userur.cer", 291, 292},
+        {"real/justice-ca-2015.cer", 17505, 17585},
+        {"real/diia-test-sign-2022.cer", 0, 0},
+    };
+    for (const auto& row : rows) {
+      SCOPED_TRACE(row.cert);
+      Kernel::CKernelCRL base(m_kernel), delta(m_kernel);
+      bool baseFound = row.base == 0, deltaFound = row.delta == 0;
+      m_kernel.FindCRL(LoadCertFile(m_kernel, row.cert), base, baseFound, delta, deltaFound);
+      EXPECT_EQ(baseFound, row.base != 0);
+      EXPECT_EQ(deltaFound, row.delta != 0);
+      if (baseFound) {
+        EXPECT_EQ(base.GetSerialNo(), row.base);
+        EXPECT_FALSE(base.IsDeltaCRL());
+      }
+      if (deltaFound) {
+        EXPECT_EQ(delta.GetSerialNo(), row.delta);
+        EXPECT_TRUE(delta.IsDeltaCRL());
+      }
+    }
+  }
+}
+
+TEST_F(KernelStorageTest, FindCrlPassesStorageFailuresOn) {
+  store.Add(File("real/test-pki/full.crl"));
+  CountingStorage counting(store);
+  counting.failSlot = 14;
+  m_kernel.SetCertStorage(static_cast<CertStorage*>(&counting));
+  Kernel::CKernelCRL base(m_kernel), delta(m_kernel);
+  bool baseFound = true, deltaFound = true;
+  EXPECT_EQ(CodeOf([&] {
+              m_kernel.FindCRL(LoadCertFile(m_kernel, "real/test-pki/userfiz.cer"), base, baseFound, delta, deltaFound);
+            }),
+            777014u);
+  EXPECT_FALSE(baseFound || deltaFound);
 }
 
 }  // namespace

@@ -109,42 +109,5 @@ TEST(StoreCrash, KilledWriterLeavesAConsistentStore) {
   EXPECT_TRUE(store.Add(Variant(der, serialEnd, 0xFFFFFFFFu)).added);
 }
 
-// A reader in another process goes on while this one writes (WAL mode).
-TEST(StoreCrash, ReaderInAnotherProcessSeesCommittedItems) {
-  TempDir dir;
-  const std::string path = dir.File("store.db");
-  const Bytes der = ReadFileBytes(DataPath("real/test-pki/userfiz.cer"));
-  const std::size_t serialEnd = SerialEnd(der);
-  SqliteCertStore writer(path);
-  writer.Add(Variant(der, serialEnd, 1));
-  int pipeFds[2];
-  ASSERT_EQ(pipe(pipeFds), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    close(pipeFds[1]);
-    int code = 0;
-    try {
-      SqliteCertStore reader(path);
-      char go = 0;
-      // Counts seen before and after the writer's second batch.
-      if (reader.GetCertificateCount() < 1) code = 10;
-      if (read(pipeFds[0], &go, 1) != 1) code = 11;
-      if (reader.GetCertificateCount() != 51) code = 12;
-    } catch (...) {
-      code = 13;
-    }
-    _exit(code);
-  }
-  close(pipeFds[0]);
-  for (std::uint32_t n = 2; n <= 51; ++n) writer.Add(Variant(der, serialEnd, n));
-  ASSERT_EQ(write(pipeFds[1], "g", 1), 1);
-  close(pipeFds[1]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
 }  // namespace
 }  // namespace tavrpki::test

@@ -69,50 +69,5 @@ TEST(StoreFields, CutsAndJunkAreRefused) {
   }
 }
 
-// The two shapes told apart, and the DER rules the reader keeps to.
-TEST(StoreFields, ShapesAndLengthForms) {
-  struct Row {
-    const char* what;
-    std::vector<std::uint8_t> der;
-    bool ok;
-    ItemKind kind;
-  };
-  // A list without a version, a UTCTime of 1999 (two-digit year 99), no entries, no extensions.
-  const std::vector<std::uint8_t> listV1 = {0x30, 0x18, 0x30, 0x11, 0x30, 0x00, 0x30, 0x00, 0x17, 0x0B,
-                                            '9',  '9',  '1',  '2',  '3',  '1',  '2',  '3',  '5',  '9',
-                                            'Z',  0x30, 0x00, 0x03, 0x01, 0x00};
-  // A version 1 certificate: no [0], serial 7, no extensions.
-  const std::vector<std::uint8_t> certV1 = {0x30, 0x14, 0x30, 0x0D, 0x02, 0x01, 0x07, 0x30, 0x00, 0x30, 0x00,
-                                            0x30, 0x00, 0x30, 0x00, 0x30, 0x00, 0x30, 0x00, 0x03, 0x01, 0x00};
-  std::vector<std::uint8_t> longForm = certV1;  // outer length in long form with five octets
-  longForm.erase(longForm.begin() + 1);
-  longForm.insert(longForm.begin() + 1, {0x85, 0x00, 0x00, 0x00, 0x00, 0x14});
-  std::vector<std::uint8_t> indefinite = certV1;
-  indefinite[1] = 0x80;
-  const Row rows[] = {
-      {"list v1", listV1, true, ItemKind::kCrl},
-      {"certificate v1", certV1, true, ItemKind::kCertificate},
-      {"five length octets", longForm, false, ItemKind::kCertificate},
-      {"indefinite length", indefinite, false, ItemKind::kCertificate},
-      {"empty", {}, false, ItemKind::kCertificate},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    if (!row.ok) {
-      EXPECT_THROW(ReadItemFields(row.der), FieldError);
-      continue;
-    }
-    const ItemFields fields = ReadItemFields(row.der);
-    EXPECT_EQ(fields.kind, row.kind);
-    if (row.kind == ItemKind::kCrl) {
-      EXPECT_EQ(fields.thisUpdate, "19991231235900Z");
-      EXPECT_FALSE(fields.hasNumber);
-    } else {
-      EXPECT_EQ(ToHex(fields.serial), "07");
-      EXPECT_FALSE(fields.hasKeyId);
-    }
-  }
-}
-
 }  // namespace
 }  // namespace tavrpki::test
