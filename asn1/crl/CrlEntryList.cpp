@@ -172,6 +172,14 @@ ByteView Trimmed(ByteView serial) {
   return serial.subspan(zeros);
 }
 
+// FNV-1a of a serial's value octets, finished with a multiply so that the low
+// bits (the bucket) depend on every octet.
+std::uint64_t HashOf(ByteView value) {
+  std::uint64_t h = 0xCBF29CE484222325ull;
+  for (const std::uint8_t octet : value) h = (h ^ octet) * 0x100000001B3ull;
+  return (h ^ (h >> 29)) * 0xBF58476D1CE4E5B9ull >> 11;
+}
+
 // Orders serial values as unsigned magnitudes.
 int CompareValues(ByteView a, ByteView b) {
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
@@ -208,7 +216,8 @@ ASN1CrlEntry CrlEntryList::Get(std::uint32_t index) const {
 void CrlEntryList::Push(ByteView serial, const SYSTEMTIME& date, std::uint8_t reason, ByteView extensions) {
   const std::uint64_t offset = m_arena.size();
   if (offset + serial.size() + extensions.size() > 0xFFFFFFFFu) Raise(kMsgBadCrlEntry);
-  m_records.reserve(m_records.size() + 1);  // so that a failure below leaves no half record
+  // Room first (growing geometrically), so that a failure below leaves no half record.
+  if (m_records.size() == m_records.capacity()) m_records.reserve(std::max<std::size_t>(16, 2 * m_records.size()));
   m_arena.insert(m_arena.end(), serial.begin(), serial.end());
   m_arena.insert(m_arena.end(), extensions.begin(), extensions.end());
   m_records.push_back(Record{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(serial.size()),
@@ -255,7 +264,8 @@ void CrlEntryList::Clear() {
   m_records.clear();
   m_arena.clear();
   m_hasEmptySerial = false;
-  m_bySerial.clear();
+  m_buckets.clear();
+  m_nextSame.clear();
   Changed();
 }
 
@@ -278,25 +288,46 @@ void CrlEntryList::EncodeTo(Blob& out) const {
   }
 }
 
+void CrlEntryList::BuildIndex() const {
+  const std::size_t n = m_records.size();
+  std::size_t buckets = 16;
+  while (buckets < 2 * n) buckets *= 2;
+  m_buckets.assign(buckets, kNotFound);
+  m_nextSame.assign(n, kNotFound);
+  std::vector<std::uint32_t> tail(n, kNotFound);  // last entry of each serial's chain, by its first
+  for (std::uint32_t i = 0; i < n; ++i) {
+    const ByteView value = Trimmed(Serial(i));
+    for (std::size_t b = HashOf(value) & (buckets - 1);; b = (b + 1) & (buckets - 1)) {
+      const std::uint32_t first = m_buckets[b];
+      if (first == kNotFound) {
+        m_buckets[b] = i;
+        tail[i] = i;
+        break;
+      }
+      if (CompareValues(Trimmed(Serial(first)), value) == 0) {
+        m_nextSame[tail[first]] = i;
+        tail[first] = i;
+        break;
+      }
+    }
+  }
+  m_indexed = true;
+}
+
 std::uint32_t CrlEntryList::FindLatest(ByteView serial) const {
   if (serial.empty() || m_hasEmptySerial) Raise(kMsgIntegerCompareFailed);
-  if (!m_indexed) {
-    m_bySerial.resize(m_records.size());
-    for (std::uint32_t i = 0; i < Count(); ++i) m_bySerial[i] = i;
-    std::stable_sort(m_bySerial.begin(), m_bySerial.end(), [this](std::uint32_t a, std::uint32_t b) {
-      return CompareValues(Trimmed(Serial(a)), Trimmed(Serial(b))) < 0;
-    });
-    m_indexed = true;
-  }
+  if (!m_indexed) BuildIndex();
   const ByteView wanted = Trimmed(serial);
-  auto it = std::lower_bound(m_bySerial.begin(), m_bySerial.end(), wanted, [this](std::uint32_t i, ByteView v) {
-    return CompareValues(Trimmed(Serial(i)), v) < 0;
-  });
-  std::uint32_t found = kNotFound;
-  // Equal serials sit in index order, so only a strictly later date replaces.
-  for (; it != m_bySerial.end() && CompareValues(Trimmed(Serial(*it)), wanted) == 0; ++it)
-    if (found == kNotFound || DateTime(m_records[*it].date).Greater(DateTime(m_records[found].date))) found = *it;
-  return found;
+  const std::size_t mask = m_buckets.size() - 1;
+  for (std::size_t b = HashOf(wanted) & mask; m_buckets[b] != kNotFound; b = (b + 1) & mask) {
+    std::uint32_t found = m_buckets[b];
+    if (CompareValues(Trimmed(Serial(found)), wanted) != 0) continue;
+    // The chain runs in list order, so only a strictly later date replaces.
+    for (std::uint32_t i = m_nextSame[found]; i != kNotFound; i = m_nextSame[i])
+      if (DateTime(m_records[i].date).Greater(DateTime(m_records[found].date))) found = i;
+    return found;
+  }
+  return kNotFound;
 }
 
 }  // namespace tavrpki

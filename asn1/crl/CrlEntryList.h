@@ -49,8 +49,8 @@ class CrlEntryList {
   // zero octets do not count) with the latest revocation date, the earlier entry
   // winning a tie; kNotFound when none. An empty serial, asked for or listed,
   // fails with code 50021, as every comparison of an empty INTEGER does. The
-  // first call after a change sorts an index of the list (n log n); later calls
-  // cost a binary search.
+  // first call after a change builds a hash index of the list (linear); later
+  // calls cost a probe or two and the entries of that one serial.
   std::uint32_t FindLatest(ByteView serial) const;
 
  private:
@@ -70,8 +70,12 @@ class CrlEntryList {
   std::vector<Record> m_records;
   std::vector<std::uint8_t> m_arena;
   bool m_hasEmptySerial = false;
-  // Entry indices sorted by serial value, then by index; rebuilt after a change.
-  mutable std::vector<std::uint32_t> m_bySerial;
+  // The index, rebuilt after a change: open-addressing buckets holding the first
+  // entry of each serial value, and per entry the next one with the same value
+  // (kNotFound ends a chain), in list order.
+  void BuildIndex() const;
+  mutable std::vector<std::uint32_t> m_buckets;
+  mutable std::vector<std::uint32_t> m_nextSame;
   mutable bool m_indexed = false;
 };
 
