@@ -1,7 +1,8 @@
 # What `cmake --install` puts in place: the library (shared and static) with the
 # core it needs, the public headers and whatever they include, a CMake package
 # (find_package(tavrpki) -> tavrpki::tavrpki, tavrpki::tavrpki_static,
-# tavrpki::keystore_api, tavrpki::ext_api) and a pkg-config file.
+# tavrpki::keystore_api, tavrpki::ext_api, tavrpki::certstorage_api, tavrpki::sqlitestore)
+# and a pkg-config file.
 include(CMakePackageConfigHelpers)
 
 set(TAVRPKI_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/tavrpki)
@@ -16,6 +17,7 @@ set_target_properties(tavrpki_warnings PROPERTIES EXPORT_NAME warnings)
 # tavrpki_warnings travels only because the static core names it as a private
 # link dependency; it carries no libraries, so consumers get nothing from it.
 install(TARGETS tavrpki tavrpki_static gostcrypto tavrpki-keystore-api tavrpki-ext-api tavrpki-password tavrpki_warnings
+  tavrpki-certstorage-api tavrpki-sqlitestore
   EXPORT tavrpkiTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
@@ -51,6 +53,8 @@ install(FILES ${PROJECT_BINARY_DIR}/tavrpki.pc DESTINATION ${CMAKE_INSTALL_LIBDI
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/gostcrypto/include/ DESTINATION ${TAVRPKI_HEADER_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/keystore/include/tavrpki/KeyStorageManager.h
   ${PROJECT_SOURCE_DIR}/ext/include/tavrpki/ExtHandler.h
+  ${PROJECT_SOURCE_DIR}/storage/include/tavrpki/CertStorage.h
+  ${PROJECT_SOURCE_DIR}/storage/sqlite/include/tavrpki/SqliteCertStore.h
   DESTINATION ${TAVRPKI_HEADER_DIR})
 foreach(header ${TAVRPKI_PUBLIC_HEADERS})
   get_filename_component(directory ${header} DIRECTORY)

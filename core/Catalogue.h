@@ -78,6 +78,7 @@ inline constexpr Message kMsgCertSignatureAlgorithmUnsupported{100001, Cp1251<"�
 inline constexpr Message kMsgRequestSignatureAlgorithmUnsupported{100002, Cp1251<"В запиті на сертифікат вказано алгоритм підпису що не підтримується">};
 inline constexpr Message kMsgNoDateAfterBeforeExtension{100003, Cp1251<"Розширене поле DateAfterBefore не знайдено в сертификаті.">};
 inline constexpr Message kMsgNoContainerNameExtension{100004, Cp1251<"Розширене поле ContainerName не знайдено в сертификаті.">};
+inline constexpr Message kMsgExtensionNotFound{100004, Cp1251<"Розширене поле %s не знайдено в сертификаті.">};
 inline constexpr Message kMsgNoCryptPublicKeyExtension{100005, Cp1251<"Розширене поле CryptPublicKey не знайдено в сертификаті.">};
 inline constexpr Message kMsgNoSBoxExtension{100006, Cp1251<"Розширене поле CryptPublicKey не знайдено в сертификаті.">};
 inline constexpr Message kMsgBadPermissionsFormat{100007, Cp1251<"Вказано не вірний формат прав користувача.">};

@@ -101,6 +101,15 @@ class CKernel {
                              const CKernelDoubleKeyPair& keys) const;
   void EncryptAsymmetric(const CKernelDoubleKeyPair& keys, const unsigned char* data,
                          unsigned long length, unsigned char* out, unsigned long* outLength) const;
+  // The certificate forms: verification with the certificate's signing key,
+  // encryption for its key-agreement key (100005 when it carries none).
+  bool VerifyHashSignature(const unsigned char* hash, const unsigned char* signature,
+                           unsigned long signatureLength, const CKernelCertificate& cert) const;
+  bool VerifyBufferSignature(const unsigned char* data, unsigned long length,
+                             const unsigned char* signature, unsigned long signatureLength,
+                             const CKernelCertificate& cert) const;
+  void EncryptAsymmetric(const CKernelCertificate& cert, const unsigned char* data,
+                         unsigned long length, unsigned char* out, unsigned long* outLength) const;
   void DecryptAsymmetric(const CKernelDoubleKeyPair& keys, const unsigned char* data,
                          unsigned long length, unsigned char* out, unsigned long* outLength) const;
   CKernelDoubleKeyPair Generate4145DoubleKeyPair(const CKernelAllParams& params,

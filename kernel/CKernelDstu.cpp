@@ -15,6 +15,7 @@
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "crypto/symmetric/SymmetricOps.h"
 #include "kernel/HandleCast.h"
+#include "kernel/KernelRandom.h"
 #include "kernel/KeyStorageAccess.h"
 
 namespace Kernel {
@@ -26,14 +27,6 @@ using tavrpki::CKernelUtils;
 using HashBytes = std::array<std::uint8_t, tavrpki::dstu::kHashSize>;
 using SBox = std::array<unsigned char, 128>;
 
-// Every draw takes the provider's lock on its own, so threads signing with one
-// kernel interleave whole draws, never parts of one.
-tavrpki::dstu::RandomSource DrawFrom(tavrpki::CProvider& provider) {
-  return [&provider](std::span<std::uint8_t> out) {
-    provider.WithGenerator([&](tavrpki::dstu::GeneratorSlot& slot) { tavrpki::dstu::DrawRandom(slot, out); });
-  };
-}
-
 // Signing and key generation reseed first, from the parameters' random S-box
 // and the signing parameter set's S-box.
 void Reseed(tavrpki::CProvider& provider, const CKernelAllParams& params) {
@@ -41,9 +34,7 @@ void Reseed(tavrpki::CProvider& provider, const CKernelAllParams& params) {
   SBox signSBox{};
   params.GetRandomSBox(randomSBox.data());
   params.GetSignParams().GetAsymmetric_dke(signSBox.data());
-  provider.WithGenerator([&](tavrpki::dstu::GeneratorSlot& slot) {
-    tavrpki::dstu::SeedGenerator(slot, randomSBox.data(), signSBox.data(), nullptr);
-  });
+  ReseedForSigning(provider, randomSBox.data(), signSBox.data());
 }
 
 // GOST 34.311-95 of the data with the S-box of the signing key's own parameters.

@@ -5,12 +5,18 @@
 // and nowhere else. Internal header: never installed.
 #pragma once
 
+#include "asn1/crl/ASN1CRL.h"
+#include "asn1/x509/ASN1Certificate.h"
 #include "crypto/objects/CAsymmetric4145Params.h"
 #include "crypto/objects/CKeyPair.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAsymmetricParams.h"
+#include "kernel/CKernelCRL.h"
+#include "kernel/CKernelCertificate.h"
+#include "kernel/CKernelCertificateChain.h"
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/CProvider.h"
+#include "kernel/pkix/CertificateList.h"
 
 namespace Kernel {
 
@@ -29,6 +35,19 @@ inline tavrpki::CAsymmetric4145Params& ParamsOf(const CKernelAsymmetricParams& p
 // The two key pairs held by an exported key-pair object.
 inline tavrpki::CDoubleKeyPair& KeysOf(const CKernelDoubleKeyPair& keys) {
   return *static_cast<tavrpki::CDoubleKeyPair*>(keys.GetHandle());
+}
+
+// The certificate held by an exported certificate (never null).
+inline tavrpki::ASN1Certificate& CertificateOf(const CKernelCertificate& cert) {
+  return *static_cast<tavrpki::ASN1Certificate*>(cert.GetHandle());
+}
+
+// The revocation list held by an exported list (never null).
+inline tavrpki::ASN1CRL& CrlOf(const CKernelCRL& crl) { return *static_cast<tavrpki::ASN1CRL*>(crl.GetHandle()); }
+
+// The entries held by an exported chain (never null).
+inline tavrpki::CertificateList& ChainOf(const CKernelCertificateChain& chain) {
+  return *static_cast<tavrpki::CertificateList*>(chain.GetHandle());
 }
 
 }  // namespace Kernel

@@ -189,23 +189,32 @@ int main(int argc, char** argv) {
   using namespace tavrpki::tool;
   static const CommandRegistration kSpeed{"speed", "WHAT [OPTIONS]", "measure throughput", &RunSpeed};
   if (argc < 2 || std::string(argv[1]) == "help" || std::string(argv[1]) == "--help") return Help();
-  const auto it = Commands().find(argv[1]);
+  // A file may register a two-word command ("crl check") beside another file's
+  // one-word command ("crl"); the two-word one wins for its own second word.
+  auto it = Commands().end();
+  int first = 2;
+  if (argc >= 3) {
+    it = Commands().find(std::string(argv[1]) + " " + argv[2]);
+    if (it != Commands().end()) first = 3;
+  }
+  if (it == Commands().end()) it = Commands().find(argv[1]);
   if (it == Commands().end()) {
     std::fprintf(stderr, "tavrpki: unknown command '%s' (try 'tavrpki help')\n", argv[1]);
     return 2;
   }
+  const char* name = it->first.c_str();
   try {
-    return it->second.run(Args(argv + 2, argv + argc));
+    return it->second.run(Args(argv + first, argv + argc));
   } catch (const UsageError& e) {
     std::fflush(stdout);
-    std::fprintf(stderr, "tavrpki %s: %s\nusage: tavrpki %s %s\n", argv[1], e.text.c_str(), argv[1],
+    std::fprintf(stderr, "tavrpki %s: %s\nusage: tavrpki %s %s\n", name, e.text.c_str(), name,
                  it->second.usage);
     return 2;
   } catch (const FileError& e) {
     std::fflush(stdout);
-    std::fprintf(stderr, "tavrpki %s: %s\n", argv[1], e.text.c_str());
+    std::fprintf(stderr, "tavrpki %s: %s\n", name, e.text.c_str());
     return 2;
   } catch (...) {
-    return ReportError(argv[1]);
+    return ReportError(name);
   }
 }

@@ -1,0 +1,45 @@
+#include "asn1/crl/ASN1CRL.h"
+
+#include "asn1/Der.h"
+#include "asn1/x509/ASN1SubjPubKeyInfo.h"
+#include "asn1/x509/Shapes.h"
+#include "core/Catalogue.h"
+
+namespace tavrpki {
+
+Blob ASN1CRL::GetSignature() const { return OctetsInBitString(m_signatureValue); }
+
+void ASN1CRL::SetSignature(ByteView signature) { PutOctetsInBitString(m_signatureValue, signature); }
+
+ASN1Primitive ASN1CRL::Sequence() const {
+  ASN1Primitive list(TagClass(), IsConstructed(), TagNumber());
+  list.AppendChild(m_tbsCertList);
+  list.AppendChild(m_signatureAlgorithm);
+  list.AppendChild(m_signatureValue);
+  return list;
+}
+
+void ASN1CRL::Encode(Blob& out) const { Sequence().Encode(out); }
+
+std::uint32_t ASN1CRL::EncodedSize() const { return Sequence().EncodedSize(); }
+
+// CertificateList ::= SEQUENCE { tbsCertList TBSCertList,
+//   signatureAlgorithm AlgorithmIdentifier, signatureValue BIT STRING }
+void ASN1CRL::Decode(ByteView in) {
+  ASN1CRL list;
+  try {
+    DerReader fields = x509::Open(in, 0x30, kMsgBadCrl);
+    fields.Read(list.m_tbsCertList);
+    fields.Read(list.m_signatureAlgorithm);
+    fields.Read(list.m_signatureValue);
+  } catch (const Exception& e) {
+    // A list arrives from storages and the network: whatever is wrong with it,
+    // the caller gets the list's code (an entry's own codes pass through).
+    const auto code = e.GetErrorCode();
+    if (code == kMsgBadCrlEntry.code || code == kMsgUnknownCrlExtension.code || code == kMsgBadCrl.code) throw;
+    Raise(kMsgBadCrl);
+  }
+  *this = std::move(list);
+}
+
+}  // namespace tavrpki

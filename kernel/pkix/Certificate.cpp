@@ -1,0 +1,24 @@
+#include "kernel/pkix/Certificate.h"
+
+#include "kernel/pkix/PublicKeyInfo.h"
+#include "kernel/pkix/SignedBody.h"
+
+namespace tavrpki::pkix {
+
+CKeyPair CertificateSignKey(const ASN1Certificate& cert) {
+  return PublicKeyPair(cert.TBSCertificate().PublicKeyInfo(), CKeyPair::kSigning);
+}
+
+bool VerifyCertificate(const ASN1Certificate& cert, const CKeyPair& signer) {
+  const Blob signature = cert.GetSignature();
+  return VerifyBody(cert.TBSCertificate(), cert.SignatureAlgorithm().TypeText().CStr(), signature.View(),
+                    signer);
+}
+
+void ReplaceExtension(ExtensionsCollection& extensions, const ASN1CertExtension& extension) {
+  const String oid = extension.OidText();
+  extensions.Remove(oid.CStr());
+  extensions.Append(extension);
+}
+
+}  // namespace tavrpki::pkix

@@ -1,0 +1,136 @@
+// tavrpki crl show FILE
+//   The list's issuer, this and next update, CRL number (and base number of a
+//   delta list), entry count, then one line per entry: serial (hex), revocation
+//   date and reason as RFC 5280 names it ("-" when the entry has none).
+// tavrpki crl verify FILE --issuer CERT
+//   "ok" (exit 0) when the issuer certificate's key verifies the list's
+//   signature, "bad signature" (exit 1) when it does not. The certificate must
+//   allow signing lists (cRLSign); that and anything else (unreadable files, a
+//   list or certificate the library refuses) exits 2 with the library's code and
+//   message.
+// Inputs may be DER, PEM or Base64.
+#include <cctype>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Command.h"
+#include "asn1/InputForm.h"
+#include "asn1/crl/CrlText.h"
+#include "kernel/CKernelCRL.h"
+#include "kernel/CKernelCertificate.h"
+#include "kernel/GetKernelInstance.h"
+
+namespace tavrpki::tool {
+namespace {
+
+std::vector<std::uint8_t> ReadDer(const std::string& path) {
+  const auto data = ReadInputFile(path);
+  if (data.empty()) throw UsageError{path + ": no data"};
+  return DecodeDerInput(data).der;
+}
+
+std::string UpperHex(const std::vector<std::uint8_t>& bytes) {
+  std::string text = ToHex(bytes);
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Decimal up to 8 octets (as CRL numbers are), else 0x and the octets.
+std::string NumberText(const std::vector<std::uint8_t>& octets) {
+  if (octets.size() > 8) return "0x" + UpperHex(octets);
+  unsigned long long value = 0;
+  for (const std::uint8_t octet : octets) value = value << 8 | octet;
+  return std::to_string(value);
+}
+
+// CRLReason (RFC 5280, 5.3.1); 7 is not used there.
+std::string ReasonName(unsigned char reason) {
+  static const char* const kNames[] = {"unspecified",          "keyCompromise",  "cACompromise",
+                                       "affiliationChanged",   "superseded",     "cessationOfOperation",
+                                       "certificateHold",      nullptr,          "removeFromCRL",
+                                       "privilegeWithdrawn",   "aACompromise"};
+  if (reason == 255) return "-";
+  if (reason < sizeof kNames / sizeof kNames[0] && kNames[reason] != nullptr) return kNames[reason];
+  return "reason " + std::to_string(reason);
+}
+
+std::string DateText(const _SYSTEMTIME& t) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u UTC", t.wYear, t.wMonth, t.wDay, t.wHour,
+                t.wMinute, t.wSecond);
+  return text;
+}
+
+template <class Get>
+std::vector<std::uint8_t> Fetch(Get&& get) {
+  unsigned long length = 0;
+  get(nullptr, &length);
+  std::vector<std::uint8_t> bytes(length);
+  get(bytes.data(), &length);
+  bytes.resize(length);
+  return bytes;
+}
+
+Kernel::CKernelCRL LoadCrl(const Kernel::CKernel& kernel, const std::vector<std::uint8_t>& der) {
+  Kernel::CKernelCRL crl(kernel);
+  crl.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()));
+  return crl;
+}
+
+int Show(const Args& args) {
+  const Options options(args, {}, {});
+  if (options.Positional().size() != 1) throw UsageError{"give one FILE (or - for standard input)"};
+  const auto der = ReadDer(options.Positional()[0]);
+  const Kernel::CKernel kernel = Kernel::GetKernelInstance();
+  const Kernel::CKernelCRL crl = LoadCrl(kernel, der);
+  const CrlHeadline headline = ReadCrlHeadline(der);
+  std::string issuer = headline.issuer;
+  while (!issuer.empty() && issuer.back() == ' ') issuer.pop_back();  // the rendering ends with "; "
+  std::printf("Issuer: %s\n", issuer.c_str());
+  std::printf("This update: %s\n", headline.thisUpdate.c_str());
+  std::printf("Next update: %s\n", headline.nextUpdate.empty() ? "none" : headline.nextUpdate.c_str());
+  const auto number = Fetch([&](unsigned char* b, unsigned long* l) { crl.GetSerialNo(b, l); });
+  std::printf("CRL number: %s\n", NumberText(number).c_str());
+  if (crl.IsDeltaCRL()) std::printf("Base CRL number: %lld\n", static_cast<long long>(crl.GetBaseCRLNo()));
+  const unsigned long count = crl.GetEntriesCount();
+  std::printf("Entries: %lu\n", count);
+  for (unsigned long i = 0; i < count; ++i) {
+    const auto serial = Fetch([&](unsigned char* b, unsigned long* l) { crl.GetEntrySerialNo(i, b, l); });
+    std::printf("  %s  %s  %s\n", UpperHex(serial).c_str(), DateText(crl.GetEntryRevokeDate(i)).c_str(),
+                ReasonName(crl.GetEntryReasonCode(i)).c_str());
+  }
+  return 0;
+}
+
+int Verify(const Args& args) {
+  const Options options(args, {"issuer"}, {});
+  if (options.Positional().size() != 1) throw UsageError{"give one FILE (or - for standard input)"};
+  const std::string issuerPath = options.Required("issuer");
+  if (options.Positional()[0] == "-" && issuerPath == "-") throw UsageError{"only one input can be standard input"};
+  const Kernel::CKernel kernel = Kernel::GetKernelInstance();
+  const Kernel::CKernelCRL crl = LoadCrl(kernel, ReadDer(options.Positional()[0]));
+  const auto issuerDer = ReadDer(issuerPath);
+  Kernel::CKernelCertificate issuer(kernel);
+  issuer.InitFromBuffer(issuerDer.data(), static_cast<unsigned long>(issuerDer.size()), false);
+  if (!crl.VerifySignature(issuer)) {
+    std::puts("bad signature");
+    return 1;
+  }
+  std::puts("ok");
+  return 0;
+}
+
+int Run(const Args& args) {
+  if (args.empty()) throw UsageError{"say what to do: show or verify"};
+  const Args rest(args.begin() + 1, args.end());
+  if (args[0] == "show") return Show(rest);
+  if (args[0] == "verify") return Verify(rest);
+  throw UsageError{"unknown subcommand '" + args[0] + "'"};
+}
+
+const CommandRegistration kCrl{"crl", "show FILE | verify FILE --issuer CERT",
+                               "show a revocation list or check its signature", &Run};
+
+}  // namespace
+}  // namespace tavrpki::tool
