@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "KeyPassword.h"
 #include "KeyStorageDefault.h"
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
@@ -30,63 +31,6 @@ namespace tavrpki::tool {
 namespace {
 
 constexpr const char* kDefaultCurve = "1.2.804.2.1.1.1.1.3.1.1.2.6";  // 257-bit polynomial basis
-
-// A password as the C string the exported classes take, wiped when it goes.
-class Secret {
- public:
-  SecretVector& Bytes() { return m_bytes; }
-  const char* c_str() {
-    m_text.assign(m_bytes.begin(), m_bytes.end());
-    m_text.push_back(0);
-    return reinterpret_cast<const char*>(m_text.data());
-  }
-  bool Empty() const { return m_bytes.empty(); }
-  bool operator==(const Secret& other) const { return m_bytes == other.m_bytes; }
-
- private:
-  SecretVector m_bytes;
-  SecretVector m_text;
-};
-
-std::string PasswordProblem(const platform::PasswordResult& result, const std::string& source) {
-  switch (result.status) {
-    case platform::PasswordStatus::kOk: return {};
-    case platform::PasswordStatus::kNoTerminal: return "no terminal";
-    case platform::PasswordStatus::kReadError: return "cannot read " + source + ": " + SystemReason(result.error);
-    case platform::PasswordStatus::kTooLong:
-      return source + ": the password is longer than " + std::to_string(platform::kMaxPasswordLength) + " bytes";
-  }
-  return {};
-}
-
-// The password from the file option, else the environment variable, else the
-// terminal (asked twice when `confirm`).
-void ObtainPassword(const Options& options, const char* fileOption, const char* variable,
-                    const char* prompt, bool confirm, Secret& out) {
-  if (const auto file = options.Value(fileOption)) {
-    const auto result = platform::ReadPasswordFromFile(file->c_str(), out.Bytes());
-    if (result.status != platform::PasswordStatus::kOk)
-      throw UsageError{PasswordProblem(result, "the password file " + *file)};
-  } else if (const char* value = std::getenv(variable)) {
-    const std::string_view text(value);
-    if (text.size() > platform::kMaxPasswordLength)
-      throw UsageError{std::string(variable) + ": the password is longer than " +
-                       std::to_string(platform::kMaxPasswordLength) + " bytes"};
-    out.Bytes().assign(text.begin(), text.end());
-  } else {
-    const auto result = platform::ReadPasswordFromTerminal(prompt, out.Bytes());
-    if (result.status == platform::PasswordStatus::kNoTerminal)
-      throw UsageError{std::string("no terminal to ask for the password: use --") + fileOption +
-                       " FILE or set " + variable};
-    if (result.status != platform::PasswordStatus::kOk) throw UsageError{PasswordProblem(result, "the terminal")};
-    if (confirm) {
-      Secret again;
-      platform::ReadPasswordFromTerminal("Repeat the password: ", again.Bytes());
-      if (!(again == out)) throw UsageError{"the two passwords differ"};
-    }
-  }
-  if (out.Empty()) throw UsageError{"the password is empty"};
-}
 
 Kernel::CKernelAllParams Params(const Kernel::CKernel& kernel, const std::string& signCurve,
                                 const std::string& cryptCurve) {
