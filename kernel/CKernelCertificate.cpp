@@ -1,18 +1,20 @@
 // The exported certificate: argument checks and the boundary; the structures are
 // asn1/x509/, signing and the key field kernel/pkix/.
 //
-// Every member that changes the certificate works on a copy and swaps it in at
-// the end, so a failure anywhere leaves the certificate as it was.
+// Every member that changes more than one field works on a copy and swaps it in
+// at the end, so a failure anywhere leaves the certificate as it was.
 #include "kernel/CKernelCertificate.h"
 
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <utility>
 
 #include "asn1/x509/ASN1Certificate.h"
 #include "core/CKernelUtils.h"
-#include "core/OidTable.h"
 #include "crypto/objects/CKeyPair.h"
+#include "ext/ExtensionHandlers.h"
+#include "ext/ExtensionOids.h"
 #include "kernel/Boundary.h"
 #include "kernel/CKernelCertificateChain.h"
 #include "kernel/HandleCast.h"
@@ -49,6 +51,41 @@ Blob Der(const ASN1Certificate& cert) {
 ByteView In(const unsigned char* data, unsigned long length) {
   RequireArgument(data != nullptr && length != 0 && length <= 0xFFFFFFFFu);
   return ByteView(data, length);
+}
+
+// Reads the first extension with the handler's OID into the handler; false when
+// the certificate has none (a malformed one fails with the value's own code).
+bool ReadExtension(const ASN1Certificate& cert, tavrpki::PKIEntityBase& handler) {
+  const tavrpki::String oid = handler.GetOID();
+  const tavrpki::ASN1CertExtension* extension = cert.TBSCertificate().Extensions().Find(oid.CStr());
+  if (extension == nullptr) return false;
+  handler.FromExtension(*extension);
+  return true;
+}
+
+// The same, failing with `absent` when there is none.
+void RequireExtension(const ASN1Certificate& cert, tavrpki::PKIEntityBase& handler,
+                      const tavrpki::Message& absent) {
+  if (!ReadExtension(cert, handler)) tavrpki::Raise(absent);
+}
+
+// The handler's extension in place of the first one with its OID, at the end.
+void PutExtension(ASN1Certificate& cert, const tavrpki::PKIEntityBase& handler) {
+  tavrpki::pkix::ReplaceExtension(cert.TBSCertificate().Extensions(), handler.ToExtension());
+}
+
+// A text result with its terminating NUL, through the caller-buffer rule.
+void CopyText(const tavrpki::String& text, char* out, unsigned long* outLength) {
+  CKernelUtils::CopyResult(text.CStr(), static_cast<unsigned long>(std::strlen(text.CStr()) + 1), out, outLength);
+}
+
+// Appends `url` to the one distribution point of the extension `oid`.
+void AddDistributionUrl(ASN1Certificate& cert, const char* oid, const char* url) {
+  RequireArgument(url != nullptr);
+  tavrpki::PKICRLDistributionPoint points(oid);
+  ReadExtension(cert, points);
+  points.AddUrl(tavrpki::String(url));
+  PutExtension(cert, points);
 }
 
 }  // namespace
@@ -152,6 +189,18 @@ _SYSTEMTIME CKernelCertificate::GetDateValidNotAfter() const {
   return m_certificate->TBSCertificate().NotAfter().SystemTime();
 }
 
+void CKernelCertificate::SetDatesFromExtension(const _SYSTEMTIME& from, const _SYSTEMTIME& to) {
+  Boundary([&] {
+    tavrpki::PKIDateTime period;
+    RequireExtension(*m_certificate, period, tavrpki::kMsgNoDateAfterBeforeExtension);
+    const tavrpki::DateTime notBefore(from);
+    const tavrpki::DateTime last(to);
+    tavrpki::DateTime end = notBefore;
+    end.AddPeriod(period.GetYears(), period.GetMonths(), period.GetDays());
+    m_certificate->TBSCertificate().SetValidity(notBefore, end.Greater(last) ? last : end);
+  });
+}
+
 // ---- Names ----
 
 void CKernelCertificate::MakeIssuerEqualSubject() {
@@ -200,6 +249,116 @@ void CKernelCertificate::AddExtension(const unsigned char* buffer, unsigned long
   });
 }
 
+void CKernelCertificate::AddCRLDistributionPoint(const char* url) {
+  Boundary([&] { AddDistributionUrl(*m_certificate, tavrpki::kOidCrlDistributionPoints, url); });
+}
+
+void CKernelCertificate::AddDeltaCRLDistribuinPoint(const char* url) {
+  Boundary([&] { AddDistributionUrl(*m_certificate, tavrpki::kOidFreshestCrl, url); });
+}
+
+void CKernelCertificate::ClearCRLDitributionPoints() {
+  Boundary([&] { m_certificate->TBSCertificate().Extensions().Remove(tavrpki::kOidCrlDistributionPoints); });
+}
+
+void CKernelCertificate::ClearDeltaCRLDistribuinPoints() {
+  Boundary([&] { m_certificate->TBSCertificate().Extensions().Remove(tavrpki::kOidFreshestCrl); });
+}
+
+void CKernelCertificate::SetAuthInformationAccess(const char* firstUrl, const char* secondUrl) {
+  Boundary([&] {
+    tavrpki::PKIAuthorityInfo access;
+    ReadExtension(*m_certificate, access);
+    ASN1Certificate copy(*m_certificate);
+    copy.TBSCertificate().Extensions().Remove(access.GetOID().CStr());
+    if (firstUrl != nullptr || secondUrl != nullptr) {
+      if (firstUrl != nullptr) access.SetFirstUrl(tavrpki::String(firstUrl));
+      if (secondUrl != nullptr) access.SetSecondUrl(tavrpki::String(secondUrl));
+      copy.TBSCertificate().Extensions().Append(access.ToExtension());
+    }
+    std::swap(*m_certificate, copy);
+  });
+}
+
+void CKernelCertificate::AddSubjectKeyIdentifier() {
+  Boundary([&] {
+    const auto id = tavrpki::pkix::SubjectKeyId(m_certificate->TBSCertificate().PublicKeyInfo());
+    tavrpki::PKISubjKeyId handler;
+    handler.SetKeyId(ByteView(id.data(), id.size()));
+    PutExtension(*m_certificate, handler);
+  });
+}
+
+void CKernelCertificate::AddAuthorityKeyIdentifier(const CKernelCertificate& issuerCert) {
+  Boundary([&] {
+    const ASN1Certificate& issuer = *issuerCert.m_certificate;
+    tavrpki::PKISubjKeyId subjectKeyId;
+    RequireExtension(issuer, subjectKeyId, tavrpki::kMsgNoSubjectKeyIdExtension);
+    tavrpki::PKIAuthKeyId authorityKeyId;
+    authorityKeyId.SetKeyId(subjectKeyId.GetKeyId().View());
+    authorityKeyId.SetSerialNumber(issuer.TBSCertificate().SerialNumber());
+    PutExtension(*m_certificate, authorityKeyId);
+  });
+}
+
+void CKernelCertificate::AddAuthorityKeyIdentifier() { AddAuthorityKeyIdentifier(*this); }
+
+void CKernelCertificate::GetSubjectKeyId(unsigned char* out, unsigned long* outLength) const {
+  Boundary([&] {
+    RequireArgument(outLength != nullptr);
+    tavrpki::PKISubjKeyId handler;
+    RequireExtension(*m_certificate, handler, tavrpki::kMsgNoSubjectKeyIdExtension);
+    CKernelUtils::CopyResult(handler.GetKeyId().View(), out, outLength);
+  });
+}
+
+void CKernelCertificate::GetAuthorityKeyId(unsigned char* out, unsigned long* outLength) const {
+  Boundary([&] {
+    RequireArgument(outLength != nullptr);
+    tavrpki::PKIAuthKeyId handler;
+    RequireExtension(*m_certificate, handler, tavrpki::kMsgNoAuthorityKeyIdExtension);
+    CKernelUtils::CopyResult(handler.GetKeyId().View(), out, outLength);
+  });
+}
+
+void CKernelCertificate::SetKeyContainerName(char* name) {
+  Boundary([&] {
+    RequireArgument(name != nullptr);
+    tavrpki::PKIKeyContainerName handler;
+    handler.SetText(tavrpki::String(name));
+    PutExtension(*m_certificate, handler);
+  });
+}
+
+void CKernelCertificate::GetKeyContainerName(char* out, unsigned long* outLength) const {
+  Boundary([&] {
+    RequireArgument(outLength != nullptr);
+    tavrpki::PKIKeyContainerName handler;
+    RequireExtension(*m_certificate, handler, tavrpki::kMsgNoContainerNameExtension);
+    CopyText(handler.GetText(), out, outLength);
+  });
+}
+
+void CKernelCertificate::GetTemplateName(char* out, unsigned long* outLength) const {
+  Boundary([&] {
+    RequireArgument(outLength != nullptr);
+    tavrpki::PKITemplateName handler;
+    RequireExtension(*m_certificate, handler, tavrpki::kMsgNoTemplateNameExtension);
+    CopyText(handler.GetText(), out, outLength);
+  });
+}
+
+CKernelPermissions CKernelCertificate::GetPermissions(const char* oid) const {
+  return Boundary([&] {
+    tavrpki::PKIPermissions handler;
+    if (oid != nullptr) handler.SetOID(tavrpki::String(oid));
+    CKernelPermissions permissions;
+    if (ReadExtension(*m_certificate, handler))
+      for (const tavrpki::String& entry : handler.GetList()) permissions.AddNewEntry(entry.CStr());
+    return permissions;
+  });
+}
+
 // ---- Keys ----
 
 void CKernelCertificate::SetCertSignKeys(const CKernelDoubleKeyPair& keys) {
@@ -219,16 +378,73 @@ CKernelDoubleKeyPair CKernelCertificate::GetCertSignKey() const {
   });
 }
 
+void CKernelCertificate::SetCertKeys(const CKernelDoubleKeyPair& keys) {
+  Boundary([&] {
+    const tavrpki::CDoubleKeyPair& pairs = KeysOf(keys);
+    ASN1Certificate copy(*m_certificate);
+    copy.TBSCertificate().PublicKeyInfo() = tavrpki::pkix::ToPublicKeyInfo(pairs.GetSignPair());
+    tavrpki::PKICryptPublicKey cryptKey;
+    cryptKey.SetKeyPair(pairs.GetCryptPair());
+    PutExtension(copy, cryptKey);
+    std::swap(*m_certificate, copy);
+  });
+}
+
 CKernelDoubleKeyPair CKernelCertificate::GetCertKeys() const {
   return Boundary([&] {
-    const tavrpki::ASN1CertExtension* extension =
-        m_certificate->TBSCertificate().Extensions().Find(tavrpki::GetOidRoot1().c_str());
-    if (extension == nullptr) tavrpki::Raise(tavrpki::kMsgNoCryptPublicKeyExtension);
-    tavrpki::ASN1SubjPubKeyInfo info;
-    extension->DecodeValue(info);
-    tavrpki::CDoubleKeyPair keys(CertificateSignKey(*m_certificate),
-                                 tavrpki::pkix::PublicKeyPair(info, tavrpki::CKeyPair::kEncryption));
+    tavrpki::PKICryptPublicKey cryptKey;
+    RequireExtension(*m_certificate, cryptKey, tavrpki::kMsgNoCryptPublicKeyExtension);
+    tavrpki::CDoubleKeyPair keys(CertificateSignKey(*m_certificate), cryptKey.GetKeyPair());
     return CKernelDoubleKeyPair(m_kernel, &keys, false);
+  });
+}
+
+CKernelDoubleKeyPair CKernelCertificate::LoadKeyPairs(HWND__* const window) const {
+  return Boundary([&] {
+    tavrpki::PKIKeyContainerName name;
+    RequireExtension(*m_certificate, name, tavrpki::kMsgNoContainerNameExtension);
+    CKernelDoubleKeyPair keys(m_kernel, false);
+    keys.Load(name.GetText().CStr(), window);
+    return keys;
+  });
+}
+
+CKernelDoubleKeyPair CKernelCertificate::LoadKeyPairs(const char* second, HWND__* const window) const {
+  return Boundary([&] {
+    tavrpki::PKIKeyContainerName name;
+    RequireExtension(*m_certificate, name, tavrpki::kMsgNoContainerNameExtension);
+    CKernelDoubleKeyPair keys(m_kernel, false);
+    keys.Load(name.GetText().CStr(), second, window);
+    return keys;
+  });
+}
+
+CKernelAllParams CKernelCertificate::GetParams() const {
+  return Boundary([&] {
+    CKernelAllParams params(m_kernel);
+    tavrpki::CAsymmetric4145Params sign = tavrpki::pkix::KeyParams(m_certificate->TBSCertificate().PublicKeyInfo());
+    params.SetSignParams(CKernelAsymmetricParams(m_kernel, &sign));
+    tavrpki::PKICryptPublicKey cryptKey;
+    RequireExtension(*m_certificate, cryptKey, tavrpki::kMsgNoCryptPublicKeyExtension);
+    tavrpki::CAsymmetric4145Params crypt = cryptKey.GetKeyPair().GetParams();
+    params.SetCryptParams(CKernelAsymmetricParams(m_kernel, &crypt));
+    tavrpki::PKIRndCryptDKE sboxes;
+    RequireExtension(*m_certificate, sboxes, tavrpki::kMsgNoSBoxExtension);
+    params.SetRandomSBox(sboxes.GetRandomSBox().data());
+    params.SetCryptSBox(sboxes.GetCryptSBox().data());
+    return params;
+  });
+}
+
+void CKernelCertificate::SetAdditionalParams(const CKernelAllParams& params) {
+  Boundary([&] {
+    tavrpki::PKIRndCryptDKE::SBox sbox{};
+    tavrpki::PKIRndCryptDKE sboxes;
+    params.GetRandomSBox(sbox.data());
+    sboxes.SetRandomSBox(sbox);
+    params.GetCryptSBox(sbox.data());
+    sboxes.SetCryptSBox(sbox);
+    PutExtension(*m_certificate, sboxes);
   });
 }
 
@@ -273,6 +489,20 @@ bool CKernelCertificate::VerifySignature(const CKernelCertificateChain& chain) c
       issuer = &entry->certificate;
     }
     return true;
+  });
+}
+
+bool CKernelCertificate::IsSelfSigned() const {
+  return Boundary([&] {
+    tavrpki::PKISubjKeyId subjectKeyId;
+    RequireExtension(*m_certificate, subjectKeyId, tavrpki::kMsgNoSubjectKeyIdExtension);
+    tavrpki::PKIAuthKeyId authorityKeyId;
+    RequireExtension(*m_certificate, authorityKeyId, tavrpki::kMsgNoAuthorityKeyIdExtension);
+    const tavrpki::ASN1TBSCert& body = m_certificate->TBSCertificate();
+    if (!body.Issuer().Equals(body.Subject())) return false;
+    if (!subjectKeyId.GetKeyId().Equals(authorityKeyId.GetKeyId())) return false;
+    const tavrpki::ASN1Integer& serial = authorityKeyId.GetSerialNumber();
+    return serial.IsEmpty() || serial == body.SerialNumber();
   });
 }
 

@@ -21,6 +21,7 @@
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/CKernelHandleWrapper.h"
+#include "kernel/CKernelPermissions.h"
 #include "platform/CertContext.h"
 #include "platform/Time.h"
 
@@ -109,6 +110,10 @@ class CKernelCertificate : public CKernelHandleWrapper {
   void SetKeyContainerName(char* name);
   void GetKeyContainerName(char* out, unsigned long* outLength) const;  // 100004 when absent
   void GetTemplateName(char* out, unsigned long* outLength) const;      // 100060 when absent
+  // The entries of the permissions extension `oid` (root.3 when null), each
+  // string of its list added in text form, in list order. Without the extension
+  // the object is empty; a string that is no entry fails with 100007.
+  CKernelPermissions GetPermissions(const char* oid) const;
 
   // ---- Keys and parameters ----
   // subjectPublicKeyInfo := the signing public key of `keys` with its parameters.

@@ -1,5 +1,7 @@
 #include "kernel/pkix/Certificate.h"
 
+#include <utility>
+
 #include "kernel/pkix/PublicKeyInfo.h"
 #include "kernel/pkix/SignedBody.h"
 
@@ -16,9 +18,12 @@ bool VerifyCertificate(const ASN1Certificate& cert, const CKeyPair& signer) {
 }
 
 void ReplaceExtension(ExtensionsCollection& extensions, const ASN1CertExtension& extension) {
+  // On a copy: a failure while appending must not leave the old one removed.
+  ExtensionsCollection changed(extensions);
   const String oid = extension.OidText();
-  extensions.Remove(oid.CStr());
-  extensions.Append(extension);
+  changed.Remove(oid.CStr());
+  changed.Append(extension);
+  std::swap(extensions, changed);
 }
 
 }  // namespace tavrpki::pkix

@@ -1,17 +1,13 @@
 #include "kernel/pkix/PublicKeyInfo.h"
 
-#include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "core/Catalogue.h"
-#include "crypto/dstu/Dstu4145Ops.h"
-#include "crypto/params/CurveEngine.h"
 #include "crypto/params/DstuParams.h"
+#include "crypto/params/SubjectPublicKey.h"
 #include "crypto/symmetric/SymmetricOps.h"
-#include "gostcrypto/CryptoEngine.h"
 #include "kernel/pkix/SignedBody.h"
 
 namespace tavrpki::pkix {
@@ -21,29 +17,50 @@ bool StoredOrder(const ASN1SubjPubKeyInfo& info) {
   return IsStoredOrderAlgorithm(info.Algorithm().TypeText().CStr());
 }
 
-// Parameters by (byte order, DER). Bounded: a stream of distinct explicit
-// parameters is decoded each time rather than growing the map without end.
-class ParamsCache {
+// A bounded process-wide map for values that depend only on public bytes. Once
+// full it stops taking entries: a stream of distinct inputs is then computed each
+// time rather than growing the map without end.
+template <class Value, std::size_t kMaxEntries>
+class BoundedCache {
  public:
-  CAsymmetric4145Params Get(ByteView der, bool storedOrder) {
-    std::string key(1, storedOrder ? '1' : '0');
-    key.append(reinterpret_cast<const char*>(der.data()), der.size());
-    {
-      std::lock_guard<std::mutex> hold(m_lock);
-      const auto it = m_entries.find(key);
-      if (it != m_entries.end()) return it->second;
-    }
-    CAsymmetric4145Params params;
-    DecodeDstuParams(der, storedOrder, params);
+  std::optional<Value> Find(const std::string& key) const {
     std::lock_guard<std::mutex> hold(m_lock);
-    if (m_entries.size() < kMaxEntries) m_entries.emplace(std::move(key), params);
-    return params;
+    const auto it = m_entries.find(key);
+    if (it == m_entries.end()) return std::nullopt;
+    return it->second;
+  }
+  void Put(std::string key, const Value& value) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (m_entries.size() < kMaxEntries) m_entries.emplace(std::move(key), value);
   }
 
  private:
-  static constexpr std::size_t kMaxEntries = 64;
-  std::mutex m_lock;
-  std::map<std::string, CAsymmetric4145Params, std::less<>> m_entries;
+  mutable std::mutex m_lock;
+  std::map<std::string, Value> m_entries;
+};
+
+// Parameters by (byte order, DER).
+class ParamsCache {
+ public:
+  CAsymmetric4145Params Get(ByteView der, bool storedOrder) {
+    if (std::optional<CAsymmetric4145Params> cached = m_cache.Find(Key(der, storedOrder))) return std::move(*cached);
+    CAsymmetric4145Params params;
+    DecodeDstuParams(der, storedOrder, params);
+    Put(der, storedOrder, params);
+    return params;
+  }
+  void Put(ByteView der, bool storedOrder, const CAsymmetric4145Params& params) {
+    m_cache.Put(Key(der, storedOrder), params);
+  }
+
+ private:
+  static std::string Key(ByteView der, bool storedOrder) {
+    std::string key(1, storedOrder ? '1' : '0');
+    key.append(reinterpret_cast<const char*>(der.data()), der.size());
+    return key;
+  }
+
+  BoundedCache<CAsymmetric4145Params, 64> m_cache;
 };
 
 ParamsCache& Cache() {
@@ -51,16 +68,10 @@ ParamsCache& Cache() {
   return cache;
 }
 
-// The compressed key as an m-bit stored number: non-zero octets beyond the field
-// size mean a key of another curve.
-longmath::LongInt CompressedKey(ByteView key, bool storedOrder, std::uint32_t m) {
-  std::vector<std::uint8_t> le(key.begin(), key.end());
-  if (!storedOrder) std::reverse(le.begin(), le.end());
-  const std::size_t size = (std::size_t{m} + 7) / 8;
-  for (std::size_t i = size; i < le.size(); ++i)
-    if (le[i] != 0) Raise(kMsgCryptoCore, 0x12);
-  le.resize(size);
-  return params::ToLongInt(ByteView(le.data(), le.size()), m);
+// Decompressed public keys by (byte order, parameter DER, key octets).
+BoundedCache<CPublicKey, 1024>& PointCache() {
+  static BoundedCache<CPublicKey, 1024> cache;
+  return cache;
 }
 
 }  // namespace
@@ -72,32 +83,25 @@ CAsymmetric4145Params KeyParams(const ASN1SubjPubKeyInfo& info) {
 }
 
 CKeyPair PublicKeyPair(const ASN1SubjPubKeyInfo& info, std::uint32_t usage) {
+  Blob der;
+  info.Algorithm().Value().Encode(der);
   const bool storedOrder = StoredOrder(info);
-  CAsymmetric4145Params params = KeyParams(info);
   const Blob key = info.GetKey();
-  longmath::LongInt x;
-  longmath::LongInt y;
-  try {
-    gostcrypto::CryptoEngine engine;
-    params::LoadCurve(engine, params);
-    engine.DecompressPoint(CompressedKey(key.View(), storedOrder, params.m), x, y);
-  } catch (const gostcrypto::CryptoException& error) {
-    Raise(kMsgCryptoCore, error.GetCode());
-  }
-  const CPublicKey point(CAsymmetricKey(CBitBlob(x.Bytes(), params.m)),
-                         CAsymmetricKey(CBitBlob(y.Bytes(), params.m)));
-  return CKeyPair(CPrivateKey(), point, params, usage);
+  // An issuer's key is taken out of its certificate once for every certificate
+  // it signed; the decompressed point is cached beside the parameters.
+  std::string keyId(1, storedOrder ? '1' : '0');
+  keyId.append(reinterpret_cast<const char*>(der.Data()), der.Size());
+  keyId.push_back('\0');
+  keyId.append(reinterpret_cast<const char*>(key.Data()), key.Size());
+  if (std::optional<CPublicKey> cached = PointCache().Find(keyId))
+    return CKeyPair(CPrivateKey(), *cached, Cache().Get(der.View(), storedOrder), usage);
+  CKeyPair pair = PublicKeyPairOf(info, usage);
+  PointCache().Put(std::move(keyId), pair.GetPublicKey());
+  Cache().Put(der.View(), storedOrder, pair.GetParams());
+  return pair;
 }
 
-ASN1SubjPubKeyInfo ToPublicKeyInfo(const CKeyPair& pair) {
-  const CAsymmetric4145Params& params = pair.GetParams();
-  ASN1SubjPubKeyInfo info;
-  ASN1Primitive parameters;
-  parameters.Decode(EncodeDstuParams(params).View());
-  info.Algorithm() = ASN1AttrTypeValue(PublicKeyAlgorithmOid(params), parameters);
-  info.SetKey(dstu::CompressPublicKey(pair).View());
-  return info;
-}
+ASN1SubjPubKeyInfo ToPublicKeyInfo(const CKeyPair& pair) { return SubjectPublicKeyInfoOf(pair); }
 
 std::array<std::uint8_t, 32> SubjectKeyId(const ASN1SubjPubKeyInfo& info) {
   const CAsymmetric4145Params params = KeyParams(info);

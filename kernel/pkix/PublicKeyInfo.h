@@ -8,9 +8,11 @@
 // identifier (the big-endian "…3.1.1.1.1" of some issuers) they are reversed. The
 // S-box (dke) is optional; without one the default table applies.
 //
-// Parameters are decoded once per distinct DER and byte order and kept in a small
-// process-wide cache (they are immutable and shared by every certificate of an
-// issuer), so loading a key costs the point decompression and little else.
+// The conversions themselves are crypto/params/SubjectPublicKey.h. Here they get
+// two small process-wide caches, since an issuer's parameters and key recur in
+// every certificate it signed: parameters by (DER, byte order), decompressed
+// points by (parameter DER, byte order, key octets). Both hold public values
+// only and stop growing when full.
 #pragma once
 
 #include <array>
@@ -29,8 +31,7 @@ namespace tavrpki::pkix {
 CAsymmetric4145Params KeyParams(const ASN1SubjPubKeyInfo& info);
 
 // A key pair of `usage` holding only the public key of the field and its
-// parameters. A key that is longer than the field, or no point of the curve,
-// fails with 40003 (the core's code 0x11 or 0x12).
+// parameters. A key that is no point of the curve fails with 40003.
 CKeyPair PublicKeyPair(const ASN1SubjPubKeyInfo& info, std::uint32_t usage);
 
 // The field for the public key of `pair`: algorithm "…3.1.2" for a normal basis,
@@ -40,7 +41,10 @@ ASN1SubjPubKeyInfo ToPublicKeyInfo(const CKeyPair& pair);
 
 // The subject key identifier: GOST 34.311-95, under the S-box of the field's
 // parameters, of the subjectPublicKey BIT STRING's bytes after the unused-bits
-// octet (the complete DER of the OCTET STRING that carries the key).
+// octet (the complete DER of the OCTET STRING that carries the key). The
+// parameters are read in the byte order of the field's own algorithm, whatever
+// the certificate is signed with: only their S-box matters here, and a
+// big-endian field read as little-endian would fail on its base point.
 std::array<std::uint8_t, 32> SubjectKeyId(const ASN1SubjPubKeyInfo& info);
 
 }  // namespace tavrpki::pkix
