@@ -44,6 +44,8 @@ void ASN1RequestInfo::Decode(ByteView in) {
     while (attributes.HasMore()) {
       ASN1Attribute attribute;
       attribute.Decode(attributes.Next());
+      // An attribute with an empty type could never be written back.
+      if (!attribute.HasType()) Raise(kMsgBadRequestAttributes);
       body.m_attributes.Append(attribute);
     }
   }

@@ -52,7 +52,8 @@ class ASN1RequestInfo : public ASN1Primitive, public ISignable {
   void Encode(Blob& out) const override;
   // A body that is not a SEQUENCE is kMsgBadRequest; the fields' own failures
   // pass through; content after the public key that is
-  // not a [0] element is kMsgBadRequestAttributes. Bytes after the body are not
+  // not a [0] element, or an attribute with an empty type, is
+  // kMsgBadRequestAttributes. Bytes after the body are not
   // read. On failure nothing changes.
   void Decode(ByteView in) override;
   std::uint32_t EncodedSize() const override;
