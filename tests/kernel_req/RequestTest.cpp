@@ -122,7 +122,8 @@ TEST_F(RequestTest, SignedRequestsVerifyAndReadBack) {
 // instead be refused as no key of its curve; it never verifies.
 TEST_F(RequestTest, AnyChangedOctetFailsTheSignature) {
   const std::vector<unsigned char> der = DerOf(SignedRequest(kCurve257, true));
-  const ASN1CertRequest& inner = Kernel::RequestOf(LoadRequest(m_kernel, der));
+  const Kernel::CKernelCertRequest loaded = LoadRequest(m_kernel, der);
+  const ASN1CertRequest& inner = Kernel::RequestOf(loaded);
   const std::size_t bodyEnd = 4 + inner.RequestInfo().SignedBytes().size();
   const std::size_t keyEnd = bodyEnd - 13;  // the key's last octet, before the 13-octet attribute
   for (std::size_t at : {std::size_t{20}, bodyEnd - 1, der.size() - 1, keyEnd - 1}) {
