@@ -70,11 +70,17 @@ class CKernelCertificate : public CKernelHandleWrapper {
   // The INTEGER's content octets.
   void GetSerialNo(unsigned char* out, unsigned long* outLength) const;
   void SetSerialNo(__int64 serial);
+  // The INTEGER's content octets as given (a certification authority's random
+  // serials are longer than 8 octets); null or empty throws 100021.
+  void SetSerialNo(const unsigned char* octets, unsigned long length);
   _SYSTEMTIME GetDateValidNotBefore() const;
   _SYSTEMTIME GetDateValidNotAfter() const;
   // notBefore := from; notAfter := from plus the period of the DateAfterBefore
   // extension (root.8), or `to` when that is earlier (100003 without the extension).
   void SetDatesFromExtension(const _SYSTEMTIME& from, const _SYSTEMTIME& to);
+  // notBefore := from, notAfter := to, for certificates without the period
+  // extension; `to` before `from` throws 100021.
+  void SetValidity(const _SYSTEMTIME& from, const _SYSTEMTIME& to);
 
   // ---- Names ----
   void MakeIssuerEqualSubject();

@@ -6,12 +6,14 @@
 #pragma once
 
 #include "asn1/crl/ASN1CRL.h"
+#include "asn1/pkcs10/ASN1CertRequest.h"
 #include "asn1/x509/ASN1Certificate.h"
 #include "crypto/objects/CAsymmetric4145Params.h"
 #include "crypto/objects/CKeyPair.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAsymmetricParams.h"
 #include "kernel/CKernelCRL.h"
+#include "kernel/CKernelCertRequest.h"
 #include "kernel/CKernelCertificate.h"
 #include "kernel/CKernelCertificateChain.h"
 #include "kernel/CKernelDoubleKeyPair.h"
@@ -44,6 +46,11 @@ inline tavrpki::ASN1Certificate& CertificateOf(const CKernelCertificate& cert) {
 
 // The revocation list held by an exported list (never null).
 inline tavrpki::ASN1CRL& CrlOf(const CKernelCRL& crl) { return *static_cast<tavrpki::ASN1CRL*>(crl.GetHandle()); }
+
+// The request held by an exported request (never null).
+inline tavrpki::ASN1CertRequest& RequestOf(const CKernelCertRequest& request) {
+  return *static_cast<tavrpki::ASN1CertRequest*>(request.GetHandle());
+}
 
 // The entries held by an exported chain (never null).
 inline tavrpki::CertificateList& ChainOf(const CKernelCertificateChain& chain) {

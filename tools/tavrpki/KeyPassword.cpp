@@ -1,8 +1,10 @@
 #include "KeyPassword.h"
 
 #include <cstdlib>
-#include <string>
 #include <string_view>
+
+#include "core/MessageText.h"
+#include "platform/Password.h"
 
 namespace tavrpki::tool {
 namespace {
@@ -45,6 +47,20 @@ void ObtainPassword(const Options& options, const char* fileOption, const char* 
     }
   }
   if (out.Empty()) throw UsageError{"the password is empty"};
+}
+
+Kernel::CKernelDoubleKeyPair LoadKeyPair(const Kernel::CKernel& kernel, const Options& options,
+                                         const std::string& utf8Name) {
+  std::size_t substituted = 0;
+  const std::string name = Cp1251FromUtf8(utf8Name, &substituted);
+  if (substituted != 0)
+    throw UsageError{"the key name '" + utf8Name + "' has characters outside Windows-1251, the code page of key names"};
+  Secret password;
+  ObtainPassword(options, "password-file", "TAVRPKI_PASSWORD", ("Password for key '" + utf8Name + "': ").c_str(),
+                 false, password);
+  Kernel::CKernelDoubleKeyPair keys(kernel, false);
+  keys.Load(name.c_str(), password.c_str(), nullptr);
+  return keys;
 }
 
 }  // namespace tavrpki::tool

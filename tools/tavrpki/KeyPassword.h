@@ -1,11 +1,14 @@
-// Passwords of keys in the key storage, as the commands read them: from a file
-// option, else an environment variable, else the terminal. Never from the
-// command line. Shared by `tavrpki key` and `tavrpki cms`.
+// Passwords of keys in the key storage, as every command that opens a key reads
+// them: --password-file FILE (the option named by the caller), else the
+// environment variable, else the terminal. Never from the command line.
 #pragma once
+
+#include <string>
 
 #include "Command.h"
 #include "gostcrypto/Wipe.h"
-#include "platform/Password.h"
+#include "kernel/CKernel.h"
+#include "kernel/CKernelDoubleKeyPair.h"
 
 namespace tavrpki::tool {
 
@@ -27,9 +30,14 @@ class Secret {
 };
 
 // The password from the file option, else the environment variable, else the
-// terminal (asked twice when `confirm`). UsageError when none can be had or it
-// is empty.
+// terminal (asked twice when `confirm`). Problems are UsageErrors.
 void ObtainPassword(const Options& options, const char* fileOption, const char* variable,
                     const char* prompt, bool confirm, Secret& out);
+
+// The key pair `utf8Name` of the kernel's key storage, its password read as above
+// with --password-file and $TAVRPKI_PASSWORD. A name with characters outside
+// Windows-1251 (the code page of key names) is a UsageError.
+Kernel::CKernelDoubleKeyPair LoadKeyPair(const Kernel::CKernel& kernel, const Options& options,
+                                         const std::string& utf8Name);
 
 }  // namespace tavrpki::tool
