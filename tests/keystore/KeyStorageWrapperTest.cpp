@@ -83,6 +83,7 @@ TEST(KeyStorageWrapper, EveryManagerGoesBackToItsLibrary) {
   EXPECT_THROW(first.Manager().LoadStorage("missing"), std::runtime_error);  // passed on unchanged
   {
     CKeyStorageWrapper second;
+    ASSERT_TRUE(second.IsLoaded());  // loads at the first question, not when made
     first.Reload();
     EXPECT_EQ(LiveManagers(), 2);
   }
