@@ -104,7 +104,8 @@ void BM_CertSignKeyInternal(benchmark::State& state) {
 BENCHMARK(BM_CertSignKeyInternal);
 
 // What every exported handle object pays for the kernel it keeps: a copy with a
-// provider of its own (the key storage link loaded, the log switch read).
+// provider of its own and the log switch read again (one `stat` of the hive
+// while it is unchanged); the key storage link waits for a key operation.
 void BM_KernelCopy(benchmark::State& state) {
   const Kernel::CKernel kernel = GetKernelInstance();
   for (auto _ : state) {

@@ -1,20 +1,18 @@
 #include "core/RegistryHandler.h"
 
 #include <cstdlib>
-#include <fstream>
+#include <memory>
 #include <mutex>
-#include <optional>
 #include <string_view>
+#include <utility>
 
 #include "core/Catalogue.h"
+#include "core/HiveCache.h"
 #include "core/Logger.h"
 #include "core/RegFile.h"
 
 namespace tavrpki {
 namespace {
-
-// A hive larger than this is not a configuration file; refusing it bounds the work.
-constexpr std::streamoff kMaxHiveSize = 1 << 20;
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
@@ -23,10 +21,11 @@ std::string Environment(const char* name) {
 
 struct Hive {
   std::string path;
-  std::optional<RegFile> file;
+  std::shared_ptr<const RegFile> file;
   const char* failure = nullptr;  // why there is no file
 };
 
+// The hive as its file is now; parsed once per state of the file (core/HiveCache.h).
 Hive ReadHive(bool currentUser) {
   Hive hive;
   hive.path = RegistryHandler::HivePath(currentUser);
@@ -34,25 +33,9 @@ Hive ReadHive(bool currentUser) {
     hive.failure = "no hive file (HOME is not set)";
     return hive;
   }
-  std::ifstream file(hive.path, std::ios::binary);
-  if (!file) {
-    hive.failure = "cannot be read";
-    return hive;
-  }
-  file.seekg(0, std::ios::end);
-  const std::streamoff size = file.tellg();
-  if (size < 0 || size > kMaxHiveSize) {
-    hive.failure = size < 0 ? "cannot be read" : "larger than 1 MB";
-    return hive;
-  }
-  file.seekg(0);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  if (!file.read(text.data(), size)) {
-    hive.failure = "cannot be read";
-    return hive;
-  }
-  hive.file = RegFile::Parse(text);
-  if (!hive.file) hive.failure = "not well-formed UTF-16";
+  HiveRead read = HiveCache::Process().Read(hive.path);
+  hive.file = std::move(read.file);
+  hive.failure = read.failure;
   return hive;
 }
 
@@ -73,7 +56,7 @@ bool SameName(const std::string& a, const char* b) {
 }
 
 // The skipped lines go to the audit log as warnings, once for each state of the
-// file (every read parses it afresh, and the same typo need not fill the log).
+// file (the same typo need not fill the log).
 void WarnAboutProblems(const Hive& hive) {
   // Reads made before the log opens (its own settings among them) do not count.
   if (!hive.file || hive.file->ProblemCount() == 0 || !ProcessLogger().IsOpen()) return;

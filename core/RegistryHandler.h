@@ -5,8 +5,9 @@
 //   HKEY_CURRENT_USER   $TAVR_PKI_USER_CONFIG, else $XDG_CONFIG_HOME/tavr-pki/config.reg
 //                       (~/.config/tavr-pki/config.reg when XDG_CONFIG_HOME is unset)
 //   HKEY_LOCAL_MACHINE  $TAVR_PKI_SYSTEM_CONFIG, else /etc/tavr-pki/config.reg
-// Values are read on demand: every call reads the hive file again, so edits take
-// effect at once and the handler holds no state. A missing or unreadable file, or
+// Values are read on demand from the hive file as it is at the time of the call,
+// so edits take effect at once; the parse of each state of a file is kept
+// (core/HiveCache.h), so that asking costs one `stat` while the file is unchanged. A missing or unreadable file, or
 // one without the key's section, is a key that cannot be opened. A malformed line
 // costs only itself (core/RegFile.h): it is skipped with a warning in the audit
 // log, and a failure that it may explain names the file and line. Texts are

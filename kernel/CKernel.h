@@ -5,10 +5,12 @@
 // its provider (the lock, the random generator and the key storage manager link),
 // the caller's certificate storage pointer and the logging switch.
 //
-// Copies never share a provider: a copy gets its own lock, loads the key storage
-// manager again and duplicates the generator's whole state, so the copy continues
-// the sequence of its source. Copies share only the process-wide audit log, the
-// object-identifier table and the caller's certificate storage.
+// Copies never share a provider: a copy gets its own lock, its own key storage
+// manager link (loaded at the copy's first key storage operation) and duplicates
+// the generator's whole state, so the copy continues the sequence of its source.
+// Copies share only the process-wide audit log, the object-identifier table and
+// the caller's certificate storage. Copying is cheap (no file is read while the
+// configuration is unchanged): every exported object keeps a kernel copy.
 //
 // Every failure reaches the caller as `Kernel::CKernelException`.
 #pragma once

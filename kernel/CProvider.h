@@ -17,8 +17,8 @@ namespace tavrpki {
 
 class CProvider {
  public:
-  // No generator yet; the key storage manager library is loaded now, and a
-  // failure to load it is kept until a key storage operation asks for it.
+  // No generator yet; the key storage manager library is loaded by the first key
+  // storage operation, which also reports a failure to load it (keystore/).
   CProvider();
   // Destroys the generator (which wipes its state) and unloads the manager.
   ~CProvider();

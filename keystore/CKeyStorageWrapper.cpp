@@ -1,6 +1,5 @@
 #include "keystore/CKeyStorageWrapper.h"
 
-#include <exception>
 #include <string>
 
 #include "core/Catalogue.h"
@@ -21,19 +20,14 @@ constexpr const char* kLogLoadFailed = Cp1251<"Помилка завантаже
 
 }  // namespace
 
-CKeyStorageWrapper::CKeyStorageWrapper() {
-  try {
-    Load();
-  } catch (const ExceptionBase&) {
-    // Kept in m_failure; reported when a key storage operation is attempted.
-  } catch (const std::exception&) {
-  }
-}
+CKeyStorageWrapper::CKeyStorageWrapper() = default;
 
 CKeyStorageWrapper::~CKeyStorageWrapper() { Unload(); }
 
 void CKeyStorageWrapper::Reload() {
+  std::lock_guard<std::mutex> hold(m_loading);
   Unload();
+  m_tried.store(true, std::memory_order_release);
   try {
     Load();
   } catch (...) {
@@ -42,7 +36,26 @@ void CKeyStorageWrapper::Reload() {
   }
 }
 
+void CKeyStorageWrapper::LoadOnce() {
+  if (m_tried.load(std::memory_order_acquire)) return;
+  std::lock_guard<std::mutex> hold(m_loading);
+  if (m_tried.load(std::memory_order_relaxed)) return;
+  try {
+    Load();
+  } catch (...) {
+    // Kept in m_failure (whatever the plugin threw); reported by this and every
+    // later operation.
+  }
+  m_tried.store(true, std::memory_order_release);
+}
+
+bool CKeyStorageWrapper::IsLoaded() {
+  LoadOnce();
+  return m_manager != nullptr;
+}
+
 KeyStorageManager& CKeyStorageWrapper::Manager() {
+  LoadOnce();
   if (m_manager == nullptr) {
     ProcessLogger().Write(0, kLogError, kLogNotLoaded, m_failure.c_str());
     Raise(kMsgKeyStorageLibraryNotLoaded);

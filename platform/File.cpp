@@ -27,6 +27,14 @@ bool File::OpenReadWrite(const std::string& path) {
   return m_fd >= 0;
 }
 
+bool File::OpenRead(const std::string& path) {
+  Close();
+  do {
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (m_fd < 0 && errno == EINTR);
+  return m_fd >= 0;
+}
+
 void File::Close() {
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
@@ -36,6 +44,35 @@ std::optional<std::uint64_t> File::Size() const {
   struct stat info {};
   if (m_fd < 0 || ::fstat(m_fd, &info) != 0) return std::nullopt;
   return static_cast<std::uint64_t>(info.st_size);
+}
+
+namespace {
+
+FileStamp StampFrom(const struct stat& info) {
+  auto nanoseconds = [](const struct timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+  };
+  FileStamp stamp;
+  stamp.device = static_cast<std::uint64_t>(info.st_dev);
+  stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+  stamp.size = static_cast<std::uint64_t>(info.st_size);
+  stamp.modified = nanoseconds(info.st_mtim);
+  stamp.changed = nanoseconds(info.st_ctim);
+  return stamp;
+}
+
+}  // namespace
+
+std::optional<FileStamp> StampOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return StampFrom(info);
+}
+
+std::optional<FileStamp> File::Stamp() const {
+  struct stat info {};
+  if (m_fd < 0 || ::fstat(m_fd, &info) != 0) return std::nullopt;
+  return StampFrom(info);
 }
 
 std::optional<std::size_t> File::Read(std::span<std::uint8_t> buffer) {

@@ -111,3 +111,9 @@ LONG CompareFileTime(const FILETIME* first, const FILETIME* second) {
   const std::uint64_t b = tavrpki::platform::Ticks(*second);
   return a < b ? -1 : (a > b ? 1 : 0);
 }
+
+std::int64_t tavrpki::platform::RealTimeNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}

@@ -51,4 +51,8 @@ inline FILETIME FromTicks(std::uint64_t ticks) {
   return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
+// The system's real-time clock in nanoseconds since 1970: the clock local file
+// systems stamp file times with (FileStamp in platform/File.h).
+std::int64_t RealTimeNanoseconds();
+
 }  // namespace tavrpki::platform
