@@ -63,8 +63,8 @@ std::vector<std::uint8_t> ReadInputFile(const std::string& path);
 // The system's text for an error number.
 std::string SystemReason(int error);
 
-// Runs `body` repeatedly for at least `seconds` of this thread's CPU time and
-// returns the CPU seconds per call.
+// Runs `body` for about `seconds` of this thread's CPU time, in five rounds, and
+// returns the median round's CPU seconds per call.
 double MeasureCpuSeconds(const std::function<void()>& body, double seconds = 1.0);
 
 }  // namespace tavrpki::tool
