@@ -1,5 +1,7 @@
 #include "ext/PKIKeyUsage.h"
 
+#include <algorithm>
+
 #include "asn1/ASN1BitString.h"
 #include "asn1/ASN1Utf8String.h"
 #include "ext/ExtensionOids.h"
@@ -32,6 +34,23 @@ std::uint8_t ParseKeyUsageText(const char* text) {
   return static_cast<std::uint8_t>(value);
 }
 
+// The usage byte of a KeyUsage BIT STRING's value octets. Normally the first
+// octet (the first eight named bits); the second, when present, holds only
+// decipherOnly and is not kept. No octet at all means no usage.
+//
+// Lenient reading: some issuers write the bits as if a 32-bit little-endian
+// integer had been written (03 05 01 00 00 00 06), so the usage byte stands last. A string of more than two value octets whose octets before the
+// last are all zero is read as that form: X.509 names no bit past decipherOnly
+// (bit 8, in the second octet) and DER drops trailing zero octets, so no
+// conforming key usage has three octets and none is misread by this.
+std::uint8_t UsageByte(ByteView octets) {
+  if (octets.empty()) return 0;
+  if (octets.size() > 2 &&
+      std::all_of(octets.begin(), octets.end() - 1, [](std::uint8_t octet) { return octet == 0; }))
+    return octets.back();
+  return octets[0];
+}
+
 }  // namespace
 
 PKIKeyUsage::PKIKeyUsage() : PKIEntityBase(kOidKeyUsage, 1) {}
@@ -54,9 +73,7 @@ void PKIKeyUsage::FromAttribute(const ASN1Attribute& attribute) {
 void PKIKeyUsage::FromExtension(const ASN1CertExtension& extension) {
   ASN1BitString bits;
   extension.DecodeValue(bits);
-  // Only the first octet is held (the first eight named bits); a longer string,
-  // as some issuers write, loses the rest. No octet at all means no usage.
-  m_keyUsage = bits.Bytes().IsEmpty() ? 0 : bits.Bytes().Data()[0];
+  m_keyUsage = UsageByte(bits.Bytes());
   m_critical = extension.IsCritical() ? 1 : 0;
 }
 

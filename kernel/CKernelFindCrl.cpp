@@ -21,7 +21,7 @@ void CKernel::FindCRL(const CKernelCertificate& cert, CKernelCRL& baseCrl, bool&
     tavrpki::CertStorage& storage = *static_cast<tavrpki::CertStorage*>(GetCertStorage());
     baseFound = false;
     deltaFound = false;
-    const auto lists = tavrpki::GatherCrls(storage, CertificateOf(cert).TBSCertificate().Issuer());
+    auto lists = tavrpki::GatherCrls(storage, CertificateOf(cert).TBSCertificate().Issuer());
     const tavrpki::CrlChoice choice = tavrpki::ChooseCrls(lists);
     if (!choice.base) return;
     baseFound = true;

@@ -25,11 +25,19 @@ std::uint32_t ASN1CRL::EncodedSize() const { return Sequence().EncodedSize(); }
 
 // CertificateList ::= SEQUENCE { tbsCertList TBSCertList,
 //   signatureAlgorithm AlgorithmIdentifier, signatureValue BIT STRING }
-void ASN1CRL::Decode(ByteView in) {
+void ASN1CRL::Decode(ByteView in) { DecodeCoded(in, true); }
+
+void ASN1CRL::DecodeHeader(ByteView in) { DecodeCoded(in, false); }
+
+void ASN1CRL::DecodeCoded(ByteView in, bool entries) {
   ASN1CRL list;
   try {
     DerReader fields = x509::Open(in, 0x30, kMsgBadCrl);
-    fields.Read(list.m_tbsCertList);
+    if (entries) {
+      fields.Read(list.m_tbsCertList);
+    } else {
+      list.m_tbsCertList.DecodeHeader(fields.Next());
+    }
     fields.Read(list.m_signatureAlgorithm);
     fields.Read(list.m_signatureValue);
   } catch (const Exception& e) {

@@ -37,9 +37,13 @@ class ASN1CRL : public ASN1Primitive {
   // Every failure is code 50035, except those of an entry (50032, 50033).
   // Bytes after the signature value are not read. On failure nothing changes.
   void Decode(ByteView in) override;
+  // As Decode with the body read by ASN1TBSCertList::DecodeHeader: no entries,
+  // no signed bytes; for choosing among stored lists before decoding one in full.
+  void DecodeHeader(ByteView in);
   std::uint32_t EncodedSize() const override;
 
  private:
+  void DecodeCoded(ByteView in, bool entries);
   ASN1Primitive Sequence() const;
 
   ASN1TBSCertList m_tbsCertList;

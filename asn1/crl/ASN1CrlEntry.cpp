@@ -5,11 +5,14 @@
 #include "core/Catalogue.h"
 
 namespace tavrpki {
-namespace {
+namespace crl {
 
-Blob ExtensionsDer(const std::vector<ASN1CertExtension>& extensions) {
+Blob ExtensionsDer(const ASN1CrlEntry& entry) {
   Blob all;
-  for (const ASN1CertExtension& extension : extensions) {
+  for (const ASN1CertExtension& extension : entry.Extensions()) {
+    // A reason extension kept as read (a code from 10 up) gives way to a reason
+    // code set since: one entry never writes two.
+    if (entry.HasReason() && extension.OidText() == kOidCrlReason) continue;
     Blob der;
     extension.Encode(der);
     all.Append(der);
@@ -17,10 +20,10 @@ Blob ExtensionsDer(const std::vector<ASN1CertExtension>& extensions) {
   return all;
 }
 
-}  // namespace
+}  // namespace crl
 
 void ASN1CrlEntry::Encode(Blob& out) const {
-  const Blob extensions = ExtensionsDer(m_extensions);
+  const Blob extensions = crl::ExtensionsDer(*this);
   const SYSTEMTIME& date = m_revocationDate.SystemTime();
   const std::uint64_t size = crl::EntrySize(m_userCertificate.View(), date, m_reasonCode, extensions);
   if (size > 0xFFFFFFFFu) Raise(kMsgBadCrlEntry);
@@ -30,7 +33,7 @@ void ASN1CrlEntry::Encode(Blob& out) const {
 
 std::uint32_t ASN1CrlEntry::EncodedSize() const {
   return static_cast<std::uint32_t>(crl::EntrySize(m_userCertificate.View(), m_revocationDate.SystemTime(),
-                                                   m_reasonCode, ExtensionsDer(m_extensions)));
+                                                   m_reasonCode, crl::ExtensionsDer(*this)));
 }
 
 void ASN1CrlEntry::Decode(ByteView in) {

@@ -7,7 +7,10 @@
 //
 // The reason code (2.5.29.21, ENUMERATED) is held as a byte of its own and not in
 // the extension list; a value of 10 or more means "no reason code" and writes no
-// extension. The extension SEQUENCE is always written, empty too (30 00).
+// extension. A read reason extension with a code from 10 up (real lists use 10,
+// aACompromise) still reads as that byte and also stays in the extension list as
+// read, so the entry writes back unchanged. The extension SEQUENCE is always
+// written, empty too (30 00).
 #pragma once
 
 #include <cstdint>
@@ -39,7 +42,7 @@ class ASN1CrlEntry : public ASN1Primitive {
   std::uint8_t ReasonCode() const { return m_reasonCode; }
   void SetReasonCode(std::uint8_t reason) { m_reasonCode = reason; }
   bool HasReason() const { return m_reasonCode < kCrlFirstNonReason; }
-  // Entry extensions other than the reason code, in the order read or added.
+  // Entry extensions other than a reason code below 10, in the order read or added.
   const std::vector<ASN1CertExtension>& Extensions() const { return m_extensions; }
   std::vector<ASN1CertExtension>& Extensions() { return m_extensions; }
 

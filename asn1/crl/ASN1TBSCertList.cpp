@@ -81,7 +81,7 @@ std::uint32_t ASN1TBSCertList::EncodedSize() const {
   return Sequence(&number).EncodedSize();
 }
 
-void ASN1TBSCertList::DecodeUncoded(ByteView in) {
+void ASN1TBSCertList::DecodeUncoded(ByteView in, bool entries) {
   if (in.empty() || in[0] != 0x30) Raise(kMsgBadCrl);
   const ByteView whole = in.first(der::ElementSize(in));
   DerReader fields = x509::Open(whole, 0x30, kMsgBadCrl);
@@ -108,7 +108,9 @@ void ASN1TBSCertList::DecodeUncoded(ByteView in) {
     body.m_nextUpdate = nextUpdate.GetTime();
   }
 
-  if (x509::NextIs(fields, 0x30)) {
+  if (x509::NextIs(fields, 0x30) && !entries) {
+    x509::Enter(fields, 0x30, kMsgBadCrl);  // stepped over by its length, entries unread
+  } else if (x509::NextIs(fields, 0x30)) {
     DerReader list = x509::Enter(fields, 0x30, kMsgBadCrl);
     body.m_revoked.Reserve(ElementCount(list));
     while (list.HasMore()) body.m_revoked.AppendEncoded(list.Next());
@@ -128,13 +130,17 @@ void ASN1TBSCertList::DecodeUncoded(ByteView in) {
     }
   }
 
-  body.m_signedBytes.Assign(whole);
+  if (entries) body.m_signedBytes.Assign(whole);
   *this = std::move(body);
 }
 
-void ASN1TBSCertList::Decode(ByteView in) {
+void ASN1TBSCertList::Decode(ByteView in) { DecodeCoded(in, true); }
+
+void ASN1TBSCertList::DecodeHeader(ByteView in) { DecodeCoded(in, false); }
+
+void ASN1TBSCertList::DecodeCoded(ByteView in, bool entries) {
   try {
-    DecodeUncoded(in);
+    DecodeUncoded(in, entries);
   } catch (const Exception& e) {
     if (e.GetErrorCode() == kMsgBadCrlEntry.code || e.GetErrorCode() == kMsgUnknownCrlExtension.code) throw;
     Raise(kMsgBadCrl);

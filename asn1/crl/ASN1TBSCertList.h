@@ -66,6 +66,12 @@ class ASN1TBSCertList : public ASN1Primitive, public ISignable {
   // Every failure is code 50035, except those of an entry (50032, 50033). On
   // failure nothing changes.
   void Decode(ByteView in) override;
+  // Reads everything but the entries: the revoked-certificates SEQUENCE is
+  // stepped over by its length, so the cost does not grow with the list. The
+  // result holds no entries and no signed bytes; it answers questions about the
+  // header (issuer, times, number, extensions) and is not for writing or
+  // verifying. Failures as Decode, without the entries' own.
+  void DecodeHeader(ByteView in);
   std::uint32_t EncodedSize() const override;
 
  private:
@@ -73,7 +79,8 @@ class ASN1TBSCertList : public ASN1Primitive, public ISignable {
   // The CRL number extension the next encoding appends, if any.
   bool NumberExtensionDue() const;
   ASN1CertExtension NumberExtension() const;
-  void DecodeUncoded(ByteView in);
+  void DecodeCoded(ByteView in, bool entries);
+  void DecodeUncoded(ByteView in, bool entries);
 
   std::int32_t m_version = 2;
   ASN1Integer m_crlNumber{0};

@@ -104,7 +104,8 @@ void ReadEntryUncoded(ByteView element, EntryParts& parts) {
   while (list.HasMore()) {
     const ByteView element = list.Next();
     if (element.size() == kReasonExtensionSize &&
-        std::memcmp(element.data(), kReasonExtension, sizeof kReasonExtension) == 0) {
+        std::memcmp(element.data(), kReasonExtension, sizeof kReasonExtension) == 0 &&
+        element.back() < kCrlFirstNonReason) {
       parts.reason = element.back();
       continue;
     }
@@ -114,6 +115,11 @@ void ReadEntryUncoded(ByteView element, EntryParts& parts) {
     if (!InCertificateExtensionArc(oid)) Raise(kMsgUnknownCrlExtension);
     if (LastArcIs21(oid)) {
       parts.reason = ReadReason(extension.Value());
+      // Real lists carry codes from 10 up (aACompromise is 10), which the written
+      // rule drops; such an extension stays among the others exactly as read, so
+      // the entry writes back the bytes that were signed.
+      if (parts.reason < kCrlFirstNonReason) continue;
+      parts.extensions.Append(element);
       continue;
     }
     Blob der;
@@ -227,13 +233,8 @@ void CrlEntryList::Push(ByteView serial, const SYSTEMTIME& date, std::uint8_t re
 }
 
 void CrlEntryList::Append(const ASN1CrlEntry& entry) {
-  Blob extensions;
-  for (const ASN1CertExtension& extension : entry.Extensions()) {
-    Blob der;
-    extension.Encode(der);
-    extensions.Append(der);
-  }
-  Push(entry.UserCertificate().View(), entry.RevocationDate().SystemTime(), entry.ReasonCode(), extensions);
+  Push(entry.UserCertificate().View(), entry.RevocationDate().SystemTime(), entry.ReasonCode(),
+       crl::ExtensionsDer(entry));
 }
 
 void CrlEntryList::Append(const CrlEntryList& other) {

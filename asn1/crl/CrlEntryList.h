@@ -92,6 +92,9 @@ struct EntryParts {
 };
 void ReadEntry(ByteView element, EntryParts& parts);
 
+// The DER of an entry's extensions other than the reason code it writes itself.
+Blob ExtensionsDer(const ASN1CrlEntry& entry);
+
 // Size and encoding of one entry from its parts.
 std::uint64_t EntrySize(ByteView serial, const SYSTEMTIME& date, std::uint8_t reason, ByteView extensions);
 std::uint8_t* WriteEntry(std::uint8_t* out, ByteView serial, const SYSTEMTIME& date, std::uint8_t reason,

@@ -25,10 +25,10 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes File(const std::string& name) { return ReadFileBytes(DataPath(name)); }
 
-// "base#9@20160301", "delta#12>9", "bad" or a file name: see the table's header.
+// "base#9@20160301", "delta#12>9", "bad", "bad:delta#3>9" or a file name: see the table's header.
 Bytes Build(const std::string& token) {
-  if (token == "bad") {
-    Bytes der = File("real/test-pki/full.crl");
+  if (token == "bad" || token.rfind("bad:", 0) == 0) {
+    Bytes der = token == "bad" ? File("real/test-pki/full.crl") : Build(token.substr(4));
     const Bytes reasonCode = {0x06, 0x03, 0x55, 0x1D, 0x15};
     const auto at = std::search(der.begin(), der.end(), reasonCode.begin(), reasonCode.end());
     EXPECT_NE(at, der.end());
@@ -83,7 +83,7 @@ TEST(CrlChoice, NewestBaseAndDeltaOfTheIssuer) {
     for (const auto& token : Words(v.Get("Lists"))) EXPECT_TRUE(store.Add(Build(token)).added) << token;
     ASN1Certificate cert;
     cert.Decode(File(v.Has("Cert") ? v.Get("Cert") : "real/test-pki/userfiz.cer"));
-    const auto lists = GatherCrls(store, cert.TBSCertificate().Issuer());
+    auto lists = GatherCrls(store, cert.TBSCertificate().Issuer());
     const CrlChoice choice = ChooseCrls(lists);
     for (const auto& [key, chosen] : {std::pair{"Base", choice.base}, std::pair{"Delta", choice.delta}}) {
       const std::string expected = v.Get(key);
