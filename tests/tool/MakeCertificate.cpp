@@ -24,6 +24,7 @@
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/GetKernelInstance.h"
 #include "platform/Password.h"
+#include "tests/support/CertificateDraft.h"
 
 using namespace tavrpki;
 
@@ -33,19 +34,11 @@ std::vector<std::uint8_t> Template(long long serial, const std::string& commonNa
   ASN1Certificate cert;
   ASN1TBSCert& body = cert.TBSCertificate();
   body.SerialNumber().SetValue(serial);
-  body.Signature().SetType(kOidDstuSignaturePolynomial);
   body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String("placeholder"));
   body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String(commonName.c_str()));
   body.Subject().AddAttribute("2.5.4.6", ASN1PrintableString("UA"));
   body.SetValidity(DateTime(2026, 1, 1), DateTime(2036, 1, 1));
-  body.PublicKeyInfo().Algorithm().SetType(kOidDstuSignaturePolynomial);
-  const std::uint8_t placeholder = 0;
-  body.PublicKeyInfo().SetKey(ByteView(&placeholder, 1));
-  cert.SignatureAlgorithm().SetType(kOidDstuSignaturePolynomial);
-  cert.SetSignature(ByteView(&placeholder, 1));
-  Blob der;
-  cert.Encode(der);
-  return {der.begin(), der.end()};
+  return test::EncodeDraft(cert);
 }
 
 }  // namespace
