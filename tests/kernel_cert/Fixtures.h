@@ -10,24 +10,13 @@
 
 #include "kernel/CKernel.h"
 #include "kernel/CKernelCertificate.h"
-#include "support/ConfigSandbox.h"
 #include "kernel/GetKernelInstance.h"
 #include "support/CodeOf.h"
+#include "support/ConfigSandbox.h"
+#include "support/Fetch.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::test {
-
-// A result through the caller-buffer rule: `get(buffer, &length)` once for the
-// size, then for the bytes.
-template <class Get>
-std::vector<unsigned char> Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(static_cast<unsigned char*>(nullptr), &length);
-  std::vector<unsigned char> bytes(length);
-  get(bytes.data(), &length);
-  bytes.resize(length);
-  return bytes;
-}
 
 inline std::vector<unsigned char> DerOf(const Kernel::CKernelCertificate& cert) {
   return Fetch([&](unsigned char* b, unsigned long* l) { cert.GetCertBuffer(b, l); });

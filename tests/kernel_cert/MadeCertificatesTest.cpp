@@ -21,6 +21,7 @@
 #include "kernel/CKernelCertificateChain.h"
 #include "kernel/HandleCast.h"
 #include "kernel_cert/Fixtures.h"
+#include "support/CertificateDraft.h"
 #include "tests/asn1_x509/Support.h"
 
 namespace tavrpki::test {
@@ -49,15 +50,11 @@ std::vector<std::uint8_t> Template(const char* commonName, bool ca) {
   ASN1Certificate cert;
   ASN1TBSCert& body = cert.TBSCertificate();
   body.SerialNumber().SetValue(1);
-  body.Signature().SetType(kOidDstuSignaturePolynomial);
   body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String("placeholder"));
   body.Subject().AddAttribute("2.5.4.10", ASN1Utf8String(Cp1251<"Тестовий центр сертифікації">));
   body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String(commonName));
   body.Subject().AddAttribute("2.5.4.6", ASN1PrintableString("UA"));
   body.SetValidity(DateTime(2026, 1, 1), DateTime(2026, 1, 2));
-  body.PublicKeyInfo().Algorithm().SetType(kOidDstuSignaturePolynomial);
-  const std::uint8_t placeholder = 0;
-  body.PublicKeyInfo().SetKey(ByteView(&placeholder, 1));
   PKIKeyUsage usage;
   usage.SetKeyUsage(ca ? 0x06 : 0xC0);  // keyCertSign, cRLSign / digitalSignature, nonRepudiation
   body.Extensions().Append(usage.ToExtension());
@@ -67,11 +64,7 @@ std::vector<std::uint8_t> Template(const char* commonName, bool ca) {
   PKIDateTime period;
   period.SetPeriod(ca ? 10 : 2, 0, 0);
   body.Extensions().Append(period.ToExtension());
-  cert.SignatureAlgorithm().SetType(kOidDstuSignaturePolynomial);
-  cert.SetSignature(ByteView(&placeholder, 1));
-  Blob der;
-  cert.Encode(der);
-  return {der.begin(), der.end()};
+  return EncodeDraft(cert);
 }
 
 // The subject's certificate from a template: keys, issuer, serial, identifiers,

@@ -5,6 +5,7 @@
 #include "asn1/x509/ASN1Certificate.h"
 #include "crypto/params/Dke.h"
 #include "kernel/CKernelAllParams.h"
+#include "support/CertificateDraft.h"
 
 namespace tavrpki::test {
 namespace {
@@ -13,19 +14,11 @@ std::vector<std::uint8_t> Template() {
   ASN1Certificate cert;
   ASN1TBSCert& body = cert.TBSCertificate();
   body.SerialNumber().SetValue(0x1234567);
-  body.Signature().SetType(kOidDstuSignaturePolynomial);
   body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String("placeholder"));
   body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String("CMS signer"));
   body.Subject().AddAttribute("2.5.4.6", ASN1PrintableString("UA"));
   body.SetValidity(DateTime(2026, 1, 1), DateTime(2036, 1, 1));
-  body.PublicKeyInfo().Algorithm().SetType(kOidDstuSignaturePolynomial);
-  const std::uint8_t placeholder = 0;
-  body.PublicKeyInfo().SetKey(ByteView(&placeholder, 1));
-  cert.SignatureAlgorithm().SetType(kOidDstuSignaturePolynomial);
-  cert.SetSignature(ByteView(&placeholder, 1));
-  Blob der;
-  cert.Encode(der);
-  return {der.begin(), der.end()};
+  return EncodeDraft(cert);
 }
 
 }  // namespace

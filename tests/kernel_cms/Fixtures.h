@@ -17,19 +17,10 @@
 #include "kernel/GetKernelInstance.h"
 #include "support/CodeOf.h"
 #include "support/ConfigSandbox.h"
+#include "support/Fetch.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::test {
-
-template <class Get>
-std::vector<unsigned char> Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(static_cast<unsigned char*>(nullptr), &length);
-  std::vector<unsigned char> bytes(length);
-  get(bytes.data(), &length);
-  bytes.resize(length);
-  return bytes;
-}
 
 inline std::vector<unsigned char> MessageOf(Kernel::CKernelSignatureEnvelope& envelope) {
   return Fetch([&](unsigned char* b, unsigned long* l) { envelope.GetEnvelopeBuffer(b, l); });

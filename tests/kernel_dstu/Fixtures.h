@@ -16,6 +16,7 @@
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/ConfigSandbox.h"
 #include "support/CodeOf.h"
+#include "support/Fetch.h"
 
 namespace tavrpki::test {
 
@@ -49,18 +50,6 @@ struct CodeCase {
   unsigned long code;
   std::function<void()> call;
 };
-
-// A result through the caller-buffer rule: `get(buffer, &length)` once for the
-// size, then for the bytes.
-template <class Get>
-std::vector<unsigned char> Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(static_cast<unsigned char*>(nullptr), &length);
-  std::vector<unsigned char> bytes(length);
-  get(bytes.data(), &length);
-  bytes.resize(length);
-  return bytes;
-}
 
 inline std::vector<unsigned char> PublicSignKey(const Kernel::CKernelDoubleKeyPair& keys) {
   return Fetch([&](auto* b, auto* l) { keys.GetSignPublicKey(b, l); });

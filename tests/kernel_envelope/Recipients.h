@@ -16,6 +16,7 @@
 #include "kernel/GetKernelInstance.h"
 #include "support/CodeOf.h"
 #include "support/ConfigSandbox.h"
+#include "support/Fetch.h"
 #include "support/RecipientCertificate.h"
 #include "support/VectorFile.h"
 
@@ -24,16 +25,6 @@ namespace tavrpki::test {
 inline constexpr const char* kCurve257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
 inline constexpr const char* kCurve431 = "1.2.804.2.1.1.1.1.3.1.1.2.9";
 inline constexpr const char* kCurveNormal = "1.2.804.2.1.1.1.1.3.1.2.2.3";
-
-template <class Get>
-std::vector<unsigned char> Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(static_cast<unsigned char*>(nullptr), &length);
-  std::vector<unsigned char> bytes(length);
-  get(bytes.data(), &length);
-  bytes.resize(length);
-  return bytes;
-}
 
 inline std::vector<unsigned char> DerOf(const Kernel::CKernelCertificate& cert) {
   return Fetch([&](unsigned char* b, unsigned long* l) { cert.GetCertBuffer(b, l); });

@@ -13,6 +13,7 @@
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelCertificate.h"
 #include "kernel/CKernelDoubleKeyPair.h"
+#include "support/CertificateDraft.h"
 
 namespace tavrpki::test {
 
@@ -25,20 +26,13 @@ inline Kernel::CKernelCertificate MakeRecipient(const Kernel::CKernel& kernel, c
   ASN1Certificate draft;
   ASN1TBSCert& body = draft.TBSCertificate();
   body.SerialNumber().SetValue(1);
-  body.Signature().SetType(kOidDstuSignaturePolynomial);
   body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String(name));
   body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String(name));
   body.SetValidity(DateTime(2026, 1, 1), DateTime(2028, 1, 1));
-  body.PublicKeyInfo().Algorithm().SetType(kOidDstuSignaturePolynomial);
-  const std::uint8_t placeholder = 0;
-  body.PublicKeyInfo().SetKey(ByteView(&placeholder, 1));
-  draft.SignatureAlgorithm().SetType(kOidDstuSignaturePolynomial);
-  draft.SetSignature(ByteView(&placeholder, 1));
-  Blob der;
-  draft.Encode(der);
+  const std::vector<std::uint8_t> der = EncodeDraft(draft);
 
   Kernel::CKernelCertificate cert(kernel);
-  cert.InitFromBuffer(der.Data(), der.Size(), false);
+  cert.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
   cert.SetCertKeys(keys);
   cert.SetAdditionalParams(params);
   if (!container.empty()) cert.SetKeyContainerName(const_cast<char*>(container.c_str()));

@@ -2,9 +2,12 @@
 // self-signed certificate, made with the library, for a key pair of the key
 // storage, so that cases can sign with a key they generated.
 //   tavrpki_test_certificate --key NAME --password-file FILE [--storage DIR]
-//                            [--own-extensions] [--serial N] OUT
+//                            [--own-extensions] [--serial N] [--subject CN] OUT
 // The certificate is on the key's own parameters; --own-extensions adds the
-// key-agreement key and the S-box extensions the system's CA writes.
+// key-agreement key and the S-box extensions the system's CA writes, which makes
+// it a recipient certificate of the encrypted envelope too (those extensions need
+// the RootOID in the case's machine configuration). The subject's common name is
+// CN, else "Tool test signer".
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -21,34 +24,27 @@
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/GetKernelInstance.h"
 #include "platform/Password.h"
+#include "tests/support/CertificateDraft.h"
 
 using namespace tavrpki;
 
 namespace {
 
-std::vector<std::uint8_t> Template(long long serial) {
+std::vector<std::uint8_t> Template(long long serial, const std::string& commonName) {
   ASN1Certificate cert;
   ASN1TBSCert& body = cert.TBSCertificate();
   body.SerialNumber().SetValue(serial);
-  body.Signature().SetType(kOidDstuSignaturePolynomial);
   body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String("placeholder"));
-  body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String("Tool test signer"));
+  body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String(commonName.c_str()));
   body.Subject().AddAttribute("2.5.4.6", ASN1PrintableString("UA"));
   body.SetValidity(DateTime(2026, 1, 1), DateTime(2036, 1, 1));
-  body.PublicKeyInfo().Algorithm().SetType(kOidDstuSignaturePolynomial);
-  const std::uint8_t placeholder = 0;
-  body.PublicKeyInfo().SetKey(ByteView(&placeholder, 1));
-  cert.SignatureAlgorithm().SetType(kOidDstuSignaturePolynomial);
-  cert.SetSignature(ByteView(&placeholder, 1));
-  Blob der;
-  cert.Encode(der);
-  return {der.begin(), der.end()};
+  return test::EncodeDraft(cert);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string key, passwordFile, storage, out;
+  std::string key, passwordFile, storage, out, commonName = "Tool test signer";
   long long serial = 1;
   bool ownExtensions = false;
   for (int i = 1; i < argc; ++i) {
@@ -58,11 +54,12 @@ int main(int argc, char** argv) {
     else if (arg == "--password-file" && hasValue) passwordFile = argv[++i];
     else if (arg == "--storage" && hasValue) storage = argv[++i];
     else if (arg == "--serial" && hasValue) serial = std::stoll(argv[++i]);
+    else if (arg == "--subject" && hasValue) commonName = argv[++i];
     else if (arg == "--own-extensions") ownExtensions = true;
     else out = arg;
   }
   if (key.empty() || passwordFile.empty() || out.empty()) {
-    std::fprintf(stderr, "usage: %s --key NAME --password-file FILE [--storage DIR] [--own-extensions] OUT\n", argv[0]);
+    std::fprintf(stderr, "usage: %s --key NAME --password-file FILE [--storage DIR] [--own-extensions] [--serial N] [--subject CN] OUT\n", argv[0]);
     return 2;
   }
   try {
@@ -77,7 +74,7 @@ int main(int argc, char** argv) {
     Kernel::CKernelDoubleKeyPair keys(kernel, false);
     keys.Load(key.c_str(), reinterpret_cast<const char*>(password.data()), nullptr);
     Kernel::CKernelCertificate cert(kernel);
-    const std::vector<std::uint8_t> der = Template(serial);
+    const std::vector<std::uint8_t> der = Template(serial, commonName);
     cert.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
     params::Dke dke = params::kDke1;
     if (ownExtensions) {

@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "support/VectorFile.h"
-#include "tool/MadeCertificate.h"
 
 extern char** environ;
 
@@ -343,9 +342,6 @@ class Interpreter {
     } else if (verb == "keep" && words.size() >= 2) {
       ASSERT_TRUE(m_ran) << "'keep' before any 'run'";
       Keep(words[0], AfterFirstWord(line.rest));
-    } else if (verb == "makecert" && words.size() == 4) {
-      MakeCertificateForKey(m_box.SystemConfig(), m_box.Work() / Expand(words[1]), Expand(words[2]),
-                            Source(words[3]), m_box.Work() / Expand(words[0]));
     } else if ((verb == "out" || verb == "err") && !words.empty()) {
       ASSERT_TRUE(m_ran) << "'" << verb << "' before any 'run'";
       Check(verb, verb == "out" ? m_last.out : m_last.err, words[0], Expand(AfterFirstWord(line.rest)));

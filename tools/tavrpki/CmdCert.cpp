@@ -8,13 +8,12 @@
 //   Anything else (unreadable files, a certificate the library refuses) exits 2
 //   with the library's code and message.
 // Inputs may be DER, PEM or Base64.
-#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "Command.h"
-#include "asn1/InputForm.h"
+#include "LibraryInput.h"
 #include "gostcrypto/HashEngine.h"
 #include "kernel/CKernelCertificate.h"
 #include "kernel/CKernelDoubleKeyPair.h"
@@ -24,27 +23,20 @@
 namespace tavrpki::tool {
 namespace {
 
-std::vector<std::uint8_t> ReadCertificate(const std::string& path) {
-  const auto data = ReadInputFile(path);
-  if (data.empty()) throw UsageError{path + ": no data"};
-  return DecodeDerInput(data).der;
-}
-
 std::string Fingerprint(const std::vector<std::uint8_t>& der) {
   gostcrypto::HashEngine engine(nullptr, nullptr);
   engine.CalculateHash(der.data(), static_cast<unsigned long>(der.size()));
   std::uint8_t hash[32];
   engine.Done(hash);
   std::string text;
-  for (std::size_t i = 0; i < sizeof hash; ++i) text += (i == 0 ? "" : ":") + ToHex(&hash[i], 1);
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (std::size_t i = 0; i < sizeof hash; ++i) text += (i == 0 ? "" : ":") + ToUpperHex(&hash[i], 1);
   return text;
 }
 
 int Show(const Args& args) {
   const Options options(args, {}, {});
   if (options.Positional().size() != 1) throw UsageError{"give one FILE (or - for standard input)"};
-  const auto der = ReadCertificate(options.Positional()[0]);
+  const auto der = ReadDerFile(options.Positional()[0]);
   // The kernel forms the system's own extension OIDs from the configuration, so
   // the printer can name those extensions.
   (void)Kernel::GetKernelInstance();
@@ -54,21 +46,14 @@ int Show(const Args& args) {
   return 0;
 }
 
-Kernel::CKernelCertificate Load(const Kernel::CKernel& kernel, const std::string& path) {
-  const auto der = ReadCertificate(path);
-  Kernel::CKernelCertificate certificate(kernel);
-  certificate.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
-  return certificate;
-}
-
 int Verify(const Args& args) {
   const Options options(args, {"issuer"}, {});
   if (options.Positional().size() != 1) throw UsageError{"give one FILE (or - for standard input)"};
   const std::string issuerPath = options.Required("issuer");
   if (options.Positional()[0] == "-" && issuerPath == "-") throw UsageError{"only one input can be standard input"};
   const Kernel::CKernel kernel = Kernel::GetKernelInstance();
-  const Kernel::CKernelCertificate certificate = Load(kernel, options.Positional()[0]);
-  const Kernel::CKernelCertificate issuer = Load(kernel, issuerPath);
+  const Kernel::CKernelCertificate certificate = LoadCertificate(kernel, options.Positional()[0]);
+  const Kernel::CKernelCertificate issuer = LoadCertificate(kernel, issuerPath);
   if (!certificate.VerifySignature(issuer.GetCertSignKey())) {
     std::puts("bad signature");
     return 1;

@@ -27,8 +27,8 @@
 #include "Command.h"
 #include "KeyPassword.h"
 #include "KeyStorageDefault.h"
+#include "LibraryInput.h"
 #include "Output.h"
-#include "asn1/InputForm.h"
 #include "asn1/cms/SignedMessageText.h"
 #include "asn1/cms/StreamedMessage.h"
 #include "core/ExceptionBase.h"
@@ -46,23 +46,6 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 constexpr std::uint64_t kProgressFrom = 64ull << 20;  // a bar only for inputs that take a while
-
-std::vector<std::uint8_t> ReadDer(const std::string& path) {
-  const auto data = ReadInputFile(path);
-  if (data.empty()) throw UsageError{path + ": no data"};
-  return DecodeDerInput(data).der;
-}
-
-// A caller-buffer result.
-template <class Get>
-std::vector<unsigned char> Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(static_cast<unsigned char*>(nullptr), &length);
-  std::vector<unsigned char> bytes(length);
-  get(bytes.data(), &length);
-  bytes.resize(length);
-  return bytes;
-}
 
 class InputFile {
  public:
@@ -156,13 +139,6 @@ struct Content {
     return value;
   }
 };
-
-Kernel::CKernelCertificate LoadCertificate(const Kernel::CKernel& kernel, const std::string& path) {
-  const auto der = ReadDer(path);
-  Kernel::CKernelCertificate cert(kernel);
-  cert.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
-  return cert;
-}
 
 _SYSTEMTIME Now() {
   const std::time_t now = std::time(nullptr);
@@ -270,7 +246,7 @@ std::vector<std::uint8_t> ReadMessage(const std::string& path, Content& content)
       }
     }
   }
-  return ReadDer(path);
+  return ReadDerFile(path);
 }
 
 int Verify(const Args& args) {
@@ -345,7 +321,7 @@ int Verify(const Args& args) {
 int Show(const Args& args) {
   const Options options(args, {}, {});
   if (options.Positional().size() != 1) throw UsageError{"give one FILE"};
-  const auto message = ReadDer(options.Positional()[0]);
+  const auto message = ReadDerFile(options.Positional()[0]);
   (void)Kernel::GetKernelInstance();
   const std::string text = SignedMessageText(message);
   std::fwrite(text.data(), 1, text.size(), stdout);

@@ -9,13 +9,13 @@
 //   list or certificate the library refuses) exits 2 with the library's code and
 //   message.
 // Inputs may be DER, PEM or Base64.
-#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "Command.h"
-#include "asn1/InputForm.h"
+#include "LibraryInput.h"
+#include "RevocationText.h"
 #include "asn1/crl/CrlText.h"
 #include "kernel/CKernelCRL.h"
 #include "kernel/CKernelCertificate.h"
@@ -24,52 +24,12 @@
 namespace tavrpki::tool {
 namespace {
 
-std::vector<std::uint8_t> ReadDer(const std::string& path) {
-  const auto data = ReadInputFile(path);
-  if (data.empty()) throw UsageError{path + ": no data"};
-  return DecodeDerInput(data).der;
-}
-
-std::string UpperHex(const std::vector<std::uint8_t>& bytes) {
-  std::string text = ToHex(bytes);
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // Decimal up to 8 octets (as CRL numbers are), else 0x and the octets.
 std::string NumberText(const std::vector<std::uint8_t>& octets) {
-  if (octets.size() > 8) return "0x" + UpperHex(octets);
+  if (octets.size() > 8) return "0x" + ToUpperHex(octets);
   unsigned long long value = 0;
   for (const std::uint8_t octet : octets) value = value << 8 | octet;
   return std::to_string(value);
-}
-
-// CRLReason (RFC 5280, 5.3.1); 7 is not used there.
-std::string ReasonName(unsigned char reason) {
-  static const char* const kNames[] = {"unspecified",          "keyCompromise",  "cACompromise",
-                                       "affiliationChanged",   "superseded",     "cessationOfOperation",
-                                       "certificateHold",      nullptr,          "removeFromCRL",
-                                       "privilegeWithdrawn",   "aACompromise"};
-  if (reason == 255) return "-";
-  if (reason < sizeof kNames / sizeof kNames[0] && kNames[reason] != nullptr) return kNames[reason];
-  return "reason " + std::to_string(reason);
-}
-
-std::string DateText(const _SYSTEMTIME& t) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u UTC", t.wYear, t.wMonth, t.wDay, t.wHour,
-                t.wMinute, t.wSecond);
-  return text;
-}
-
-template <class Get>
-std::vector<std::uint8_t> Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(nullptr, &length);
-  std::vector<std::uint8_t> bytes(length);
-  get(bytes.data(), &length);
-  bytes.resize(length);
-  return bytes;
 }
 
 Kernel::CKernelCRL LoadCrl(const Kernel::CKernel& kernel, const std::vector<std::uint8_t>& der) {
@@ -81,7 +41,7 @@ Kernel::CKernelCRL LoadCrl(const Kernel::CKernel& kernel, const std::vector<std:
 int Show(const Args& args) {
   const Options options(args, {}, {});
   if (options.Positional().size() != 1) throw UsageError{"give one FILE (or - for standard input)"};
-  const auto der = ReadDer(options.Positional()[0]);
+  const auto der = ReadDerFile(options.Positional()[0]);
   const Kernel::CKernel kernel = Kernel::GetKernelInstance();
   const Kernel::CKernelCRL crl = LoadCrl(kernel, der);
   const CrlHeadline headline = ReadCrlHeadline(der);
@@ -97,7 +57,7 @@ int Show(const Args& args) {
   std::printf("Entries: %lu\n", count);
   for (unsigned long i = 0; i < count; ++i) {
     const auto serial = Fetch([&](unsigned char* b, unsigned long* l) { crl.GetEntrySerialNo(i, b, l); });
-    std::printf("  %s  %s  %s\n", UpperHex(serial).c_str(), DateText(crl.GetEntryRevokeDate(i)).c_str(),
+    std::printf("  %s  %s  %s\n", ToUpperHex(serial).c_str(), DateText(crl.GetEntryRevokeDate(i)).c_str(),
                 ReasonName(crl.GetEntryReasonCode(i)).c_str());
   }
   return 0;
@@ -109,10 +69,8 @@ int Verify(const Args& args) {
   const std::string issuerPath = options.Required("issuer");
   if (options.Positional()[0] == "-" && issuerPath == "-") throw UsageError{"only one input can be standard input"};
   const Kernel::CKernel kernel = Kernel::GetKernelInstance();
-  const Kernel::CKernelCRL crl = LoadCrl(kernel, ReadDer(options.Positional()[0]));
-  const auto issuerDer = ReadDer(issuerPath);
-  Kernel::CKernelCertificate issuer(kernel);
-  issuer.InitFromBuffer(issuerDer.data(), static_cast<unsigned long>(issuerDer.size()), false);
+  const Kernel::CKernelCRL crl = LoadCrl(kernel, ReadDerFile(options.Positional()[0]));
+  const Kernel::CKernelCertificate issuer = LoadCertificate(kernel, issuerPath);
   if (!crl.VerifySignature(issuer)) {
     std::puts("bad signature");
     return 1;

@@ -16,8 +16,9 @@
 #include <vector>
 
 #include "Command.h"
+#include "LibraryInput.h"
+#include "RevocationText.h"
 #include "StoreAccess.h"
-#include "asn1/InputForm.h"
 #include "kernel/CKernelCRL.h"
 #include "kernel/CKernelCertificate.h"
 #include "kernel/GetKernelInstance.h"
@@ -28,23 +29,6 @@ namespace {
 constexpr unsigned long kNoEntry = 0xFFFFFFFFul;
 constexpr unsigned char kRemoveFromCrl = 8;
 
-// CRLReason (RFC 5280, 5.3.1); 7 is not used there; 10 and above: no reason code.
-std::string ReasonName(unsigned char reason) {
-  static const char* const kNames[] = {"unspecified",        "keyCompromise", "cACompromise",
-                                       "affiliationChanged", "superseded",    "cessationOfOperation",
-                                       "certificateHold",    nullptr,         "removeFromCRL",
-                                       "privilegeWithdrawn", "aACompromise"};
-  if (reason < sizeof kNames / sizeof kNames[0] && kNames[reason] != nullptr) return kNames[reason];
-  return reason >= 10 ? "-" : "reason " + std::to_string(reason);
-}
-
-std::string DateText(const _SYSTEMTIME& t) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u UTC", t.wYear, t.wMonth, t.wDay, t.wHour,
-                t.wMinute, t.wSecond);
-  return text;
-}
-
 auto Ordered(const _SYSTEMTIME& t) {
   return std::make_tuple(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
 }
@@ -53,9 +37,7 @@ int Run(const Args& args) {
   const Options options(args, {"cert", "store"}, {});
   if (!options.Positional().empty()) throw UsageError{"check takes no other arguments"};
   const std::string certFile = options.Required("cert");
-  const auto data = ReadInputFile(certFile);
-  if (data.empty()) throw UsageError{certFile + ": no data"};
-  const auto der = DecodeDerInput(data).der;
+  const auto der = ReadDerFile(certFile);
 
   auto store = OpenStore(options);
   Kernel::CKernel kernel = Kernel::GetKernelInstance();

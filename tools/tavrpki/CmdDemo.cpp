@@ -10,6 +10,7 @@
 
 #include "Command.h"
 #include "DkeOption.h"
+#include "LibraryInput.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelAsymmetricParams.h"
@@ -23,17 +24,6 @@ constexpr const char* kCurve = "1.2.804.2.1.1.1.1.3.1.1.2.6";  // 257-bit polyno
 constexpr const char* kText = "Слава Україні! tavr-pki demonstration text";
 
 using Bytes = std::vector<unsigned char>;
-
-// Calls `get(buffer, &length)` twice, as the caller-buffer rule asks: size, then data.
-template <class Getter>
-Bytes Fetch(Getter get) {
-  unsigned long length = 0;
-  get(nullptr, &length);
-  Bytes out(length);
-  get(out.data(), &length);
-  out.resize(length);
-  return out;
-}
 
 int RunDemo(const Args& args) {
   if (!args.empty()) throw UsageError{"demo takes no arguments"};

@@ -12,24 +12,22 @@
 //   Each recipient (subject and serial number) and the size of the data.
 // The password of the key: --password-file, else $TAVRPKI_PASSWORD, else the terminal.
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "Command.h"
 #include "EnvelopeFile.h"
+#include "KeyPassword.h"
 #include "KeyStorageDefault.h"
+#include "LibraryInput.h"
 #include "Output.h"
-#include "asn1/InputForm.h"
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
 #include "gostcrypto/DkeNo1.h"
-#include "gostcrypto/Wipe.h"
 #include "kernel/CKernelCryptEnvelope.h"
 #include "kernel/CKernelException.h"
 #include "kernel/GetKernelInstance.h"
-#include "platform/Password.h"
 #include "text/CertificateText.h"
 
 namespace tavrpki::tool {
@@ -37,47 +35,8 @@ namespace {
 
 constexpr unsigned long kNoKeyForCertificate = 100061;
 
-std::vector<std::uint8_t> CertificateBytes(const std::string& path) {
-  const auto data = ReadInputFile(path);
-  if (data.empty()) throw UsageError{path + ": no data"};
-  return DecodeDerInput(data).der;
-}
-
-Kernel::CKernelCertificate LoadCertificate(const Kernel::CKernel& kernel, const std::string& path) {
-  const auto der = CertificateBytes(path);
-  Kernel::CKernelCertificate cert(kernel);
-  cert.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
-  return cert;
-}
-
 std::vector<unsigned char> DerOf(const Kernel::CKernelCertificate& cert) {
-  unsigned long length = 0;
-  cert.GetCertBuffer(nullptr, &length);
-  std::vector<unsigned char> der(length);
-  cert.GetCertBuffer(der.data(), &length);
-  der.resize(length);
-  return der;
-}
-
-// The password of the key as a NUL-terminated secret.
-SecretVector Password(const Options& options, const std::string& keyName) {
-  SecretVector password;
-  platform::PasswordResult result{};
-  if (const auto file = options.Value("password-file")) {
-    result = platform::ReadPasswordFromFile(file->c_str(), password);
-    if (result.status != platform::PasswordStatus::kOk) throw UsageError{"cannot read the password file " + *file};
-  } else if (const char* value = std::getenv("TAVRPKI_PASSWORD")) {
-    password.assign(value, value + std::char_traits<char>::length(value));
-  } else {
-    const std::string prompt = "Password for key '" + Utf8ForDisplay(keyName) + "': ";
-    result = platform::ReadPasswordFromTerminal(prompt.c_str(), password);
-    if (result.status == platform::PasswordStatus::kNoTerminal)
-      throw UsageError{"no terminal to ask for the password: use --password-file FILE or set TAVRPKI_PASSWORD"};
-    if (result.status != platform::PasswordStatus::kOk) throw UsageError{"cannot read the password"};
-  }
-  if (password.empty()) throw UsageError{"the password is empty"};
-  password.push_back(0);
-  return password;
+  return Fetch([&](unsigned char* b, unsigned long* l) { cert.GetCertBuffer(b, l); });
 }
 
 std::string KeyName(const Options& options) {
@@ -141,18 +100,16 @@ int Decrypt(const Args& args) {
       listed = DerOf(envelope.GetCryptCert(i)) == der;
     if (!listed) return Refuse("decrypt", "not a recipient: " + *certPath + " is not among the recipients");
   }
-  SecretVector password = Password(options, keyName);
+  Secret password;
+  ObtainPassword(options, "password-file", "TAVRPKI_PASSWORD",
+                 ("Password for key '" + Utf8ForDisplay(keyName) + "': ").c_str(), false, password);
   Kernel::CKernelDoubleKeyPair keys(kernel, false);
-  keys.Load(keyName.c_str(), reinterpret_cast<const char*>(password.data()), nullptr);
+  keys.Load(keyName.c_str(), password.c_str(), nullptr);
   if (const auto certPath = options.Value("cert")) {
     // The record found must be the certificate's own.
     const Kernel::CKernelDoubleKeyPair certKeys = LoadCertificate(kernel, *certPath).GetCertKeys();
     auto cryptKey = [](const Kernel::CKernelDoubleKeyPair& k) {
-      unsigned long length = 0;
-      k.GetCryptPublicKey(nullptr, &length);
-      std::vector<unsigned char> key(length);
-      k.GetCryptPublicKey(key.data(), &length);
-      return key;
+      return Fetch([&](unsigned char* b, unsigned long* l) { k.GetCryptPublicKey(b, l); });
     };
     if (cryptKey(certKeys) != cryptKey(keys))
       return Refuse("decrypt", "the key '" + Utf8ForDisplay(keyName) + "' is not the key of " + *certPath);
@@ -192,11 +149,8 @@ int Show(const Args& args) {
   std::printf("recipients %lu\n", envelope.GetCryptCertCount());
   for (unsigned long i = 0; i < envelope.GetCryptCertCount(); ++i) {
     const Kernel::CKernelCertificate cert = envelope.GetCryptCert(i);
-    unsigned long length = 0;
-    cert.GetSerialNo(nullptr, &length);
-    std::vector<unsigned char> serial(length);
-    cert.GetSerialNo(serial.data(), &length);
-    std::printf("recipient %lu serial %s subject %s\n", i + 1, ToHex(serial.data(), length).c_str(),
+    const auto serial = Fetch([&](unsigned char* b, unsigned long* l) { cert.GetSerialNo(b, l); });
+    std::printf("recipient %lu serial %s subject %s\n", i + 1, ToHex(serial).c_str(),
                 Subject(DerOf(cert)).c_str());
   }
   return 0;

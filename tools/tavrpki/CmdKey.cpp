@@ -15,11 +15,12 @@
 #include <vector>
 
 #include "Command.h"
+#include "DkeOption.h"
 #include "KeyPassword.h"
 #include "KeyStorageDefault.h"
+#include "LibraryInput.h"
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
-#include "DkeOption.h"
 #include "crypto/params/NamedCurves.h"
 #include "crypto/params/ParamsText.h"
 #include "kernel/CKernel.h"
@@ -123,16 +124,6 @@ std::string CurveName(const std::string& label) {
   if (const params::NamedCurve* curve = params::FindNamedCurve(label))
     return std::string(curve->name) + " (" + std::string(curve->oid) + ")";
   return "explicit, m = " + label.substr(label.find(':') + 1);
-}
-
-template <class Get>
-std::vector<unsigned char> Fetch(Get get) {
-  unsigned long length = 0;
-  get(nullptr, &length);
-  std::vector<unsigned char> bytes(length);
-  get(bytes.data(), &length);
-  bytes.resize(length);
-  return bytes;
 }
 
 PublicPart Public(const Kernel::CKernelDoubleKeyPair& keys, bool sign) {

@@ -55,19 +55,13 @@ int Show(const Args& args) {
   return 0;
 }
 
-std::string UpperHex(const std::vector<std::uint8_t>& bytes) {
-  std::string text = ToHex(bytes);
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
 int Der(const Args& args) {
   const Options options(args, {"dke"}, {"explicit"});
   if (options.Positional().size() != 1) throw UsageError{"der: give one curve OID"};
   const params::NamedCurve& curve = Curve(options.Positional()[0]);
   const auto text = options.Value("dke");
   const SBox dke = text ? ParsePackedSBox(*text, "--dke") : DkeNo1();
-  std::printf("%s\n", UpperHex(params::NamedCurveParamsDer(curve.oid, dke, options.Flag("explicit"))).c_str());
+  std::printf("%s\n", ToUpperHex(params::NamedCurveParamsDer(curve.oid, dke, options.Flag("explicit"))).c_str());
   return 0;
 }
 
@@ -102,8 +96,8 @@ int Decode(const Args& args) {
   } else {
     std::printf("curve        explicit, no named curve\n");
     std::printf("m            %u\npolynomial   %s\nA            %u\n", p.m, Polynomial(p.m, p.k, p.j, p.l).c_str(), p.a);
-    std::printf("B (LE)       %s\nn (LE)       %s\n", UpperHex(p.b).c_str(), UpperHex(p.n).c_str());
-    std::printf("Px (LE)      %s\nPy (LE)      %s\n", UpperHex(p.px).c_str(), UpperHex(p.py).c_str());
+    std::printf("B (LE)       %s\nn (LE)       %s\n", ToUpperHex(p.b).c_str(), ToUpperHex(p.n).c_str());
+    std::printf("Px (LE)      %s\nPy (LE)      %s\n", ToUpperHex(p.px).c_str(), ToUpperHex(p.py).c_str());
   }
   std::printf("dke          %s%s\n", p.dke.c_str(), p.dkeInDer ? "" : " (none in the DER)");
   return 0;

@@ -14,9 +14,9 @@
 #include <tavrpki/SqliteCertStore.h>
 
 #include "Command.h"
+#include "LibraryInput.h"
 #include "Output.h"
 #include "StoreAccess.h"
-#include "asn1/InputForm.h"
 #include "asn1/NameText.h"
 
 namespace tavrpki::tool {
@@ -65,9 +65,7 @@ int Add(SqliteCertStore& store, const Args& files) {
   // printed).
   std::vector<std::vector<std::uint8_t>> items;
   for (const auto& file : files) {
-    const auto data = ReadInputFile(file);
-    if (data.empty()) throw UsageError{file + ": no data"};
-    items.push_back(DecodeDerInput(data).der);
+    items.push_back(ReadDerFile(file));
   }
   for (const auto& der : items) {
     const auto result = store.Add(der);

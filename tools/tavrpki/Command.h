@@ -49,6 +49,9 @@ class Options {
 std::vector<std::uint8_t> ParseHex(const std::string& text, const char* what);
 std::string ToHex(const std::uint8_t* data, std::size_t size);
 inline std::string ToHex(const std::vector<std::uint8_t>& bytes) { return ToHex(bytes.data(), bytes.size()); }
+// Capitals, as the commands print serial numbers, fingerprints and parameters.
+std::string ToUpperHex(const std::uint8_t* data, std::size_t size);
+inline std::string ToUpperHex(const std::vector<std::uint8_t>& bytes) { return ToUpperHex(bytes.data(), bytes.size()); }
 
 // Prints "tavrpki: <what>: <library message as UTF-8> (code N)" for library errors
 // (without the code part for messages that have none).

@@ -121,15 +121,24 @@ std::vector<std::uint8_t> ParseHex(const std::string& text, const char* what) {
   return out;
 }
 
-std::string ToHex(const std::uint8_t* data, std::size_t size) {
-  static const char kDigits[] = "0123456789abcdef";
+namespace {
+
+std::string HexDigits(const std::uint8_t* data, std::size_t size, const char (&digits)[17]) {
   std::string out;
   out.reserve(2 * size);
   for (std::size_t i = 0; i < size; ++i) {
-    out.push_back(kDigits[data[i] >> 4]);
-    out.push_back(kDigits[data[i] & 15]);
+    out.push_back(digits[data[i] >> 4]);
+    out.push_back(digits[data[i] & 15]);
   }
   return out;
+}
+
+}  // namespace
+
+std::string ToHex(const std::uint8_t* data, std::size_t size) { return HexDigits(data, size, "0123456789abcdef"); }
+
+std::string ToUpperHex(const std::uint8_t* data, std::size_t size) {
+  return HexDigits(data, size, "0123456789ABCDEF");
 }
 
 std::string CodeSuffix(unsigned long code) {
