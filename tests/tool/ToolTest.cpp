@@ -407,7 +407,8 @@ class Interpreter {
 
   // The bytes a source names: hex:HEX, text:TEXT (\n \r \t \\ \" escaped), data:PATH
   // (under tests/data), file:NAME or a bare NAME (in the work directory),
-  // part:NAME:OFFSET[:LENGTH] (negative: from the end), repeat:HEX*N, or - (the last run's standard output).
+  // part:NAME:OFFSET[:LENGTH] (negative: from the end), flip:NAME:OFFSET (the file with
+  // the low bit of one byte inverted), repeat:HEX*N, or - (the last run's standard output).
   std::string Source(const std::string& text) {
     if (text == "-") return m_last.out;
     const auto colon = text.find(':');
@@ -451,6 +452,16 @@ class Interpreter {
       const long end = fields.size() == 2 || given < 0 ? size + given : offset + given;
       EXPECT_TRUE(0 <= offset && offset <= end && end <= size) << fields[0] << " has " << size << " bytes";
       return 0 <= offset && offset <= end && end <= size ? whole.substr(offset, end - offset) : "";
+    }
+    if (const auto fields = SplitOn(value, ':'); kind == "flip" && fields.size() == 2) {
+      // Inverting a bit changes the byte whatever it held, so a damage case cannot
+      // pass by chance.
+      std::string whole = ReadAll(m_box.Work() / fields[0]);
+      const long size = static_cast<long>(whole.size());
+      const long offset = std::stol(fields[1]) < 0 ? size + std::stol(fields[1]) : std::stol(fields[1]);
+      EXPECT_TRUE(0 <= offset && offset < size) << fields[0] << " has " << size << " bytes";
+      if (0 <= offset && offset < size) whole[static_cast<std::size_t>(offset)] ^= 1;
+      return whole;
     }
     ADD_FAILURE() << "unknown source '" << text << "'";
     return "";

@@ -339,7 +339,7 @@ int List(const Args& args) {
     const char* status = Compare(cert.GetDateValidNotAfter(), now) < 0    ? "expired"
                          : Compare(cert.GetDateValidNotBefore(), now) > 0 ? "not-yet-valid"
                                                                            : "valid";
-    std::printf("%s  %s  %s  %s\n", UpperHex(item.serial).c_str(), DateText(cert.GetDateValidNotAfter()).c_str(),
+    std::printf("%s  %s  %s  %s\n", ToUpperHex(item.serial).c_str(), DateText(cert.GetDateValidNotAfter()).c_str(),
                 status, NameTextUtf8(item.name).c_str());
   }
   return 0;

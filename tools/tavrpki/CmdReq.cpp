@@ -86,7 +86,7 @@ int Show(const Args& args) {
   std::printf("subject: %s\n", NameTextUtf8(outline.subject).c_str());
   std::printf("signature algorithm: %s\n", outline.signatureAlgorithm.c_str());
   std::printf("key algorithm: %s\n", outline.keyAlgorithm.c_str());
-  std::printf("public key: %s\n", UpperHex(outline.publicKey).c_str());
+  std::printf("public key: %s\n", ToUpperHex(outline.publicKey).c_str());
   std::printf("attributes: %zu\n", outline.attributes.size());
   for (const RequestAttributeOutline& attribute : outline.attributes) {
     if (attribute.firstIsText)

@@ -1,6 +1,5 @@
 #include "PkiFiles.h"
 
-#include <cctype>
 
 #include "Output.h"
 #include "asn1/InputForm.h"
@@ -28,12 +27,6 @@ std::string Base64(const std::vector<std::uint8_t>& data) {
 
 }  // namespace
 
-std::vector<std::uint8_t> ReadDerFile(const std::string& path) {
-  const auto data = ReadInputFile(path);
-  if (data.empty()) throw UsageError{path + ": no data"};
-  return DecodeDerInput(data).der;
-}
-
 void WriteDerOrPem(const std::string& path, const std::vector<std::uint8_t>& der, bool pem, const char* label) {
   OutputFile out(path.empty() ? "-" : path);
   if (pem) {
@@ -53,12 +46,6 @@ Args OutputOption(const Args& args) {
   for (std::string& a : out)
     if (a == "-o") a = "--output";
   return out;
-}
-
-std::string UpperHex(const std::vector<std::uint8_t>& bytes) {
-  std::string text = ToHex(bytes);
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
 }
 
 }  // namespace tavrpki::tool
