@@ -35,12 +35,12 @@ void ExpectSignerRoundTrip(const ASN1SignedData& signedData, const ASN1SignerInf
   EXPECT_EQ(EncodedHex(ess), Hex(essDer));
 
   // The bytes a signature covers are the [0] element as it sits in the file.
-  const Blob spec = signer.SignedAttributesBytes(false);
+  const Blob tagged = signer.SignedAttributesBytes(false);
   const Blob standard = signer.SignedAttributesBytes(true);
-  ASSERT_FALSE(spec.IsEmpty());
-  EXPECT_EQ(spec.Data()[0], 0xA0);
+  ASSERT_FALSE(tagged.IsEmpty());
+  EXPECT_EQ(tagged.Data()[0], 0xA0);
   EXPECT_EQ(standard.Data()[0], 0x31);
-  EXPECT_NE(Hex(der).find(Hex(spec)), std::string::npos);
+  EXPECT_NE(Hex(der).find(Hex(tagged)), std::string::npos);
 }
 
 TEST(RealMessages, DecodeAndWriteBackByteIdentical) {

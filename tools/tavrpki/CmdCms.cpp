@@ -4,7 +4,8 @@
 //     Streams IN through the envelope's header, the data and its footer, so memory
 //     stays constant whatever the size; a progress bar goes to standard error when
 //     it is a terminal and IN is large. The signed attributes are signed as SET OF
-//     (RFC 5652) with a signing time, unless --spec-attrs (this system's own form)
+//     (RFC 5652) with a signing time, unless --spec-attrs (signed as the [0] element,
+//     this system's own form; the option's name is fixed for scripts)
 //     or --no-signing-time.
 //   cms verify FILE [--content FILE] [--out FILE]
 //     One line per signer: subject, serial, signing time, the form of the signed
