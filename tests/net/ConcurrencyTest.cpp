@@ -79,26 +79,22 @@ TEST(HttpConcurrency, StopWhileRequestsAreInFlight) {
     return HttpReply{200, "application/ocsp-response", {0x30, 0x00}};
   }, {.threads = 2});
   std::vector<std::thread> clients;
-  std::atomic<int> finished{0};
   for (int i = 0; i < 6; ++i)
     clients.emplace_back([&] {
       try {
         HttpTransport(server.Url()).SendOcspRequest(std::vector<std::uint8_t>{0x30, 0x00});
-      } catch (const tavrpki::Exception&) {
+      } catch (const tavrpki::Exception&) {  // refused or cut off by the stop: either is fine
       }
-      ++finished;
     });
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (entered < 2 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  ASSERT_GE(entered, 2);
+  EXPECT_GE(entered, 2);
   const auto start = std::chrono::steady_clock::now();
   server.Stop();
   server.Stop();
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
   for (auto& client : clients) client.join();
-  EXPECT_EQ(finished, 6);
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
 }
 
 }  // namespace
