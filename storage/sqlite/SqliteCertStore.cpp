@@ -582,16 +582,6 @@ std::vector<SqliteCertStore::Item> SqliteCertStore::List(Kind kind) {
   return items;
 }
 
-std::optional<std::int64_t> SqliteCertStore::FindIssued(std::span<const std::uint8_t> issuerName,
-                                                        std::span<const std::uint8_t> serial) {
-  std::lock_guard lock(m_mutex);
-  Statement select(*m_statements, m_path,
-                   "SELECT id FROM items WHERE kind = 1 AND serial = ?1 AND issuer = ?2 ORDER BY id LIMIT 1");
-  select.Bind(1, serial).Bind(2, issuerName);
-  if (!select.Step()) return std::nullopt;
-  return select.Int(0);
-}
-
 // ---- A CA's records ----
 
 namespace {

@@ -141,11 +141,6 @@ class SqliteCertStore final : public CertStorage {
   // Every item of one kind, in id order.
   std::vector<Item> List(Kind kind);
 
-  // Whether a certificate with that issuer Name (DER) and serial is stored, and
-  // its id.
-  std::optional<std::int64_t> FindIssued(std::span<const std::uint8_t> issuerName,
-                                         std::span<const std::uint8_t> serial);
-
   // ---- A CA's records (caKeyId: the CA's subject key identifier) ----
   // Records that the CA revoked `serial` on `date` for `reason`. A serial already
   // revoked (and not lifted) is reported with its record and left as it was; a
