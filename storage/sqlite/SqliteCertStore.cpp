@@ -89,6 +89,8 @@ const char* const kItemColumns =
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT: Raise(kMsgNotAStore, path.c_str(), reason);
     case SQLITE_READONLY: Raise(kMsgReadOnly, path.c_str());
+    // Another process held its write lock for the whole wait.
+    case SQLITE_BUSY: Raise(kMsgBusy, path.c_str(), kBusyMilliseconds / 1000);
     default: Raise(kMsgDatabaseFailed, path.c_str(), reason);
   }
 }
