@@ -16,6 +16,7 @@
 #include "asn1/ASN1Utf8String.h"
 #include "crypto/params/Dke.h"
 #include "ext/PKIBasicConstraints.h"
+#include "ext/PKIExtendedKeyUsage.h"
 #include "ext/PKIKeyUsage.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelCRL.h"
@@ -37,6 +38,7 @@ struct CertSpec {
   std::uint8_t usage = kCaUsage;
   DateTime notAfter = DateTime(2030, 1, 1);
   bool untrusted = false;  // for a self-signed one
+  const char* purpose = nullptr;  // the one key purpose of an extended key usage
 };
 
 struct EntrySpec {
@@ -63,6 +65,8 @@ class MadePki {
   MadePki(const Kernel::CKernel& kernel, SqliteCertStore& store) : m_kernel(kernel), m_store(store) {}
 
   const Party& operator[](const std::string& name) const { return m_parties.at(name); }
+  // The parameters every party's keys were made with.
+  const Kernel::CKernelAllParams& Params() const { return m_params; }
 
   void Issue(const CertSpec& spec) {
     ASN1Certificate draft;
@@ -78,6 +82,11 @@ class MadePki {
     constraints.SetCA(spec.ca ? 1 : 0);
     constraints.SetPathLenConstraint(spec.pathLen);
     body.Extensions().Append(constraints.ToExtension());
+    if (spec.purpose != nullptr) {
+      PKIExtendedKeyUsage purposes;
+      purposes.Add(spec.purpose);
+      body.Extensions().Append(purposes.ToExtension());
+    }
 
     Kernel::CKernelDoubleKeyPair keys = MakeKeys();
     const std::vector<std::uint8_t> der = EncodeDraft(draft);
@@ -121,14 +130,15 @@ class MadePki {
   }
 
  private:
-  Kernel::CKernelDoubleKeyPair MakeKeys() {
+  Kernel::CKernelAllParams MakeParams() {
     Kernel::CKernelAllParams params(m_kernel);
     params.SetRandomSBox(m_dke.data());
     params.SetCryptSBox(m_dke.data());
     params.SetSignParams(m_kernel.GenerateAsymmetric4145Params(kCurve, m_dke.data()));
     params.SetCryptParams(m_kernel.GenerateAsymmetric4145Params(kCurve, m_dke.data()));
-    return m_kernel.Generate4145DoubleKeyPair(params, false);
+    return params;
   }
+  Kernel::CKernelDoubleKeyPair MakeKeys() { return m_kernel.Generate4145DoubleKeyPair(m_params, false); }
 
   template <class Get>
   static std::vector<std::uint8_t> Bytes(Get&& get) {
@@ -145,6 +155,7 @@ class MadePki {
   std::map<std::string, Party> m_parties;
   std::int64_t m_serial = 100;
   params::Dke m_dke = params::kDke1;
+  Kernel::CKernelAllParams m_params = MakeParams();
 };
 
 }  // namespace tavrpki::test
