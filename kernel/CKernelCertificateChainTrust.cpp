@@ -100,6 +100,12 @@ void CKernelCertificateChain::ReleaseErrorMemory(char* errorText) const {
   });
 }
 
+// The time is the chain's, not a configuration value: a value read from the
+// configuration would move every validation of the process (and of every other
+// process under that configuration) at once, while the caller verifying one old
+// document means that document's chain only. Kept with the entries, it follows
+// the chain through copies and SetHandle; the validations of responders' and
+// list signers' chains take the same time.
 void CKernelCertificateChain::SetValidationTime(const _SYSTEMTIME* at) {
   Boundary([&] {
     if (at == nullptr) {

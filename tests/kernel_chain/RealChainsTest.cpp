@@ -104,5 +104,26 @@ TEST_F(ChainTest, ExpiredCertificatesCollectOneLineEach) {
   EXPECT_EQ(CodeOf([&] { chain.Validate(false, false, false, nullptr); }), 100013u);  // now, throwing
 }
 
+// What a store that lacks part of a chain gives Build.
+TEST_F(ChainTest, BuildNamesWhatTheStoreLacks) {
+  struct Case {
+    std::vector<const char*> stored;
+    unsigned long code;
+  };
+  const Case cases[] = {
+      {{"czo-2020-root.cer", "diia-test-sign-2022.cer"}, 100011},  // the Diia CA
+      {{"czo-2020-root.cer", "diia-qtsp-ca-2020.cer"}, 100053},    // the certificate itself
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    SqliteCertStore store(dir.File("store.db"));
+    for (const char* file : c.stored) store.Add(ReadFileBytes(DataPath(std::string("real/") + file)));
+    m_kernel.SetCertStorage(static_cast<CertStorage*>(&store));
+    const auto cert = LoadCertFile(m_kernel, "real/diia-test-sign-2022.cer");
+    EXPECT_EQ(CodeOf([&] { Kernel::CKernelCertificateChain::Build(m_kernel, cert); }), c.code);
+  }
+  m_kernel.SetCertStorage(static_cast<CertStorage*>(&m_store));
+}
+
 }  // namespace
 }  // namespace tavrpki::test
