@@ -267,6 +267,7 @@ void CrlEntryList::Clear() {
   m_hasEmptySerial = false;
   m_buckets.clear();
   m_nextSame.clear();
+  m_repeated.clear();
   Changed();
 }
 
@@ -295,6 +296,7 @@ void CrlEntryList::BuildIndex() const {
   while (buckets < 2 * n) buckets *= 2;
   m_buckets.assign(buckets, kNotFound);
   m_nextSame.assign(n, kNotFound);
+  m_repeated.assign(n / 64 + 1, 0);
   std::vector<std::uint32_t> tail(n, kNotFound);  // last entry of each serial's chain, by its first
   for (std::uint32_t i = 0; i < n; ++i) {
     const ByteView value = Trimmed(Serial(i));
@@ -306,6 +308,7 @@ void CrlEntryList::BuildIndex() const {
         break;
       }
       if (CompareValues(Trimmed(Serial(first)), value) == 0) {
+        m_repeated[first / 64] |= std::uint64_t{1} << (first % 64);
         m_nextSame[tail[first]] = i;
         tail[first] = i;
         break;
@@ -323,6 +326,7 @@ std::uint32_t CrlEntryList::FindLatest(ByteView serial) const {
   for (std::size_t b = HashOf(wanted) & mask; m_buckets[b] != kNotFound; b = (b + 1) & mask) {
     std::uint32_t found = m_buckets[b];
     if (CompareValues(Trimmed(Serial(found)), wanted) != 0) continue;
+    if ((m_repeated[found / 64] >> (found % 64) & 1) == 0) return found;
     // The chain runs in list order, so only a strictly later date replaces.
     for (std::uint32_t i = m_nextSame[found]; i != kNotFound; i = m_nextSame[i])
       if (DateTime(m_records[i].date).Greater(DateTime(m_records[found].date))) found = i;

@@ -72,10 +72,13 @@ class CrlEntryList {
   bool m_hasEmptySerial = false;
   // The index, rebuilt after a change: open-addressing buckets holding the first
   // entry of each serial value, and per entry the next one with the same value
-  // (kNotFound ends a chain), in list order.
+  // (kNotFound ends a chain), in list order. A bit per entry says whether a
+  // chain starts there: a bitset small enough to stay cached, so the lookup of a
+  // serial listed once (nearly all) skips the cache miss of its chain link.
   void BuildIndex() const;
   mutable std::vector<std::uint32_t> m_buckets;
   mutable std::vector<std::uint32_t> m_nextSame;
+  mutable std::vector<std::uint64_t> m_repeated;
   mutable bool m_indexed = false;
 };
 

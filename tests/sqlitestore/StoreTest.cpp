@@ -222,16 +222,32 @@ TEST_F(StoreTest, ForeignAndNewerFilesAreRefusedUntouched) {
   EXPECT_FALSE(std::filesystem::exists(path + "-wal")) << "the newer store was switched to WAL";
 }
 
-TEST_F(StoreTest, ReadOnlyFileAnswersLookupsAndRefusesChanges) {
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-  { SqliteCertStore store(path); store.Add(File("real/test-pki/root.cer")); }
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+// Read-only by the file's permissions (which do not bind root) or by the open
+// flag (which binds everyone): lookups work, changes fail, no byte changes, and
+// a read-only open creates no file.
+TEST_F(StoreTest, ReadOnlyStoreAnswersLookupsAndRefusesChanges) {
+  {
+    SqliteCertStore store(path);
+    store.Add(File("real/test-pki/root.cer"));
+    store.RecordRevocation(Bytes{0xC1}, Bytes{0x01}, "20261201100000Z", 1);
+  }
   const Bytes before = ReadRaw(path);
-  SqliteCertStore store(path);
-  EXPECT_TRUE(store.IsReadOnly());
-  EXPECT_EQ(store.GetCertificateCount(), 1u);
-  EXPECT_EQ(CodeOf([&] { store.Add(File("real/test-pki/userur.cer")); }), 31009u);
-  EXPECT_EQ(ReadRaw(path), before);
+  for (const bool byPermissions : {false, true}) {
+    if (byPermissions && geteuid() == 0) continue;  // permissions do not bind root
+    if (byPermissions) std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    SqliteCertStore store(path, byPermissions ? SqliteCertStore::OpenMode::kReadWrite
+                                              : SqliteCertStore::OpenMode::kReadOnly);
+    EXPECT_TRUE(store.IsReadOnly());
+    EXPECT_EQ(store.GetCertificateCount(), 1u);
+    EXPECT_EQ(store.FindRevocation(Bytes{0xC1}, Bytes{0x01})->reason, 1);
+    EXPECT_EQ(CodeOf([&] { store.Add(File("real/test-pki/userur.cer")); }), 31009u);
+    EXPECT_EQ(CodeOf([&] { store.SetTrusted(1, 1); }), 31009u);
+    EXPECT_EQ(CodeOf([&] { store.RecordRevocation(Bytes{0xC1}, Bytes{0x02}, "20261201100000Z", 1); }), 31009u);
+    EXPECT_EQ(ReadRaw(path), before) << (byPermissions ? "by permissions" : "by flag");
+  }
+  EXPECT_EQ(CodeOf([&] { SqliteCertStore missing(dir.File("missing.db"), SqliteCertStore::OpenMode::kReadOnly); }),
+            31001u);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("missing.db"))) << "a read-only open created the file";
 }
 
 TEST_F(StoreTest, DefaultPathFollowsTheDataHome) {
