@@ -7,7 +7,7 @@
 #include "core/Catalogue.h"
 #include "core/ExceptionBase.h"
 #include "ext/PKIBasicConstraints.h"
-#include "ext/PKIKeyUsage.h"
+#include "asn1/ASN1BitString.h"
 #include "kernel/pkix/Certificate.h"
 #include "kernel/pkix/ChainBuilder.h"
 #include "kernel/pkix/RevocationList.h"
@@ -32,6 +32,17 @@ const char* OcspReasonText(std::uint32_t reason) {
     case 8: return Cp1251<"сертифікат ключа поновлено">;
     default: return Cp1251<"Причина не визначена">;
   }
+}
+
+// The CA checks read the key usage's first octet, strictly: a usage written as
+// a 32-bit integer (03 05 01 00 00 00 06, as one test CA does) gives 00 here
+// and fails keyCertSign, although the lenient handler reading used for display
+// and list signers finds 06 in its last octet. A CA is refused rather than
+// trusted on a guess about a malformed extension.
+std::uint8_t FirstUsageOctet(const ASN1CertExtension& usage) {
+  ASN1BitString bits;
+  usage.DecodeValue(bits);
+  return bits.Bytes().IsEmpty() ? 0 : bits.Bytes().Data()[0];
 }
 
 String SubjectText(const ASN1Certificate& cert) { return cert.TBSCertificate().Subject().ToText(); }
@@ -105,9 +116,7 @@ class Validator {
     }
     const ASN1CertExtension* usage = extensions.Find("2.5.29.15");
     if (usage == nullptr) Raise(kMsgNoKeyUsageExtension, SubjectText(cert).CStr());
-    PKIKeyUsage keyUsage;
-    keyUsage.FromExtension(*usage);
-    if ((keyUsage.GetKeyUsage() & kKeyCertSign) == 0) Raise(kMsgKeyUsageLacksValue, SubjectText(cert).CStr());
+    if ((FirstUsageOctet(*usage) & kKeyCertSign) == 0) Raise(kMsgKeyUsageLacksValue, SubjectText(cert).CStr());
   }
 
   // True when a status was obtained, whatever came of it.

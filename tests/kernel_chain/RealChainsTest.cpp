@@ -48,20 +48,20 @@ const RealCase kCases[] = {
      {"czo-2020-root.cer", "diia-qtsp-ca-2020.cer", "diia-test-sign-2022.cer"}, false, "diia-test-sign-2022.cer",
      {"diia-test-sign-2022.cer", "diia-qtsp-ca-2020.cer", "czo-2020-root.cer"}, At(2040, 1, 1), false, 100054},
     // The test PKI's root writes key usage as a 4-octet BIT STRING (00 00 00 06):
-    // read as its usage octet 06, keyCertSign and cRLSign, so the root passes
-    // the CA checks and verifies the lists; no end entity is listed in either.
+    // the CA checks read its first octet, 00, so the root lacks keyCertSign and
+    // every chain under it stops there, before any list is consulted.
     {"test-pki-root-alone",
      {"test-pki/root.cer", "test-pki/full.crl", "test-pki/delta.crl"}, true, "test-pki/root.cer",
-     {"test-pki/root.cer"}, At(2016, 9, 27), true, 0},
+     {"test-pki/root.cer"}, At(2016, 9, 27), true, 100018},
     {"test-pki-person",
      {"test-pki/root.cer", "test-pki/userfiz.cer", "test-pki/full.crl", "test-pki/delta.crl"}, true,
-     "test-pki/userfiz.cer", {"test-pki/userfiz.cer", "test-pki/root.cer"}, At(2016, 9, 27), true, 0},
+     "test-pki/userfiz.cer", {"test-pki/userfiz.cer", "test-pki/root.cer"}, At(2016, 9, 27), true, 100018},
     {"test-pki-legal-entity",
      {"test-pki/root.cer", "test-pki/userur.cer", "test-pki/full.crl", "test-pki/delta.crl"}, true,
-     "test-pki/userur.cer", {"test-pki/userur.cer", "test-pki/root.cer"}, At(2016, 9, 27), true, 0},
+     "test-pki/userur.cer", {"test-pki/userur.cer", "test-pki/root.cer"}, At(2016, 9, 27), true, 100018},
     {"test-pki-ocsp-responder",
      {"test-pki/root.cer", "test-pki/ocsp.cer", "test-pki/full.crl", "test-pki/delta.crl"}, true,
-     "test-pki/ocsp.cer", {"test-pki/ocsp.cer", "test-pki/root.cer"}, At(2016, 9, 27), true, 0},
+     "test-pki/ocsp.cer", {"test-pki/ocsp.cer", "test-pki/root.cer"}, At(2016, 9, 27), true, 100018},
 };
 
 class RealChain : public ChainTest, public ::testing::WithParamInterface<RealCase> {};
