@@ -1,7 +1,6 @@
 #include "kernel/pkix/TimeStamp.h"
 
 #include <cstring>
-#include <vector>
 
 #include <tavrpki/CertStorage.h>
 
@@ -32,44 +31,28 @@ const ASN1SignerInfo& FirstSigner(const ASN1SignedData& signedData) {
   return signedData.SignerInfos().front();
 }
 
-Blob NameDer(const ASN1Name& name) {
-  Blob der;
-  name.Encode(der);
-  return der;
+std::int32_t TAVRPKI_STORAGE_CALLBACK KeepCandidate(void* context, std::int64_t, const std::uint8_t* der,
+                                                    std::uint32_t length) {
+  static_cast<ASN1SignedData*>(context)->Certificates().emplace_back(ByteView(der, length));
+  return 1;
 }
 
-// The certificates of `storage` with the signer's serial number, the first whose
-// issuer is the signer's; empty when none is.
+// The certificate of `storage` that names the signer (as one inside the token
+// would: issuer and serial, or subject key identifier); empty when none does.
 Blob StoredSignerCertificate(CertStorage& storage, const ASN1SignerInfo& signer) {
-  struct Found {
-    std::vector<Blob> certificates;
-    static std::int32_t TAVRPKI_STORAGE_CALLBACK Keep(void* context, std::int64_t, const std::uint8_t* der,
-                                                      std::uint32_t length) {
-      static_cast<Found*>(context)->certificates.emplace_back(ByteView(der, length));
-      return 1;
-    }
-  } found;
+  ASN1SignedData found;  // the candidates, searched as a message's own certificates are
   CertQuery* query = storage.CreateQuery();
   try {
-    const Blob& serial = signer.SerialNumber().Bytes();
-    query->AddCriterion(kCriterionSerialNumber, serial.Data(), serial.Size());
-    storage.FindCertificates(query, &found, &Found::Keep);
+    const bool byKeyId = !signer.SubjectKeyIdentifier().IsEmpty();
+    const Blob& value = byKeyId ? signer.SubjectKeyIdentifier() : signer.SerialNumber().Bytes();
+    query->AddCriterion(byKeyId ? kCriterionSubjectKeyId : kCriterionSerialNumber, value.Data(), value.Size());
+    storage.FindCertificates(query, &found, &KeepCandidate);
   } catch (...) {
     storage.ReleaseQuery(query);
     throw;
   }
   storage.ReleaseQuery(query);
-  const Blob issuer = NameDer(signer.Issuer());
-  for (const Blob& der : found.certificates) {
-    ASN1Certificate cert;
-    try {
-      cert.Decode(der);
-    } catch (const Exception&) {
-      continue;  // a stored item that is no certificate names no signer
-    }
-    if (NameDer(cert.TBSCertificate().Issuer()) == issuer) return der;
-  }
-  return Blob();
+  return found.FindSignerCertificate(signer);
 }
 
 void RequireTimeStamping(const ASN1Certificate& cert) {
