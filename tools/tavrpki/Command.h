@@ -2,12 +2,16 @@
 //
 // A command file registers itself with a static `CommandRegistration`:
 //   static const CommandRegistration kHash{"hash", "[--dke HEX] [FILE...]", "hash files", &RunHash};
-// `tavrpki speed WHAT` dispatches the same way through `SpeedRegistration`.
+// `tavrpki speed WHAT` dispatches the same way through `SpeedRegistration`, and
+// `tavrpki serve WHAT` through `ServeRegistration`:
+//   static const ServeRegistration kOcsp{"ocsp", "--ca-cert FILE ... [--listen ADDR:PORT]",
+//                                        "answer OCSP requests", &RunServeOcsp};
 // Commands return the process exit code and report errors with `ReportError`.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,8 +25,26 @@ struct CommandRegistration {
   CommandRegistration(const char* name, const char* usage, const char* summary, CommandFn run);
 };
 
+// One subcommand of a command with several ("cert show", "cert verify").
+struct Subcommand {
+  const char* name;
+  CommandFn run;
+};
+
+// The function of the subcommand args[0] names; a usage error naming the choices
+// when args is empty or names none of them.
+CommandFn FindSubcommand(const Args& args, std::initializer_list<Subcommand> choices);
+// Runs that subcommand with the arguments after its name.
+inline int RunSubcommand(const Args& args, std::initializer_list<Subcommand> choices) {
+  return FindSubcommand(args, choices)(Args(args.begin() + 1, args.end()));
+}
+
 struct SpeedRegistration {
   SpeedRegistration(const char* what, const char* usage, CommandFn run);
+};
+
+struct ServeRegistration {
+  ServeRegistration(const char* what, const char* usage, const char* summary, CommandFn run);
 };
 
 // Thrown by the argument helpers; main prints it with the usage line.
