@@ -90,7 +90,8 @@ const char* StatusText(unsigned long status) {
   }
 }
 
-int Request(Args args) {
+int Request(const Args& given) {
+  Args args = given;
   for (std::string& a : args)
     if (a == "-o") a = "--output";
   const Options options(args, {"url", "hash", "file", "output"}, {"append-path"});
@@ -160,12 +161,7 @@ int Verify(const Args& args) {
 }
 
 int Run(const Args& args) {
-  if (args.empty()) throw UsageError{"say what to do: request, show or verify"};
-  const Args rest(args.begin() + 1, args.end());
-  if (args[0] == "request") return Request(rest);
-  if (args[0] == "show") return Show(rest);
-  if (args[0] == "verify") return Verify(rest);
-  throw UsageError{"unknown subcommand '" + args[0] + "'"};
+  return RunSubcommand(args, {{"request", &Request}, {"show", &Show}, {"verify", &Verify}});
 }
 
 const CommandRegistration kTs{
