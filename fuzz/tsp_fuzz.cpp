@@ -1,12 +1,14 @@
 // The time-stamp messages: every input goes to the three decoders (request,
 // response, TSTInfo), which share their field readers, so one corpus of all three
-// kinds feeds each. What a decoder takes writes out in a form it reads back to
-// the same bytes; a refusal is always the structure's own code.
+// kinds feeds each, and to the reader of a whole token. What a decoder takes
+// writes out in a form it reads back to the same bytes; a refusal is always the
+// structure's own code (for a token, the library's exception).
 #include <cstdint>
 #include <cstdlib>
 #include <span>
 
 #include "asn1/tsp/TimeStamp.h"
+#include "asn1/tsp/TokenFacts.h"
 #include "core/Catalogue.h"
 #include "core/Exception.h"
 
@@ -35,5 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RoundTrip(in, kMsgBadSignedData50055, [](auto bytes) { return tsp::DecodeTimeStampReq(bytes); });
   RoundTrip(in, kMsgBadTstInfo, [](auto bytes) { return tsp::DecodeTimeStampResp(bytes); });
   RoundTrip(in, kMsgBadTstInfo, [](auto bytes) { return tsp::DecodeTstInfo(bytes); });
+  try {
+    const tsp::TokenFacts facts = tsp::ReadTokenFacts(in);
+    if (!facts.signerCertificate.empty() && !tsp::NamesTokenSigner(in, facts.signerCertificate)) std::abort();
+  } catch (const ExceptionBase&) {
+  }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include "asn1/cms/ASN1ContentInfo.h"
 #include "asn1/cms/ASN1SignedData.h"
 #include "asn1/cms/CmsOids.h"
+#include "core/Catalogue.h"
 
 namespace tavrpki::tsp {
 namespace {
@@ -23,6 +24,7 @@ std::string UpperHex(ByteView bytes) {
 TokenFacts ReadTokenFacts(std::span<const std::uint8_t> token) {
   ASN1OID type;
   const ByteView content = ASN1ContentInfo::ReadContent(token, type);
+  if (type.ToText() != kOidSignedData) Raise(kMsgBadContentInfo);
   ASN1SignedData signedData;
   signedData.Decode(content);
   TokenFacts facts;

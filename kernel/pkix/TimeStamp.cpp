@@ -22,6 +22,7 @@ constexpr const char* kOidExtendedKeyUsage = "2.5.29.37";
 ASN1SignedData SignedDataOf(ByteView token) {
   ASN1OID type;
   const ByteView content = ASN1ContentInfo::ReadContent(token, type);
+  if (type.ToText() != kOidSignedData) Raise(kMsgBadContentInfo);
   ASN1SignedData signedData;
   signedData.Decode(content);
   return signedData;
