@@ -36,8 +36,10 @@
 #include "KeyStorageDefault.h"
 #include "LibraryInput.h"
 #include "Output.h"
+#include "TimeStampCheck.h"
 #include "asn1/cms/SignedMessageText.h"
 #include "asn1/cms/StreamedMessage.h"
+#include "asn1/tsp/TokenFacts.h"
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
 #include "kernel/CKernel.h"
@@ -48,8 +50,6 @@
 #include "kernel/CKernelSignerInfo.h"
 #include "kernel/CKernelTSP.h"
 #include "kernel/GetKernelInstance.h"
-#include "TimeStampCheck.h"
-#include "asn1/tsp/TokenFacts.h"
 
 namespace tavrpki::tool {
 namespace {
@@ -305,10 +305,16 @@ bool ReportTimeStamps(const Options& options, const Kernel::CKernel& kernel, Ker
   }
   bool all = true;
   for (const Stamp& stamp : stamps) {
-    _SYSTEMTIME time{};
-    Kernel::CKernelTSP::GetTSPTokenTime(stamp.token.data(), static_cast<unsigned long>(stamp.token.size()), &time);
-    const std::string verdict = TimeStampVerdict(options, stamp.token, stamp.hash);
-    std::printf("  %s %s: %s\n", stamp.what, TimeStampTimeText(time).c_str(), verdict.c_str());
+    std::string when, verdict;
+    try {
+      _SYSTEMTIME time{};
+      Kernel::CKernelTSP::GetTSPTokenTime(stamp.token.data(), static_cast<unsigned long>(stamp.token.size()), &time);
+      when = " " + TimeStampTimeText(time);
+      verdict = TimeStampVerdict(options, stamp.token, stamp.hash);
+    } catch (const ExceptionBase& e) {
+      verdict = "FAILED: not a time-stamp token the library reads" + CodeSuffix(e.GetErrorCode());
+    }
+    std::printf("  %s%s: %s\n", stamp.what, when.c_str(), verdict.c_str());
     all = all && (verdict == "ok" || verdict == kTimeStampNotChecked);
   }
   return all;

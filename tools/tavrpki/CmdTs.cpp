@@ -2,8 +2,9 @@
 //   ts request --url URL (--hash HEX | --file FILE) [--append-path] [-o TOKEN]
 //     Asks the server at URL to stamp the hash (of FILE, under DKE No. 1) and
 //     prints the status and, when granted, genTime; -o writes the token. URL is
-//     the full address unless --append-path, which posts to URL + "TSPRequest.ashx"
-//     (the library's "TSPRequestPath"). Exit 0 granted, 1 refused, 2 unusable.
+//     the full address unless --append-path, which posts to URL followed by the
+//     configured "TSPRequestPath" (by default "TSPRequest.ashx"). Exit 0 granted,
+//     1 refused, 2 unusable.
 //   ts show TOKEN [--store FILE]
 //     genTime, policy, serial, imprint and the authority's subject.
 //   ts verify TOKEN (--hash HEX | --file FILE) [--store FILE]
@@ -17,7 +18,6 @@
 
 #include "Command.h"
 #include "ConfigOverride.h"
-#include "DkeOption.h"
 #include "LibraryInput.h"
 #include "Output.h"
 #include "StoreAccess.h"
@@ -36,7 +36,6 @@ using Bytes = std::vector<std::uint8_t>;
 // Room for any token: GetTSP is one exchange per call, so there is no asking for
 // the length first.
 constexpr std::size_t kTokenCapacity = 1 << 20;
-
 
 // --hash HEX (32 bytes) or the GOST 34.311 hash of --file under DKE No. 1.
 Bytes HashOption(const Options& options) {
@@ -69,9 +68,14 @@ Bytes AuthorityCertificate(const Options& options, const Bytes& token, const tsp
       return 1;
     }
   } found;
-  const Bytes serial = ParseHex(facts.signerSerial, "serial");
-  query->AddCriterion(kCriterionSerialNumber, serial.data(), static_cast<std::uint32_t>(serial.size()));
-  store->FindCertificates(query, &found, &Found::Keep);
+  try {
+    const Bytes serial = ParseHex(facts.signerSerial, "serial");
+    query->AddCriterion(kCriterionSerialNumber, serial.data(), static_cast<std::uint32_t>(serial.size()));
+    store->FindCertificates(query, &found, &Found::Keep);
+  } catch (...) {
+    store->ReleaseQuery(query);
+    throw;
+  }
   store->ReleaseQuery(query);
   for (const Bytes& cert : found.certificates)
     if (tsp::NamesTokenSigner(token, cert)) return cert;
