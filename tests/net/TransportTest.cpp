@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "net/HttpTransport.h"
@@ -115,7 +115,7 @@ TEST(HttpTransport, ContentTypeMustMatchTheExchange) {
 TEST(HttpTransport, BodiesReadWholeUpToTheCap) {
   ConfigSandbox env;
   std::vector<std::uint8_t> large(300 * 1024);
-  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i % 251);
   const std::vector<std::uint8_t> junk(20 * 1000 * 1000, 0x5A);
   const std::string tooLarge = "Response is larger than 16777216 bytes; reading stopped.";
   const struct {
@@ -142,26 +142,17 @@ TEST(HttpTransport, BodiesReadWholeUpToTheCap) {
 TEST(HttpTransport, SlowServerFailsAfterTheConfiguredTimeout) {
   ConfigSandbox env;
   env.WriteUser("\"HttpTimeout\"=dword:00000001");
-  std::mutex lock;
-  std::condition_variable released;
-  bool done = false;
-  tavrpki::servers::HttpServer server([&](const tavrpki::servers::HttpRequest&) {
-    std::unique_lock<std::mutex> hold(lock);
-    released.wait_for(hold, std::chrono::seconds(10), [&] { return done; });
+  tavrpki::servers::HttpServer server([](const tavrpki::servers::HttpRequest&) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     return HttpReply{200, "application/ocsp-response", {0x30, 0x00}};
   });
   HttpTransport transport(server.Url());
   const auto start = std::chrono::steady_clock::now();
   const std::string failure = FailureText([&] { transport.SendOcspRequest(kAwkwardRequest); });
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  {
-    std::lock_guard<std::mutex> hold(lock);
-    done = true;
-  }
-  released.notify_all();
   EXPECT_NE(failure.find("timed out"), std::string::npos) << failure;
   EXPECT_GE(seconds, 0.9);
-  EXPECT_LT(seconds, 5.0);
+  EXPECT_LT(seconds, 3.0);
 }
 
 TEST(HttpTransport, UnreachableOrMalformedAddressesFailAtOnce) {

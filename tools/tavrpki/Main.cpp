@@ -41,12 +41,12 @@ std::map<std::string, Entry>& Servers() {
 
 int Help() {
   std::puts("usage: tavrpki COMMAND [ARGS...]\n\ncommands:");
-  for (const auto& [name, entry] : Commands())
-    std::printf("  %-8s %-44s %s\n", name.c_str(), entry.usage, entry.summary);
-  if (!SpeedSuites().empty()) {
-    std::printf("  %-8s", "speed");
-    for (const auto& [name, entry] : SpeedSuites()) std::printf(" %s", name.c_str());
-    std::puts("    measure throughput in CPU time");
+  // speed's usage is the list of its suites, which their files register.
+  std::string suites;
+  for (const auto& [name, entry] : SpeedSuites()) suites += (suites.empty() ? "" : "|") + name;
+  for (const auto& [name, entry] : Commands()) {
+    const std::string usage = name == "speed" ? suites + " [OPTIONS]" : entry.usage;
+    std::printf("  %-8s %-44s %s\n", name.c_str(), usage.c_str(), entry.summary);
   }
   return 0;
 }
@@ -249,7 +249,7 @@ double MeasureCpuSeconds(const std::function<void()>& body, double seconds) {
 
 int main(int argc, char** argv) {
   using namespace tavrpki::tool;
-  static const CommandRegistration kSpeed{"speed", "WHAT [OPTIONS]", "measure throughput", &RunSpeed};
+  static const CommandRegistration kSpeed{"speed", "WHAT [OPTIONS]", "measure throughput in CPU time", &RunSpeed};
   static const CommandRegistration kServe{"serve", "WHAT [OPTIONS] | --help", "run a server until SIGINT or SIGTERM",
                                           &RunServe};
   if (argc < 2 || std::string(argv[1]) == "help" || std::string(argv[1]) == "--help") return Help();
