@@ -1,16 +1,21 @@
 // tavrpki cms: CMS signed messages with DSTU 4145 keys of the key storage.
 //   cms sign --key NAME --cert FILE [--storage DIR] [--password-file FILE]
-//            [--detached] [--spec-attrs] [--no-signing-time] IN OUT
+//            [--detached] [--spec-attrs] [--no-signing-time] [--tsa URL] IN OUT
 //     Streams IN through the envelope's header, the data and its footer, so memory
 //     stays constant whatever the size; a progress bar goes to standard error when
 //     it is a terminal and IN is large. The signed attributes are signed as SET OF
 //     (RFC 5652) with a signing time, unless --spec-attrs (signed as the [0] element,
 //     this system's own form; the option's name is fixed for scripts)
-//     or --no-signing-time.
-//   cms verify FILE [--content FILE] [--out FILE]
+//     or --no-signing-time. --tsa adds a content time stamp (signed attribute
+//     1.2.840.113549.1.9.16.2.20) of the content's digest from the time-stamp
+//     server at URL, the whole address as for `ts request`.
+//   cms verify FILE [--content FILE] [--out FILE] [--store FILE]
 //     One line per signer: subject, serial, signing time, the form of the signed
-//     attributes, then "ok" or why not. Exit 0 only when every signer verifies,
-//     1 when one does not, 2 for unusable input. --out writes the attached content.
+//     attributes, then "ok" or why not; below it one line per time stamp (content
+//     and, CAdES-T, signature) with its time and check, the authority's certificate
+//     taken from the token or the store. Exit 0 only when every signer and every
+//     time stamp that could be checked verifies, 1 when one does not, 2 for
+//     unusable input. --out writes the attached content.
 //   cms show FILE
 //     The structure, every attribute decoded.
 // Inputs may be DER, PEM or Base64; passwords as for `tavrpki key`.
@@ -26,12 +31,15 @@
 #include <vector>
 
 #include "Command.h"
+#include "ConfigOverride.h"
 #include "KeyPassword.h"
 #include "KeyStorageDefault.h"
 #include "LibraryInput.h"
 #include "Output.h"
+#include "TimeStampCheck.h"
 #include "asn1/cms/SignedMessageText.h"
 #include "asn1/cms/StreamedMessage.h"
+#include "asn1/tsp/TokenFacts.h"
 #include "core/ExceptionBase.h"
 #include "core/MessageText.h"
 #include "kernel/CKernel.h"
@@ -40,6 +48,7 @@
 #include "kernel/CKernelException.h"
 #include "kernel/CKernelSignatureEnvelope.h"
 #include "kernel/CKernelSignerInfo.h"
+#include "kernel/CKernelTSP.h"
 #include "kernel/GetKernelInstance.h"
 
 namespace tavrpki::tool {
@@ -156,8 +165,24 @@ _SYSTEMTIME Now() {
   return time;
 }
 
+// A token from the time-stamp server at `url` (the whole address) for the
+// content's digest; empty, after saying why on standard error, when there is none.
+std::vector<unsigned char> ContentTimeStamp(const std::string& url, std::vector<unsigned char> digest) {
+  const ConfigOverride wholeUrl("TSPRequestPath", "");
+  std::vector<unsigned char> token(1 << 20);
+  unsigned long length = static_cast<unsigned long>(token.size());
+  const unsigned long status = Kernel::CKernelTSP::GetTSP(url.c_str(), digest.data(), token.data(), &length);
+  if (status > 1 || length == token.size()) {  // an unchanged length: nothing written
+    std::fprintf(stderr, "tavrpki cms: the time-stamp server %s (status %lu); nothing signed\n",
+                 status > 1 ? "refused the request" : "sent no token", status);
+    return {};
+  }
+  token.resize(length);
+  return token;
+}
+
 int Sign(const Args& args) {
-  const Options options(args, {"key", "cert", "storage", "password-file"},
+  const Options options(args, {"key", "cert", "storage", "password-file", "tsa"},
                         {"detached", "spec-attrs", "no-signing-time"});
   if (options.Positional().size() != 2) throw UsageError{"give IN and OUT"};
   const std::string in = options.Positional()[0];
@@ -189,6 +214,11 @@ int Sign(const Args& args) {
   Kernel::CKernelSignerInfo signer(cert);
   signer.SetMessageDigest(digest.data(), static_cast<unsigned long>(digest.size()));
   if (standard && !options.Flag("no-signing-time")) signer.SetSigningTime(Now());
+  if (const auto url = options.Value("tsa")) {
+    std::vector<unsigned char> token = ContentTimeStamp(*url, digest);
+    if (token.empty()) return 1;
+    signer.SetTimeStamp(token.data(), static_cast<unsigned long>(token.size()));
+  }
   signer.SetStandardSignedAttrs(standard);
   signer.CalculateSignature(cert, keys);
 
@@ -250,8 +280,48 @@ std::vector<std::uint8_t> ReadMessage(const std::string& path, Content& content)
   return ReadDerFile(path);
 }
 
+// One line per time stamp of a signer: the content time stamp (a signed
+// attribute, over the content's hash) and the signature time stamp of CAdES-T (an
+// unsigned attribute, over the hash of the signature octets under the signer's
+// S-box). False when one is checked and fails; one whose authority certificate is
+// in neither the token nor the store is reported, not counted against the signer.
+bool ReportTimeStamps(const Options& options, const Kernel::CKernel& kernel, Kernel::CKernelSignerInfo& signer,
+                      const std::vector<unsigned char>& infoDer, const Kernel::CKernelDoubleKeyPair& key,
+                      const std::vector<unsigned char>& contentHash) {
+  struct Stamp {
+    const char* what;
+    std::vector<unsigned char> token, hash;
+  };
+  std::vector<Stamp> stamps;
+  if (signer.TimeStampExists())
+    stamps.push_back({"content time stamp",
+                      Fetch([&](unsigned char* b, unsigned long* l) { signer.GetTimeStamp(b, l); }), contentHash});
+  const tsp::SignatureTimeStamp signature = tsp::SignatureTimeStampOf(infoDer);
+  if (!signature.token.empty()) {
+    std::vector<unsigned char> hash(32);
+    kernel.CalcHash(signature.signature.data(), static_cast<unsigned long>(signature.signature.size()), hash.data(),
+                    key.GetHashSBox());
+    stamps.push_back({"signature time stamp", signature.token, hash});
+  }
+  bool all = true;
+  for (const Stamp& stamp : stamps) {
+    std::string when, verdict;
+    try {
+      _SYSTEMTIME time{};
+      Kernel::CKernelTSP::GetTSPTokenTime(stamp.token.data(), static_cast<unsigned long>(stamp.token.size()), &time);
+      when = " " + TimeStampTimeText(time);
+      verdict = TimeStampVerdict(options, stamp.token, stamp.hash);
+    } catch (const ExceptionBase& e) {
+      verdict = "FAILED: not a time-stamp token the library reads" + CodeSuffix(e.GetErrorCode());
+    }
+    std::printf("  %s%s: %s\n", stamp.what, when.c_str(), verdict.c_str());
+    all = all && (verdict == "ok" || verdict == kTimeStampNotChecked);
+  }
+  return all;
+}
+
 int Verify(const Args& args) {
-  const Options options(args, {"content", "out"}, {});
+  const Options options(args, {"content", "out", "store"}, {});
   if (options.Positional().size() != 1) throw UsageError{"give one FILE"};
   Content content;
   const auto message = ReadMessage(options.Positional()[0], content);
@@ -315,6 +385,7 @@ int Verify(const Args& args) {
                                                  : "attributes signed as [0]",
                 verdict.c_str());
     all = all && verdict == "ok";
+    all = ReportTimeStamps(options, kernel, signer, infoDer, key, known->second) && all;
   }
   return all ? 0 : 1;
 }
@@ -333,8 +404,8 @@ int Run(const Args& args) { return RunSubcommand(args, {{"sign", &Sign}, {"verif
 
 const CommandRegistration kCms{
     "cms",
-    "sign --key NAME --cert FILE [--storage DIR] [--detached] [--spec-attrs] [--no-signing-time] IN OUT"
-    " | verify FILE [--content FILE] [--out FILE] | show FILE",
+    "sign --key NAME --cert FILE [--storage DIR] [--detached] [--spec-attrs] [--no-signing-time] [--tsa URL] IN OUT"
+    " | verify FILE [--content FILE] [--out FILE] [--store FILE] | show FILE",
     "sign, verify and show CMS signed messages", &Run};
 
 }  // namespace
