@@ -1,5 +1,6 @@
 #include "TokenSigner.h"
 
+#include "asn1/tsp/TimeStamp.h"
 #include "kernel/CKernelSignatureEnvelope.h"
 
 namespace tavrpki::servers {
@@ -21,9 +22,10 @@ TokenSigner::TokenSigner(const Kernel::CKernel& kernel, std::span<const std::uin
       m_keys(keys),
       m_template(m_certificate) {
   // Made once: the signing-certificate-v2 value hashes the whole certificate.
-  m_template.ReplaceContentType(kOidTstInfo);
+  m_template.ReplaceContentType(tsp::kOidTstInfo);
   m_template.SetStandardSignedAttrs(true);
-  const unsigned char* sbox = m_certificate.GetCertSignKey().GetHashSBox();
+  const Kernel::CKernelDoubleKeyPair certified = m_certificate.GetCertSignKey();
+  const unsigned char* sbox = certified.GetHashSBox();  // lives as long as `certified`
   if (sbox != nullptr) m_sbox.assign(sbox, sbox + 128);
 }
 
@@ -38,7 +40,7 @@ std::vector<std::uint8_t> TokenSigner::Sign(std::span<const std::uint8_t> tstInf
   signer.CalculateSignature(m_certificate, m_keys);
 
   Kernel::CKernelSignatureEnvelope envelope(m_kernel);
-  envelope.SetContentType(kOidTstInfo);
+  envelope.SetContentType(tsp::kOidTstInfo);
   if (includeCertificate)
     envelope.AddCertificateFromBuffer(m_certificateDer.data(), static_cast<unsigned long>(m_certificateDer.size()));
   envelope.AddSignerInfo(signer);

@@ -22,8 +22,6 @@
 
 namespace tavrpki::servers {
 
-inline constexpr const char* kOidTstInfo = "1.2.840.113549.1.9.16.1.4";
-
 class TokenSigner {
  public:
   // `certificate`: the DER of the authority's certificate; `keys` its key pair.
