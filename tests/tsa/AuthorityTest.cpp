@@ -52,6 +52,9 @@ TEST_F(TsaTest, RefusesToStartWithoutTheTimeStampingCertificateOrItsKey) {
                  std::runtime_error);
     EXPECT_FALSE(std::filesystem::exists(settings.statePath)) << "a refused start reserves no serials";
   }
+  servers::TsaSettings settings;
+  settings.policy = "time stamping";
+  EXPECT_THROW(Start(settings), std::runtime_error);
 }
 
 TEST_F(TsaTest, GrantedTokensStampTheRequest) {

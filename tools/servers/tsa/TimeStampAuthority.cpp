@@ -47,6 +47,20 @@ void CheckCertificate(const Kernel::CKernel& kernel, std::span<const std::uint8_
   if (expected != held) throw std::runtime_error("the key does not belong to the certificate");
 }
 
+// A policy that is no object identifier would fail every request; it fails the start.
+void CheckPolicy(const std::string& policy) {
+  tsp::TstInfo probe;
+  probe.policy = policy;
+  probe.messageImprint.hashedMessage.assign(32, 0);
+  probe.serialNumber = tsp::IntegerOctets(1);
+  probe.genTime = {2026, 1, 0, 1, 0, 0, 0, 0};
+  try {
+    (void)tsp::Encode(probe);
+  } catch (const ExceptionBase&) {
+    throw std::runtime_error("the policy '" + policy + "' is not an object identifier");
+  }
+}
+
 std::vector<std::uint8_t> Rejection(tsp::FailureBit bit, const char* text) {
   tsp::TimeStampResp response;
   response.status.status = tsp::kRejection;
@@ -63,7 +77,8 @@ TimeStampAuthority::TimeStampAuthority(const Kernel::CKernel& kernel, std::span<
       m_certificate(certificate.begin(), certificate.end()),
       m_keys(keys),
       m_settings(std::move(settings)),
-      m_serials((CheckCertificate(m_kernel, certificate, keys), m_settings.statePath), m_settings.serialBlock) {
+      m_serials((CheckCertificate(m_kernel, certificate, keys), CheckPolicy(m_settings.policy), m_settings.statePath),
+                m_settings.serialBlock) {
   // The first signer is made now, so a certificate the signer cannot use stops
   // the start rather than the first request.
   Release(Acquire());
