@@ -7,10 +7,13 @@
 //     (RFC 5652) with a signing time, unless --spec-attrs (signed as the [0] element,
 //     this system's own form; the option's name is fixed for scripts)
 //     or --no-signing-time.
-//   cms verify FILE [--content FILE] [--out FILE]
+//   cms verify FILE [--content FILE] [--out FILE] [--store FILE]
 //     One line per signer: subject, serial, signing time, the form of the signed
-//     attributes, then "ok" or why not. Exit 0 only when every signer verifies,
-//     1 when one does not, 2 for unusable input. --out writes the attached content.
+//     attributes, then "ok" or why not; below it one line per time stamp (content
+//     and, CAdES-T, signature) with its time and check, the authority's certificate
+//     taken from the token or the store. Exit 0 only when every signer and every
+//     time stamp that could be checked verifies, 1 when one does not, 2 for
+//     unusable input. --out writes the attached content.
 //   cms show FILE
 //     The structure, every attribute decoded.
 // Inputs may be DER, PEM or Base64; passwords as for `tavrpki key`.
@@ -40,7 +43,10 @@
 #include "kernel/CKernelException.h"
 #include "kernel/CKernelSignatureEnvelope.h"
 #include "kernel/CKernelSignerInfo.h"
+#include "kernel/CKernelTSP.h"
 #include "kernel/GetKernelInstance.h"
+#include "TimeStampCheck.h"
+#include "asn1/tsp/TokenFacts.h"
 
 namespace tavrpki::tool {
 namespace {
@@ -250,8 +256,42 @@ std::vector<std::uint8_t> ReadMessage(const std::string& path, Content& content)
   return ReadDerFile(path);
 }
 
+// One line per time stamp of a signer: the content time stamp (a signed
+// attribute, over the content's hash) and the signature time stamp of CAdES-T (an
+// unsigned attribute, over the hash of the signature octets under the signer's
+// S-box). False when one is checked and fails; one whose authority certificate is
+// in neither the token nor the store is reported, not counted against the signer.
+bool ReportTimeStamps(const Options& options, const Kernel::CKernel& kernel, Kernel::CKernelSignerInfo& signer,
+                      const std::vector<unsigned char>& infoDer, const Kernel::CKernelDoubleKeyPair& key,
+                      const std::vector<unsigned char>& contentHash) {
+  struct Stamp {
+    const char* what;
+    std::vector<unsigned char> token, hash;
+  };
+  std::vector<Stamp> stamps;
+  if (signer.TimeStampExists())
+    stamps.push_back({"content time stamp",
+                      Fetch([&](unsigned char* b, unsigned long* l) { signer.GetTimeStamp(b, l); }), contentHash});
+  const tsp::SignatureTimeStamp signature = tsp::SignatureTimeStampOf(infoDer);
+  if (!signature.token.empty()) {
+    std::vector<unsigned char> hash(32);
+    kernel.CalcHash(signature.signature.data(), static_cast<unsigned long>(signature.signature.size()), hash.data(),
+                    key.GetHashSBox());
+    stamps.push_back({"signature time stamp", signature.token, hash});
+  }
+  bool all = true;
+  for (const Stamp& stamp : stamps) {
+    _SYSTEMTIME time{};
+    Kernel::CKernelTSP::GetTSPTokenTime(stamp.token.data(), static_cast<unsigned long>(stamp.token.size()), &time);
+    const std::string verdict = TimeStampVerdict(options, stamp.token, stamp.hash);
+    std::printf("  %s %s: %s\n", stamp.what, TimeStampTimeText(time).c_str(), verdict.c_str());
+    all = all && (verdict == "ok" || verdict == kTimeStampNotChecked);
+  }
+  return all;
+}
+
 int Verify(const Args& args) {
-  const Options options(args, {"content", "out"}, {});
+  const Options options(args, {"content", "out", "store"}, {});
   if (options.Positional().size() != 1) throw UsageError{"give one FILE"};
   Content content;
   const auto message = ReadMessage(options.Positional()[0], content);
@@ -315,6 +355,7 @@ int Verify(const Args& args) {
                                                  : "attributes signed as [0]",
                 verdict.c_str());
     all = all && verdict == "ok";
+    all = ReportTimeStamps(options, kernel, signer, infoDer, key, known->second) && all;
   }
   return all ? 0 : 1;
 }
