@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "kernel/CKernelSignatureEnvelope.h"
-#include "kernel/CKernelSignerInfo.h"
+#include "kernel/CKernelTSP.h"
 #include "tsa/TsaFixture.h"
 
 namespace tavrpki::test {
@@ -22,11 +21,9 @@ std::int64_t Seconds(const _SYSTEMTIME& t) {
   return static_cast<std::int64_t>((std::uint64_t{file.dwHighDateTime} << 32 | file.dwLowDateTime) / 10000000);
 }
 
-bool SignatureVerifies(const Token& token) {
-  Kernel::CKernelSignatureEnvelope envelope(Kernel::GetKernelInstance());
-  envelope.InitFromBuffer(token.der.data(), static_cast<unsigned long>(token.der.size()));
-  Kernel::CKernelSignerInfo signer = envelope.GetSignerInfo(0);
-  return signer.VerifySignatureOnData(token.content.data(), static_cast<unsigned long>(token.content.size()));
+bool Verifies(const Token& token, Bytes hash) {
+  return Kernel::CKernelTSP::VerifyTSPToken(Kernel::GetKernelInstance(), token.der.data(),
+                                            static_cast<unsigned long>(token.der.size()), hash.data());
 }
 
 TEST_F(TsaTest, RefusesToStartWithoutTheTimeStampingCertificateOrItsKey) {
@@ -99,7 +96,10 @@ TEST_F(TsaTest, GrantedTokensStampTheRequest) {
       EXPECT_NE(std::find(token.signedAttributes.begin(), token.signedAttributes.end(), type),
                 token.signedAttributes.end()) << type;
     if (c.certReq) {
-      EXPECT_TRUE(SignatureVerifies(token));
+      Bytes hash = request.messageImprint.hashedMessage;
+      EXPECT_TRUE(Verifies(token, hash));
+      hash[31] ^= 1;
+      EXPECT_FALSE(Verifies(token, hash));
     }
   }
 }
@@ -152,7 +152,7 @@ TEST_F(TsaTest, PolicyAndCertificateAsConfigured) {
   const Token token = OpenToken(authority->Answer(tsp::Encode(Request({}, false))));
   EXPECT_EQ(token.info.policy, settings.policy);
   EXPECT_EQ(token.certificates, 1u);
-  EXPECT_TRUE(SignatureVerifies(token));
+  EXPECT_TRUE(Verifies(token, Request().messageImprint.hashedMessage));
 }
 
 }  // namespace

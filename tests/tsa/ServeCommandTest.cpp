@@ -132,10 +132,12 @@ class ServeCommandTest : public ::testing::Test {
   pid_t m_server = 0;
 };
 
-std::uint64_t Stamp(const std::string& url) {
+std::uint64_t Stamp(const std::string& url, const std::string& save = "") {
   HttpPoster client;
   const HttpReply reply = client.Post(url + "/TSPRequest.ashx", tsp::Encode(Request()));
   const Token token = OpenToken(reply.body);
+  if (!save.empty()) std::ofstream(save, std::ios::binary).write(reinterpret_cast<const char*>(token.der.data()),
+                                                                 static_cast<std::streamsize>(token.der.size()));
   std::uint64_t serial = 0;
   for (std::uint8_t octet : token.info.serialNumber) serial = serial << 8 | octet;
   return serial;
@@ -168,8 +170,13 @@ TEST_F(ServeCommandTest, StopsOnSigtermAndNeverRepeatsASerial) {
 
   url = StartServer("tsa.cer");
   ASSERT_FALSE(url.empty());
-  EXPECT_GT(Stamp(url), last);
+  EXPECT_GT(Stamp(url, P("token.tsr")), last);
   EXPECT_EQ(StopServer(), 0);
+  // The token as a user checks it: the hash it stamps, and one that differs in its last octet.
+  std::string hash;
+  for (int i = 0; i < 32; ++i) hash += "A5";
+  EXPECT_EQ(Tool({"ts", "verify", P("token.tsr"), "--hash", hash}), 0);
+  EXPECT_EQ(Tool({"ts", "verify", P("token.tsr"), "--hash", hash.substr(0, 63) + "4"}), 1);
   curl_global_cleanup();
 }
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "kernel/CKernelSignatureEnvelope.h"
-#include "kernel/CKernelSignerInfo.h"
+#include "kernel/CKernelTSP.h"
 #include "tools/servers/tsa/TsaService.h"
 #include "tsa/HttpPost.h"
 #include "tsa/TsaFixture.h"
@@ -121,7 +121,9 @@ TEST_F(ServiceTest, LoadFromEightClients) {
           ok = ok && info.messageImprint.hashedMessage == request.messageImprint.hashedMessage &&
                info.nonce == request.nonce && envelope.GetCertCount() == (request.certReq ? 1u : 0u);
           if (ok && request.certReq && i % 50 == 0)
-            ok = envelope.GetSignerInfo(0).VerifySignatureOnData(content.data(), length);
+            ok = Kernel::CKernelTSP::VerifyTSPToken(m_kernel, response.timeStampToken.data(),
+                                                    static_cast<unsigned long>(response.timeStampToken.size()),
+                                                    request.messageImprint.hashedMessage.data());
           std::uint64_t serial = 0;
           for (std::uint8_t octet : info.serialNumber) serial = serial << 8 | octet;
           mine.push_back(serial);
