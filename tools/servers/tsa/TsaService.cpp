@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::size_t kMaxBody = 64 * 1024;  // a request is a hash and a few small fields
 constexpr unsigned kIdleSeconds = 30;
+constexpr unsigned kMaxConnections = 1024;  // with kMaxBody, bounds what clients can make it hold
 
 // What one HTTP request has sent so far, from the first callback to completion.
 struct Exchange {
@@ -124,7 +125,7 @@ TsaService::TsaService(TimeStampAuthority& authority, const std::string& listen,
   m_daemon = MHD_start_daemon(
       MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL, 0, nullptr, nullptr, &Handle, &m_authority,
       MHD_OPTION_SOCK_ADDR, &address, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_TIMEOUT,
-      kIdleSeconds, MHD_OPTION_NOTIFY_COMPLETED, &Completed, nullptr, MHD_OPTION_END);
+      kIdleSeconds, MHD_OPTION_CONNECTION_LIMIT, kMaxConnections, MHD_OPTION_NOTIFY_COMPLETED, &Completed, nullptr, MHD_OPTION_END);
   if (m_daemon == nullptr) throw std::runtime_error("cannot listen on " + listen + " (address in use or not ours?)");
   const MHD_DaemonInfo* info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_BIND_PORT);
   m_port = info != nullptr ? info->port : ntohs(address.sin_port);
