@@ -111,11 +111,11 @@ class ServeCommandTest : public ::testing::Test {
     while (line.find('\n') == std::string::npos && poll(&ready, 1, 30000) == 1 && read(pipe[0], &c, 1) == 1) line += c;
     close(pipe[0]);
     std::smatch match;
-    if (!std::regex_search(line, match, std::regex("listening on (127\\.0\\.0\\.1:[0-9]+)"))) {
+    if (!std::regex_search(line, match, std::regex("listening on (http://127\\.0\\.0\\.1:[0-9]+)/"))) {
       ADD_FAILURE() << "no address in '" << line << "'";
       return "";
     }
-    return "http://" + match[1].str();
+    return match[1].str();
   }
 
   int StopServer() {

@@ -10,7 +10,7 @@
 
 #include "kernel/CKernelSignatureEnvelope.h"
 #include "kernel/CKernelTSP.h"
-#include "tools/servers/tsa/TsaService.h"
+#include "tools/servers/tsa/TsaHttp.h"
 #include "tsa/HttpPost.h"
 #include "tsa/TsaFixture.h"
 
@@ -21,14 +21,14 @@ class ServiceTest : public TsaTest {
  protected:
   static void SetUpTestSuite() { curl_global_init(CURL_GLOBAL_DEFAULT); }
   static void TearDownTestSuite() { curl_global_cleanup(); }
-  void StartService(unsigned threads = 0) {
+  void StartService() {
     m_authority = Start();
-    m_service = std::make_unique<servers::TsaService>(*m_authority, "127.0.0.1:0", threads);
-    m_url = "http://" + m_service->Address();
+    m_server = std::make_unique<servers::HttpServer>(servers::TsaHandler(*m_authority));
+    m_url = "http://127.0.0.1:" + std::to_string(m_server->Port());
   }
 
   std::unique_ptr<servers::TimeStampAuthority> m_authority;
-  std::unique_ptr<servers::TsaService> m_service;
+  std::unique_ptr<servers::HttpServer> m_server;
   std::string m_url;
 };
 

@@ -17,7 +17,7 @@
 #include "LibraryInput.h"
 #include "kernel/GetKernelInstance.h"
 #include "tsa/TimeStampAuthority.h"
-#include "tsa/TsaService.h"
+#include "tsa/TsaHttp.h"
 
 namespace tavrpki::tool {
 namespace {
@@ -47,25 +47,20 @@ int ServeTsa(const Args& args) {
   settings.statePath = options.Value("state").value_or(DefaultStatePath());
   settings.alwaysIncludeCertificate = options.Flag("always-include-cert");
   servers::TimeStampAuthority authority(kernel, certificate, keys, settings);
-  servers::TsaService::BlockStopSignals();
-  servers::TsaService service(authority, listen);
-  std::printf("tsa: listening on %s, policy %s, serials in %s\n", service.Address().c_str(), settings.policy.c_str(),
+  servers::HttpServer server(servers::TsaHandler(authority), {.listen = listen});
+  std::printf("tsa: listening on %s, policy %s, serials in %s\n", server.Url().c_str(), settings.policy.c_str(),
               settings.statePath.c_str());
   std::fflush(stdout);
-  service.Run();
+  server.RunUntilSignal();
   std::puts("tsa: stopped");
   return 0;
 }
 
-int Serve(const Args& args) {
-  if (args.empty() || args[0] != "tsa") throw UsageError{"serve: say what to serve: tsa"};
-  return ServeTsa(Args(args.begin() + 1, args.end()));
-}
-
-const CommandRegistration kServe{
-    "serve",
-    "tsa --cert FILE --key NAME [--policy OID] [--listen ADDR:PORT] [--storage DIR] [--state FILE] [--always-include-cert]",
-    "run a time-stamp authority (RFC 3161) over HTTP", &Serve};
+const ServeRegistration kServeTsa{
+    "tsa",
+    "--cert FILE --key NAME [--policy OID] [--listen ADDR:PORT] [--storage DIR] [--password-file FILE] "
+    "[--state FILE] [--always-include-cert]",
+    "an RFC 3161 time-stamp authority", &ServeTsa};
 
 }  // namespace
 }  // namespace tavrpki::tool
