@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "core/CKernelUtils.h"
 #include "kernel/Boundary.h"
 #include "kernel/pkix/TimeStamp.h"
 
@@ -18,6 +19,18 @@ tavrpki::pkix::MessageHash HashAt(const unsigned char* hash) {
 }
 
 }  // namespace
+
+unsigned long CKernelTSP::GetTSP(const char* url, unsigned char* const hash, unsigned char* token,
+                                 unsigned long* tokenLength) {
+  return Boundary([&] {
+    RequireArgument(url != nullptr && hash != nullptr && tokenLength != nullptr);
+    const tavrpki::pkix::TimeStampAnswer answer = tavrpki::pkix::RequestTimeStamp(url, HashAt(hash));
+    const bool granted = answer.status == tavrpki::tsp::kGranted || answer.status == tavrpki::tsp::kGrantedWithMods;
+    if (granted && !answer.token.empty())
+      tavrpki::CKernelUtils::CopyResult(tavrpki::ByteView(answer.token), token, tokenLength);
+    return static_cast<unsigned long>(answer.status);
+  });
+}
 
 void CKernelTSP::GetTSPTokenTime(const unsigned char* token, unsigned long length, _SYSTEMTIME* time) {
   Boundary([&] {

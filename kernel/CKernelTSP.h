@@ -30,7 +30,9 @@ class CKernelTSP {
   // status of its answer (0 granted, 1 granted with modifications, 2 rejection,
   // ...). On status 0 or 1 with a token the token's DER is written to `token`
   // by the caller-buffer rule; otherwise nothing is written and *tokenLength is
-  // left as it was.
+  // left as it was. Every call is a new exchange and a new token, so a caller
+  // passes a buffer large enough at once (tokens are a few kilobytes) rather
+  // than asking for the length first.
   static unsigned long GetTSP(const char* url, unsigned char* const hash, unsigned char* token,
                               unsigned long* tokenLength);
   // The token's genTime (UTC, to the millisecond). The signer's certificate need

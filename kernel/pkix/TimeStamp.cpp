@@ -12,6 +12,7 @@
 #include "crypto/symmetric/SymmetricOps.h"
 #include "kernel/pkix/Certificate.h"
 #include "kernel/pkix/SignedBody.h"
+#include "net/HttpTransport.h"
 
 namespace tavrpki::pkix {
 namespace {
@@ -76,6 +77,13 @@ tsp::Bytes TimeStampRequest(const MessageHash& hash) {
 TimeStampAnswer ReadTimeStampAnswer(ByteView response) {
   tsp::TimeStampResp read = tsp::DecodeTimeStampResp(response);
   return TimeStampAnswer{read.status.status, std::move(read.timeStampToken)};
+}
+
+TimeStampAnswer RequestTimeStamp(const char* url, const MessageHash& hash) {
+  const tsp::Bytes request = TimeStampRequest(hash);
+  net::HttpTransport transport(url);
+  const Blob response = transport.SendTimeStampQuery(ByteView(request));
+  return ReadTimeStampAnswer(response.View());
 }
 
 tsp::TstInfo TokenInfo(ByteView token) {

@@ -28,6 +28,11 @@ struct TimeStampAnswer {
 // The status and token of a DER TimeStampResp (50054 when it is none).
 TimeStampAnswer ReadTimeStampAnswer(ByteView response);
 
+// Asks the server at `url` (net/HttpTransport.h: POST to the URL and
+// "TSPRequestPath") to stamp `hash`. The transport's uncoded failures pass
+// through; an answer that is no TimeStampResp is 50054.
+TimeStampAnswer RequestTimeStamp(const char* url, const MessageHash& hash);
+
 // The TSTInfo a token signs. Failures: 50051 (no ContentInfo), 50053 (no
 // SignedData), 50054 (no TSTInfo inside, or none at all); the signer's
 // certificate is not needed.

@@ -1,12 +1,14 @@
 // tavrpki cms: CMS signed messages with DSTU 4145 keys of the key storage.
 //   cms sign --key NAME --cert FILE [--storage DIR] [--password-file FILE]
-//            [--detached] [--spec-attrs] [--no-signing-time] IN OUT
+//            [--detached] [--spec-attrs] [--no-signing-time] [--tsa URL] IN OUT
 //     Streams IN through the envelope's header, the data and its footer, so memory
 //     stays constant whatever the size; a progress bar goes to standard error when
 //     it is a terminal and IN is large. The signed attributes are signed as SET OF
 //     (RFC 5652) with a signing time, unless --spec-attrs (signed as the [0] element,
 //     this system's own form; the option's name is fixed for scripts)
-//     or --no-signing-time.
+//     or --no-signing-time. --tsa adds a content time stamp (signed attribute
+//     1.2.840.113549.1.9.16.2.20) of the content's digest from the time-stamp
+//     server at URL, the whole address as for `ts request`.
 //   cms verify FILE [--content FILE] [--out FILE] [--store FILE]
 //     One line per signer: subject, serial, signing time, the form of the signed
 //     attributes, then "ok" or why not; below it one line per time stamp (content
@@ -29,6 +31,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "ConfigOverride.h"
 #include "KeyPassword.h"
 #include "KeyStorageDefault.h"
 #include "LibraryInput.h"
@@ -162,8 +165,24 @@ _SYSTEMTIME Now() {
   return time;
 }
 
+// A token from the time-stamp server at `url` (the whole address) for the
+// content's digest; empty, after saying why on standard error, when there is none.
+std::vector<unsigned char> ContentTimeStamp(const std::string& url, std::vector<unsigned char> digest) {
+  const ConfigOverride wholeUrl("TSPRequestPath", "");
+  std::vector<unsigned char> token(1 << 20);
+  unsigned long length = static_cast<unsigned long>(token.size());
+  const unsigned long status = Kernel::CKernelTSP::GetTSP(url.c_str(), digest.data(), token.data(), &length);
+  if (status > 1 || length == token.size()) {  // an unchanged length: nothing written
+    std::fprintf(stderr, "tavrpki cms: the time-stamp server %s (status %lu); nothing signed\n",
+                 status > 1 ? "refused the request" : "sent no token", status);
+    return {};
+  }
+  token.resize(length);
+  return token;
+}
+
 int Sign(const Args& args) {
-  const Options options(args, {"key", "cert", "storage", "password-file"},
+  const Options options(args, {"key", "cert", "storage", "password-file", "tsa"},
                         {"detached", "spec-attrs", "no-signing-time"});
   if (options.Positional().size() != 2) throw UsageError{"give IN and OUT"};
   const std::string in = options.Positional()[0];
@@ -195,6 +214,11 @@ int Sign(const Args& args) {
   Kernel::CKernelSignerInfo signer(cert);
   signer.SetMessageDigest(digest.data(), static_cast<unsigned long>(digest.size()));
   if (standard && !options.Flag("no-signing-time")) signer.SetSigningTime(Now());
+  if (const auto url = options.Value("tsa")) {
+    std::vector<unsigned char> token = ContentTimeStamp(*url, digest);
+    if (token.empty()) return 1;
+    signer.SetTimeStamp(token.data(), static_cast<unsigned long>(token.size()));
+  }
   signer.SetStandardSignedAttrs(standard);
   signer.CalculateSignature(cert, keys);
 
@@ -370,19 +394,12 @@ int Show(const Args& args) {
   return 0;
 }
 
-int Run(const Args& args) {
-  if (args.empty()) throw UsageError{"say what to do: sign, verify or show"};
-  const Args rest(args.begin() + 1, args.end());
-  if (args[0] == "sign") return Sign(rest);
-  if (args[0] == "verify") return Verify(rest);
-  if (args[0] == "show") return Show(rest);
-  throw UsageError{"unknown subcommand '" + args[0] + "'"};
-}
+int Run(const Args& args) { return RunSubcommand(args, {{"sign", &Sign}, {"verify", &Verify}, {"show", &Show}}); }
 
 const CommandRegistration kCms{
     "cms",
-    "sign --key NAME --cert FILE [--storage DIR] [--detached] [--spec-attrs] [--no-signing-time] IN OUT"
-    " | verify FILE [--content FILE] [--out FILE] | show FILE",
+    "sign --key NAME --cert FILE [--storage DIR] [--detached] [--spec-attrs] [--no-signing-time] [--tsa URL] IN OUT"
+    " | verify FILE [--content FILE] [--out FILE] [--store FILE] | show FILE",
     "sign, verify and show CMS signed messages", &Run};
 
 }  // namespace

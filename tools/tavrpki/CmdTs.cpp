@@ -11,10 +11,12 @@
 //     token's own, else the store's (--store FILE, else the user's store).
 // Tokens may be DER, PEM or Base64.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Command.h"
+#include "ConfigOverride.h"
 #include "DkeOption.h"
 #include "LibraryInput.h"
 #include "Output.h"
@@ -23,12 +25,17 @@
 #include "asn1/cms/SignedMessageText.h"
 #include "asn1/tsp/TokenFacts.h"
 #include "gostcrypto/HashEngine.h"
+#include "kernel/CKernelTSP.h"
 #include "kernel/GetKernelInstance.h"
 
 namespace tavrpki::tool {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Room for any token: GetTSP is one exchange per call, so there is no asking for
+// the length first.
+constexpr std::size_t kTokenCapacity = 1 << 20;
 
 
 // --hash HEX (32 bytes) or the GOST 34.311 hash of --file under DKE No. 1.
@@ -71,6 +78,51 @@ Bytes AuthorityCertificate(const Options& options, const Bytes& token, const tsp
   return {};
 }
 
+const char* StatusText(unsigned long status) {
+  switch (status) {
+    case 0: return "granted";
+    case 1: return "granted with modifications";
+    case 2: return "rejection";
+    case 3: return "waiting";
+    case 4: return "revocation warning";
+    case 5: return "revocation notification";
+    default: return "unknown";
+  }
+}
+
+int Request(const Args& given) {
+  Args args = given;
+  for (std::string& a : args)
+    if (a == "-o") a = "--output";
+  const Options options(args, {"url", "hash", "file", "output"}, {"append-path"});
+  if (!options.Positional().empty()) throw UsageError{"unexpected " + options.Positional()[0]};
+  const std::string url = options.Required("url");
+  Bytes hash = HashOption(options);
+  // --url is the whole address; --append-path leaves the library's configured
+  // path (by default "TSPRequest.ashx") to follow it.
+  std::optional<ConfigOverride> wholeUrl;
+  if (!options.Flag("append-path")) wholeUrl.emplace("TSPRequestPath", "");
+  Bytes token(kTokenCapacity);
+  unsigned long length = static_cast<unsigned long>(token.size());
+  const unsigned long status = Kernel::CKernelTSP::GetTSP(url.c_str(), hash.data(), token.data(), &length);
+  std::printf("status: %lu (%s)\n", status, StatusText(status));
+  if (status > 1) return 1;
+  if (length == token.size()) {  // left as it was: nothing written
+    std::puts("the server granted the request but sent no token");
+    return 1;
+  }
+  token.resize(length);
+  _SYSTEMTIME time{};
+  Kernel::CKernelTSP::GetTSPTokenTime(token.data(), length, &time);
+  std::printf("genTime: %s\n", TimeStampTimeText(time).c_str());
+  if (const auto out = options.Value("output")) {
+    OutputFile output(*out);
+    output.Write(token.data(), token.size());
+    output.Commit();
+  }
+  return 0;
+}
+
 int Show(const Args& args) {
   const Options options(args, {"store"}, {});
   if (options.Positional().size() != 1) throw UsageError{"give one TOKEN"};
@@ -109,11 +161,7 @@ int Verify(const Args& args) {
 }
 
 int Run(const Args& args) {
-  if (args.empty()) throw UsageError{"say what to do: request, show or verify"};
-  const Args rest(args.begin() + 1, args.end());
-  if (args[0] == "show") return Show(rest);
-  if (args[0] == "verify") return Verify(rest);
-  throw UsageError{"unknown subcommand '" + args[0] + "'"};
+  return RunSubcommand(args, {{"request", &Request}, {"show", &Show}, {"verify", &Verify}});
 }
 
 const CommandRegistration kTs{
