@@ -79,6 +79,15 @@ void CKernelSignatureEnvelope::InitFromBuffer(const unsigned char* buffer, unsig
   });
 }
 
+void CKernelSignatureEnvelope::SetContentType(const char* oid) {
+  Boundary([&] {
+    RequireArgument(oid != nullptr);
+    const tavrpki::ASN1OID type(oid);
+    m_signedData->SetContentType(oid);
+    m_signedData->SetVersion(type.ToText().Equals(tavrpki::kOidData) ? 1 : 3);
+  });
+}
+
 void CKernelSignatureEnvelope::SetData(const unsigned char* data, unsigned long length) {
   Boundary([&] {
     RequireArgument(data != nullptr && length != 0);

@@ -43,6 +43,11 @@ class CKernelSignatureEnvelope : public CKernelHandleWrapper {
   // carries no data.
   void InitFromBuffer(const unsigned char* buffer, unsigned long length);
 
+  // The type of the encapsulated content ("data" on construction). Any other
+  // type, such as id-ct-TSTInfo of a time-stamp token, makes the message version
+  // 3 as RFC 5652 requires (null: 100021).
+  void SetContentType(const char* oid);
+
   void SetData(const unsigned char* data, unsigned long length);
   // Length 0 and nothing written when there is no data.
   void GetData(unsigned char* out, unsigned long* outLength);

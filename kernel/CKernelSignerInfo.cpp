@@ -148,6 +148,21 @@ void CKernelSignerInfo::SetContentType(const char* oid) {
   });
 }
 
+void CKernelSignerInfo::ReplaceContentType(const char* oid) {
+  AttributeBoundary(tavrpki::kMsgSetSignerAttributeFailed, tavrpki::kOidAttrContentType, [&] {
+    RequireArgument(oid != nullptr);
+    const tavrpki::ASN1Attribute replacement(tavrpki::kOidAttrContentType, tavrpki::ASN1OID(oid));
+    auto& attributes = Info().MutableSignedAttrs();
+    for (tavrpki::ASN1Attribute& attribute : attributes) {
+      if (std::strcmp(attribute.TypeText().CStr(), tavrpki::kOidAttrContentType) == 0) {
+        attribute = replacement;
+        return;
+      }
+    }
+    attributes.push_back(replacement);
+  });
+}
+
 void CKernelSignerInfo::SetMessageDigest(const unsigned char* digest, unsigned long length) {
   AttributeBoundary(tavrpki::kMsgSetSignerAttributeFailed, tavrpki::kOidAttrMessageDigest, [&] {
     RequireArgument(digest != nullptr && length != 0);

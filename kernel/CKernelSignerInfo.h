@@ -53,6 +53,10 @@ class CKernelSignerInfo {
 
   // Each appends a signed attribute (an earlier one of the type stays and wins).
   void SetContentType(const char* oid);
+  // Gives the first content-type attribute the value `oid` (one is appended when
+  // there is none): a signer made from a certificate starts with "data", and a
+  // message of another content, such as a time-stamp token, must say its own.
+  void ReplaceContentType(const char* oid);
   void SetMessageDigest(const unsigned char* digest, unsigned long length);
   // `token`: one DER element, the time-stamp token.
   void SetTimeStamp(unsigned char* token, unsigned long length);

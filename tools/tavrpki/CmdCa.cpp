@@ -84,6 +84,26 @@ Bytes BasicConstraintsCa(int pathLength) {
   return CriticalExtension(0x13, Element(0x30, content));
 }
 
+// RFC 3161, 2.3: a time-stamp authority's certificate carries time stamping as
+// its only extended key usage, and critical. A request asking for exactly that
+// gets it so; the library writes extended key usage from a request non-critical.
+const Bytes kTimeStampingPurposes{0x30, 0x0A, 0x06, 0x08, 0x2B, 0x06, 0x01, 0x05, 0x05, 0x07, 0x03, 0x08};
+
+void MarkTimeStampingCritical(Kernel::CKernelCertificate& cert) {
+  const Bytes plain = Concat({Bytes{0x30, 0x13, 0x06, 0x03, 0x55, 0x1D, 0x25}, Element(0x04, kTimeStampingPurposes)});
+  unsigned long length = 0;
+  try {
+    cert.GetExtension("2.5.29.37", nullptr, &length);
+  } catch (const Kernel::CKernelException&) {
+    return;
+  }
+  Bytes der(length);
+  cert.GetExtension("2.5.29.37", der.data(), &length);
+  if (der != plain) return;
+  const Bytes critical = CriticalExtension(0x25, kTimeStampingPurposes);
+  cert.AddExtension(critical.data(), static_cast<unsigned long>(critical.size()));
+}
+
 // The usage octet written as 8 bits, as the library's key-usage handler writes it.
 Bytes KeyUsage(std::uint8_t usage) { return CriticalExtension(0x0F, Bytes{0x03, 0x02, 0x00, usage}); }
 
@@ -217,6 +237,7 @@ int Issue(const Args& args) {
     AddExtension(cert, BasicConstraintsCa(pathLength));
     if (!HasExtension(cert, "2.5.29.15")) AddExtension(cert, KeyUsage(0x06));
   }
+  MarkTimeStampingCritical(cert);
   cert.AddSubjectKeyIdentifier();
   cert.AddAuthorityKeyIdentifier(issuer);
   if (const auto url = s.options.Value("crl-url")) cert.AddCRLDistributionPoint(url->c_str());
