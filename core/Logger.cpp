@@ -126,14 +126,22 @@ void Logger::Open(const std::string& directory, const std::string& prefix) {
 }
 
 void Logger::OpenLocked(const std::string& directory, const std::string& prefix) {
-  if (directory.empty() || !platform::CreateDirectories(directory) ||
-      !m_file.OpenReadWrite(FileName(directory, prefix)))
+  const std::string path = FileName(directory, prefix);
+  if (directory.empty() || !platform::CreateDirectories(directory) || !m_file.OpenReadWrite(path))
     Raise(kMsgCantOpenLogFile);
   m_crc = kCrc32Init;
   const auto size = m_file.Size();
   if (!size) Raise(kMsgLogFileIoError);
   if (*size == 0) return;
   if (*size < kTrailerSize) Raise(kMsgLogFileIoError);
+  const bool unchangedSinceClosed = m_haveClosed && path == m_path && m_file.Stamp() == m_closedStamp;
+  m_path = path;
+  m_haveClosed = false;
+  if (unchangedSinceClosed) {
+    m_crc = m_closedCrc;
+    if (!m_file.Seek(*size - kTrailerSize)) Raise(kMsgLogFileIoError);
+    return;
+  }
 
   std::vector<std::uint8_t> chunk(kReadChunk);
   for (std::uint64_t left = *size - kTrailerSize; left != 0;) {
@@ -166,7 +174,13 @@ void Logger::Close() {
   if (!m_file.IsOpen()) return;
   char trailer[kTrailerSize + 1];
   std::snprintf(trailer, sizeof trailer, "%08X", m_crc ^ 0xFFFFFFFFu);
-  m_file.Write(std::span(reinterpret_cast<const std::uint8_t*>(trailer), kTrailerSize));
+  const bool written = m_file.Write(std::span(reinterpret_cast<const std::uint8_t*>(trailer), kTrailerSize));
+  const auto stamp = m_file.Stamp();
+  m_haveClosed = written && stamp.has_value();
+  if (m_haveClosed) {
+    m_closedStamp = *stamp;
+    m_closedCrc = m_crc;
+  }
   m_file.Close();
 }
 

@@ -55,6 +55,15 @@ class Logger {
   mutable std::mutex m_lock;
   platform::File m_file;
   std::uint32_t m_crc = 0xFFFFFFFFu;  // CRC-32 register over the bytes written so far
+  // The file as this logger last closed it, with its checksum register: a
+  // reopen that finds the file unchanged since (same inode, size and status
+  // change time) continues without reading it all again. Every kernel closes
+  // the log when it goes, so without this each object made and dropped would
+  // re-read a log that grows all month.
+  std::string m_path;  // of the file open now, or last open
+  platform::FileStamp m_closedStamp;
+  std::uint32_t m_closedCrc = 0;
+  bool m_haveClosed = false;
 };
 
 // The check Open makes of an existing log file, apart from any file (so it can be
