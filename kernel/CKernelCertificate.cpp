@@ -475,35 +475,11 @@ bool CKernelCertificate::VerifySignature(const CKernelDoubleKeyPair& issuerKeys)
 }
 
 bool CKernelCertificate::VerifySignature(const CKernelCertificateChain& chain) const {
-  return Boundary([&] {
-    const auto& entries = ChainOf(chain).entries;
-    if (entries.empty()) tavrpki::Raise(tavrpki::kMsgChainEmpty);
-    const tavrpki::ASN1TBSCert& own = m_certificate->TBSCertificate();
-    const tavrpki::ASN1TBSCert& first = entries.front().certificate.TBSCertificate();
-    if (!own.Subject().Equals(first.Subject()) || !own.Issuer().Equals(first.Issuer()))
-      tavrpki::Raise(tavrpki::kMsgChainLacksCertificate);
-    // From the root down: each certificate under the one above it, the root under itself.
-    const ASN1Certificate* issuer = &entries.back().certificate;
-    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
-      if (!VerifyCertificate(entry->certificate, CertificateSignKey(*issuer))) return false;
-      issuer = &entry->certificate;
-    }
-    return true;
-  });
+  return Boundary([&] { return tavrpki::pkix::VerifyAgainstChain(*m_certificate, ChainOf(chain).entries); });
 }
 
 bool CKernelCertificate::IsSelfSigned() const {
-  return Boundary([&] {
-    tavrpki::PKISubjKeyId subjectKeyId;
-    RequireExtension(*m_certificate, subjectKeyId, tavrpki::kMsgNoSubjectKeyIdExtension);
-    tavrpki::PKIAuthKeyId authorityKeyId;
-    RequireExtension(*m_certificate, authorityKeyId, tavrpki::kMsgNoAuthorityKeyIdExtension);
-    const tavrpki::ASN1TBSCert& body = m_certificate->TBSCertificate();
-    if (!body.Issuer().Equals(body.Subject())) return false;
-    if (!subjectKeyId.GetKeyId().Equals(authorityKeyId.GetKeyId())) return false;
-    const tavrpki::ASN1Integer& serial = authorityKeyId.GetSerialNumber();
-    return serial.IsEmpty() || serial == body.SerialNumber();
-  });
+  return Boundary([&] { return tavrpki::pkix::IsSelfSigned(*m_certificate); });
 }
 
 }  // namespace Kernel

@@ -2,8 +2,10 @@
 // with the trusted flag it was added with. A value type.
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "asn1/DateTime.h"
 #include "asn1/x509/ASN1Certificate.h"
 
 namespace tavrpki {
@@ -16,6 +18,8 @@ struct CertificateEntry {
 class CertificateList {
  public:
   std::vector<CertificateEntry> entries;
+  // The time validation checks dates at; none: the time of the call.
+  std::optional<DateTime> validationTime;
 };
 
 }  // namespace tavrpki
