@@ -46,5 +46,11 @@ inline constexpr Message kMsgWrongKind{
     31012, Cp1251<"Дані є %s, а не %s.">};
 inline constexpr Message kMsgTooLarge{
     31013, Cp1251<"Об'єкт завеликий для сховища сертифікатів (%zu байт).">};
+inline constexpr Message kMsgBadRecord{
+    31014, Cp1251<"Невірні дані запису про відкликання: %s.">};
+inline constexpr Message kMsgNumberTaken{
+    31015, Cp1251<"Список номер %lld не є наступним для ЦС (наступний %lld): тим часом записано інший список; зміну не внесено.">};
+inline constexpr Message kMsgBaseNotNewest{
+    31016, Cp1251<"Базовий список номер %lld не є останнім повним списком ЦС; зміну не внесено.">};
 
 }  // namespace tavrpki::sqlitestore

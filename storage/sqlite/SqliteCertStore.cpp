@@ -51,6 +51,34 @@ CREATE INDEX items_serial ON items (kind, serial);
 CREATE INDEX items_issuer ON items (kind, issuer, delta, this_update);
 )sql";
 
+// Schema 2: a CA's own records. A revocation row changes when it is recorded
+// and when its hold is lifted, and takes the next value of the change counter
+// each time (the counter is the largest `change` there is: rows are never
+// deleted, so it only grows); a list remembers the counter it covered, so a
+// delta list takes the rows changed after its base list's.
+const char* const kSchemaCaRecords = R"sql(
+CREATE TABLE revocations (
+  ca_key_id  BLOB NOT NULL,
+  serial     BLOB NOT NULL,
+  revoked_at TEXT NOT NULL,
+  reason     INTEGER NOT NULL,
+  lifted_at  TEXT,
+  change     INTEGER NOT NULL,
+  PRIMARY KEY (ca_key_id, serial)
+) WITHOUT ROWID;
+CREATE INDEX revocations_change ON revocations (ca_key_id, change);
+CREATE TABLE issued_crls (
+  ca_key_id BLOB NOT NULL,
+  number    INTEGER NOT NULL,
+  base      INTEGER,
+  covered   INTEGER NOT NULL,
+  item_id   INTEGER NOT NULL,
+  PRIMARY KEY (ca_key_id, number)
+) WITHOUT ROWID;
+)sql";
+
+const char* const kRevocationColumns = "serial, revoked_at, reason, lifted_at, change";
+
 const char* const kItemColumns =
     "id, kind, trusted, subject, issuer, serial, key_id, crl_number, this_update, delta, base_number";
 
@@ -132,6 +160,10 @@ class Statement {
       return *this;
     }
     return Bind(index, bytes);
+  }
+  Statement& BindNull(int index) {
+    Check(sqlite3_bind_null(m_statement, index));
+    return *this;
   }
   Statement& Bind(int index, std::int64_t value) {
     Check(sqlite3_bind_int64(m_statement, index, value));
@@ -259,6 +291,37 @@ class SqliteQuery final : public CertQuery {
   std::vector<Criterion> m_criteria;
 };
 
+SqliteCertStore::Revocation ReadRevocation(const Statement& row) {
+  SqliteCertStore::Revocation revocation;
+  revocation.serial = row.Copy(0);
+  revocation.date = row.Text(1);
+  revocation.reason = static_cast<int>(row.Int(2));
+  revocation.lifted = !row.IsNull(3);
+  revocation.liftedDate = row.Text(3);
+  revocation.change = row.Int(4);
+  return revocation;
+}
+
+// "YYYYMMDDHHMMSSZ" with a month, day, hour, minute and second in range: the
+// texts sort as times only in this one form.
+bool IsTimeText(const std::string& text) {
+  if (text.size() != 15 || text[14] != 'Z') return false;
+  for (std::size_t i = 0; i < 14; ++i)
+    if (text[i] < '0' || text[i] > '9') return false;
+  const auto field = [&](std::size_t at) { return (text[at] - '0') * 10 + (text[at + 1] - '0'); };
+  return field(4) >= 1 && field(4) <= 12 && field(6) >= 1 && field(6) <= 31 && field(8) <= 23 && field(10) <= 59 &&
+         field(12) <= 59;
+}
+
+void CheckRecordKey(std::span<const std::uint8_t> caKeyId, std::span<const std::uint8_t> serial) {
+  if (caKeyId.empty() || caKeyId.size() > 64) Raise(kMsgBadRecord, "CA key identifier");
+  // A DER INTEGER's content: minimal (no redundant leading octet) and at most
+  // the 20 octets RFC 5280 allows plus the sign octet.
+  if (serial.empty() || serial.size() > 21 ||
+      (serial.size() > 1 && ((serial[0] == 0x00 && serial[1] < 0x80) || (serial[0] == 0xFF && serial[1] >= 0x80))))
+    Raise(kMsgBadRecord, "serial number");
+}
+
 SqliteCertStore::Item ReadItem(const Statement& row) {
   SqliteCertStore::Item item;
   item.id = row.Int(0);
@@ -312,17 +375,20 @@ std::string SqliteCertStore::DefaultPath() {
   return *path;
 }
 
-SqliteCertStore::SqliteCertStore(const std::string& path) : m_path(path) {
+SqliteCertStore::SqliteCertStore(const std::string& path, OpenMode mode) : m_path(path) {
   if (path.empty()) Raise(kMsgBadArgument, "path");
+  const bool readOnly = mode == OpenMode::kReadOnly;
   // The default store's folder is made on first use, private to the user.
-  if (path == DefaultPathFromEnvironment()) {
+  if (!readOnly && path == DefaultPathFromEnvironment()) {
     const std::string folder = path.substr(0, path.rfind('/'));
     const std::string parent = folder.substr(0, folder.rfind('/'));
     for (const std::string& dir : {parent.substr(0, parent.rfind('/')), parent, folder})
       if (!dir.empty() && !MakeDirectory(dir)) Raise(kMsgOpenFailed, path.c_str(), std::strerror(errno));
   }
   CheckHeader(path);
-  const int rc = sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int rc =
+      sqlite3_open_v2(path.c_str(), &m_db, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                      nullptr);
   if (rc != SQLITE_OK) {
     const std::string reason = m_db != nullptr ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
     sqlite3_close(m_db);
@@ -367,12 +433,19 @@ void SqliteCertStore::OpenSchema() {
       if (PragmaValue(m_db, m_path, "SELECT count(*) FROM sqlite_schema") != 0)
         Raise(kMsgNotAStore, m_path.c_str(), "the database holds tables of another program");
       Execute(m_db, m_path, kSchema);
+      Execute(m_db, m_path, kSchemaCaRecords);
       Execute(m_db, m_path, ("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());
       Execute(m_db, m_path, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
     }
     transaction.Commit();
     if (version > kSchemaVersion)
       Raise(kMsgNewerSchema, m_path.c_str(), static_cast<int>(version), kSchemaVersion);
+  } else if (version < kSchemaVersion) {
+    if (m_readOnly) {
+      m_schema = static_cast<int>(version);  // read as it is: certificates and lists only
+    } else {
+      Upgrade(version);
+    }
   }
   // Readers in other processes go on while one writes. The mode is kept in the
   // file, so a read-only opener finds it already set.
@@ -383,12 +456,33 @@ void SqliteCertStore::OpenSchema() {
   Execute(m_db, m_path, "PRAGMA cache_size = -16384");
 }
 
+// From an older schema to this one, in one transaction: a failure (or a kill)
+// leaves the file at its old version, and the next open tries again.
+void SqliteCertStore::Upgrade(std::int64_t from) {
+  Transaction transaction(m_db, m_path);
+  // Another process may have upgraded it while we waited for the lock.
+  const std::int64_t version = PragmaValue(m_db, m_path, "PRAGMA user_version");
+  if (version == from) {
+    if (from < 2) Execute(m_db, m_path, kSchemaCaRecords);
+    Execute(m_db, m_path, ("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
+  } else if (version > kSchemaVersion) {
+    Raise(kMsgNewerSchema, m_path.c_str(), static_cast<int>(version), kSchemaVersion);
+  }
+  transaction.Commit();
+}
+
+void SqliteCertStore::RequireCaRecords() const {
+  if (m_schema < 2) Raise(kMsgReadOnly, m_path.c_str());
+}
+
 void SqliteCertStore::RequireWritable() const {
   if (m_readOnly) Raise(kMsgReadOnly, m_path.c_str());
 }
 
-SqliteCertStore::AddResult SqliteCertStore::AddOfKind(std::span<const std::uint8_t> der,
-                                                      std::optional<Kind> expected) {
+namespace {
+
+// The item's fields, or 31006/31012 when it is none or not of the kind expected.
+ItemFields ReadFieldsOfKind(std::span<const std::uint8_t> der, std::optional<SqliteCertStore::Kind> expected) {
   if (der.empty()) Raise(kMsgBadArgument, "DER");
   if (der.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
     Raise(kMsgTooLarge, der.size());
@@ -398,12 +492,16 @@ SqliteCertStore::AddResult SqliteCertStore::AddOfKind(std::span<const std::uint8
   } catch (const FieldError& error) {
     Raise(kMsgNotAnItem, error.reason);
   }
-  const Kind kind = static_cast<Kind>(fields.kind);
-  if (expected && *expected != kind)
+  if (expected && static_cast<SqliteCertStore::Kind>(fields.kind) != *expected)
     Raise(kMsgWrongKind, KindWord(fields.kind), KindWord(static_cast<ItemKind>(*expected)));
-  std::lock_guard lock(m_mutex);
-  RequireWritable();
-  Transaction transaction(m_db, m_path);
+  return fields;
+}
+
+}  // namespace
+
+// Inside the caller's transaction.
+SqliteCertStore::AddResult SqliteCertStore::InsertItem(std::span<const std::uint8_t> der, const ItemFields& fields) {
+  const Kind kind = static_cast<Kind>(fields.kind);
   const std::int64_t fingerprint = Fingerprint(der);
   {
     Statement same(*m_statements, m_path, "SELECT id, der FROM items WHERE fingerprint = ?1");
@@ -426,9 +524,18 @@ SqliteCertStore::AddResult SqliteCertStore::AddOfKind(std::span<const std::uint8
     insert.Bind(9, fields.thisUpdate);
   insert.Bind(10, static_cast<std::int64_t>(fields.delta ? 1 : 0)).BindOptional(11, fields.delta, fields.baseNumber);
   insert.Step();
-  const std::int64_t id = sqlite3_last_insert_rowid(m_db);
-  transaction.Commit();
-  return {id, kind, true};
+  return {sqlite3_last_insert_rowid(m_db), kind, true};
+}
+
+SqliteCertStore::AddResult SqliteCertStore::AddOfKind(std::span<const std::uint8_t> der,
+                                                      std::optional<Kind> expected) {
+  const ItemFields fields = ReadFieldsOfKind(der, expected);
+  std::lock_guard lock(m_mutex);
+  RequireWritable();
+  Transaction transaction(m_db, m_path);
+  const AddResult result = InsertItem(der, fields);
+  if (result.added) transaction.Commit();
+  return result;
 }
 
 SqliteCertStore::AddResult SqliteCertStore::Add(std::span<const std::uint8_t> der) {
@@ -473,6 +580,147 @@ std::vector<SqliteCertStore::Item> SqliteCertStore::List(Kind kind) {
   std::vector<Item> items;
   while (select.Step()) items.push_back(ReadItem(select));
   return items;
+}
+
+std::optional<std::int64_t> SqliteCertStore::FindIssued(std::span<const std::uint8_t> issuerName,
+                                                        std::span<const std::uint8_t> serial) {
+  std::lock_guard lock(m_mutex);
+  Statement select(*m_statements, m_path,
+                   "SELECT id FROM items WHERE kind = 1 AND serial = ?1 AND issuer = ?2 ORDER BY id LIMIT 1");
+  select.Bind(1, serial).Bind(2, issuerName);
+  if (!select.Step()) return std::nullopt;
+  return select.Int(0);
+}
+
+// ---- A CA's records ----
+
+namespace {
+
+std::optional<SqliteCertStore::Revocation> SelectRevocation(SqliteCertStore::StatementCache& cache,
+                                                            const std::string& path,
+                                                            std::span<const std::uint8_t> caKeyId,
+                                                            std::span<const std::uint8_t> serial) {
+  Statement select(cache, path,
+                   std::string("SELECT ") + kRevocationColumns + " FROM revocations WHERE ca_key_id = ?1 AND serial = ?2");
+  select.Bind(1, caKeyId).Bind(2, serial);
+  if (!select.Step()) return std::nullopt;
+  return ReadRevocation(select);
+}
+
+std::int64_t NextChange(SqliteCertStore::StatementCache& cache, const std::string& path) {
+  Statement select(cache, path, "SELECT coalesce(max(change), 0) + 1 FROM revocations");
+  select.Step();
+  return select.Int(0);
+}
+
+}  // namespace
+
+SqliteCertStore::RecordResult SqliteCertStore::RecordRevocation(std::span<const std::uint8_t> caKeyId,
+                                                                std::span<const std::uint8_t> serial,
+                                                                const std::string& date, int reason) {
+  CheckRecordKey(caKeyId, serial);
+  if (!IsTimeText(date)) Raise(kMsgBadRecord, "date");
+  // 7 is unused by RFC 5280 and 8 (removeFromCRL) is a lift, not a revocation.
+  if (!((reason >= 0 && reason <= 10 && reason != 7 && reason != kReasonRemoveFromCrl) || reason == kReasonNone))
+    Raise(kMsgBadRecord, "reason");
+  std::lock_guard lock(m_mutex);
+  RequireWritable();
+  RequireCaRecords();
+  Transaction transaction(m_db, m_path);
+  const auto earlier = SelectRevocation(*m_statements, m_path, caKeyId, serial);
+  if (earlier && !earlier->lifted) return {*earlier, false};
+  Revocation revocation{{serial.begin(), serial.end()}, date, reason, false, {}, NextChange(*m_statements, m_path)};
+  Statement write(*m_statements, m_path,
+                  "INSERT OR REPLACE INTO revocations (ca_key_id, serial, revoked_at, reason, lifted_at, change) "
+                  "VALUES (?1, ?2, ?3, ?4, NULL, ?5)");
+  write.Bind(1, caKeyId).Bind(2, serial).Bind(3, date).Bind(4, static_cast<std::int64_t>(reason));
+  write.Bind(5, revocation.change);
+  write.Step();
+  transaction.Commit();
+  return {revocation, true};
+}
+
+bool SqliteCertStore::LiftHold(std::span<const std::uint8_t> caKeyId, std::span<const std::uint8_t> serial,
+                               const std::string& date) {
+  CheckRecordKey(caKeyId, serial);
+  if (!IsTimeText(date)) Raise(kMsgBadRecord, "date");
+  std::lock_guard lock(m_mutex);
+  RequireWritable();
+  RequireCaRecords();
+  Transaction transaction(m_db, m_path);
+  const auto earlier = SelectRevocation(*m_statements, m_path, caKeyId, serial);
+  if (!earlier || earlier->lifted || earlier->reason != kReasonCertificateHold) return false;
+  Statement update(*m_statements, m_path,
+                   "UPDATE revocations SET lifted_at = ?3, change = ?4 WHERE ca_key_id = ?1 AND serial = ?2");
+  update.Bind(1, caKeyId).Bind(2, serial).Bind(3, date).Bind(4, NextChange(*m_statements, m_path));
+  update.Step();
+  transaction.Commit();
+  return true;
+}
+
+std::optional<SqliteCertStore::Revocation> SqliteCertStore::FindRevocation(std::span<const std::uint8_t> caKeyId,
+                                                                           std::span<const std::uint8_t> serial) {
+  std::lock_guard lock(m_mutex);
+  RequireCaRecords();
+  return SelectRevocation(*m_statements, m_path, caKeyId, serial);
+}
+
+std::vector<SqliteCertStore::Revocation> SqliteCertStore::Revocations(std::span<const std::uint8_t> caKeyId,
+                                                                      std::optional<std::int64_t> sinceChange) {
+  std::lock_guard lock(m_mutex);
+  RequireCaRecords();
+  Statement select(*m_statements, m_path,
+                   std::string("SELECT ") + kRevocationColumns +
+                       " FROM revocations WHERE ca_key_id = ?1 AND change > ?2 ORDER BY change");
+  select.Bind(1, caKeyId).Bind(2, sinceChange.value_or(-1));
+  std::vector<Revocation> out;
+  while (select.Step()) out.push_back(ReadRevocation(select));
+  return out;
+}
+
+SqliteCertStore::CrlNumbers SqliteCertStore::Numbers(std::span<const std::uint8_t> caKeyId) {
+  std::lock_guard lock(m_mutex);
+  RequireCaRecords();
+  // One statement, so one snapshot of both tables.
+  Statement select(*m_statements, m_path,
+                   "SELECT (SELECT coalesce(max(number), 0) + 1 FROM issued_crls WHERE ca_key_id = ?1), "
+                   "(SELECT number FROM issued_crls WHERE ca_key_id = ?1 AND base IS NULL ORDER BY number DESC LIMIT 1), "
+                   "(SELECT covered FROM issued_crls WHERE ca_key_id = ?1 AND base IS NULL ORDER BY number DESC LIMIT 1), "
+                   "(SELECT coalesce(max(change), 0) FROM revocations)");
+  select.Bind(1, caKeyId);
+  select.Step();
+  CrlNumbers numbers;
+  numbers.next = select.Int(0);
+  if (!select.IsNull(1)) numbers.lastFull = select.Int(1);
+  numbers.lastFullCovered = select.Int(2);
+  numbers.covered = select.Int(3);
+  return numbers;
+}
+
+SqliteCertStore::AddResult SqliteCertStore::RecordCrl(std::span<const std::uint8_t> caKeyId, std::int64_t number,
+                                                      std::optional<std::int64_t> baseNumber, std::int64_t covered,
+                                                      std::span<const std::uint8_t> der) {
+  if (caKeyId.empty() || caKeyId.size() > 64) Raise(kMsgBadRecord, "CA key identifier");
+  const ItemFields fields = ReadFieldsOfKind(der, Kind::kCrl);
+  std::lock_guard lock(m_mutex);
+  RequireWritable();
+  RequireCaRecords();
+  Transaction transaction(m_db, m_path);
+  const CrlNumbers now = Numbers(caKeyId);
+  if (number != now.next) Raise(kMsgNumberTaken, static_cast<long long>(number), static_cast<long long>(now.next));
+  if (baseNumber && baseNumber != now.lastFull) Raise(kMsgBaseNotNewest, static_cast<long long>(*baseNumber));
+  const AddResult result = InsertItem(der, fields);
+  Statement insert(*m_statements, m_path,
+                   "INSERT INTO issued_crls (ca_key_id, number, base, covered, item_id) VALUES (?1, ?2, ?3, ?4, ?5)");
+  insert.Bind(1, caKeyId).Bind(2, number);
+  if (baseNumber)
+    insert.Bind(3, *baseNumber);
+  else
+    insert.BindNull(3);
+  insert.Bind(4, covered).Bind(5, result.id);
+  insert.Step();
+  transaction.Commit();
+  return result;
 }
 
 // ---- CertStorage ----

@@ -196,7 +196,7 @@ TEST_F(StoreTest, ForeignAndNewerFilesAreRefusedUntouched) {
   { SqliteCertStore store(path); store.Add(File("real/test-pki/root.cer")); }
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 2", nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 3", nullptr, nullptr, nullptr), SQLITE_OK);
   sqlite3_close(db);
   const std::string foreign = dir.File("foreign.db");
   ASSERT_EQ(sqlite3_open(foreign.c_str(), &db), SQLITE_OK);
