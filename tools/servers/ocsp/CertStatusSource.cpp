@@ -69,6 +69,24 @@ std::vector<std::int64_t> FindIds(SqliteCertStore& store, CertCriterionKind kind
   return ids;
 }
 
+// "YYYYMMDDHHMMSSZ", as the store keeps dates.
+_SYSTEMTIME RecordTime(const std::string& text) {
+  _SYSTEMTIME time{};
+  auto number = [&](std::size_t at, std::size_t count) {
+    WORD value = 0;
+    for (std::size_t i = at; i < at + count && i < text.size(); ++i)
+      value = static_cast<WORD>(value * 10 + (text[i] - '0'));
+    return value;
+  };
+  time.wYear = number(0, 4);
+  time.wMonth = number(4, 2);
+  time.wDay = number(6, 2);
+  time.wHour = number(8, 2);
+  time.wMinute = number(10, 2);
+  time.wSecond = number(12, 2);
+  return time;
+}
+
 std::int64_t NowSeconds() {
   return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
@@ -101,21 +119,24 @@ StoreStatusSource::StoreStatusSource(SqliteCertStore& store, std::span<const std
 StoreStatusSource::~StoreStatusSource() = default;
 
 CertStatus StoreStatusSource::Find(std::span<const std::uint8_t> serial) {
-  const auto lists = Lists();
-  const auto entry = lists->revoked.find(Key(serial));
-  if (entry != lists->revoked.end()) return entry->second;
   CertStatus status;
-  if (IsIssued(serial)) status.kind = CertStatus::Kind::kGood;
-  return status;
-}
-
-bool StoreStatusSource::IsIssued(std::span<const std::uint8_t> serial) {
-  if (serial.empty()) return false;
-  for (const std::int64_t id : FindIds(m_store, kCriterionSerialNumber, serial)) {
-    const auto item = m_store.Describe(id);
-    if (item && item->issuer == m_caSubject) return true;
+  if (serial.empty()) return status;
+  // The CA's own records decide when they know the serial: a hold lifted there
+  // is good even while a list made before the lift still names it.
+  if (const auto record = m_store.FindRevocation(m_caKeyId, serial)) {
+    if (!record->lifted) {
+      status.kind = CertStatus::Kind::kRevoked;
+      status.revocationTime = RecordTime(record->date);
+      status.reason = static_cast<std::uint32_t>(record->reason);
+      return status;
+    }
+  } else {
+    const auto lists = Lists();
+    const auto entry = lists->revoked.find(Key(serial));
+    if (entry != lists->revoked.end()) return entry->second;
   }
-  return false;
+  if (m_store.FindIssued(m_caSubject, serial)) status.kind = CertStatus::Kind::kGood;
+  return status;
 }
 
 std::shared_ptr<const StoreStatusSource::ListSnapshot> StoreStatusSource::Lists() {

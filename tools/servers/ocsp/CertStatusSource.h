@@ -33,13 +33,15 @@ class CertStatusSource {
 
 // The statuses a certificate store holds for one CA.
 //
-// Good: the store holds a certificate with that serial and the CA's subject as
-// issuer. Revoked: the CA's revocation records list the serial, or its newest
-// base and delta lists in the store do (a lifted hold and a removeFromCRL entry
-// make it good again). The lists are read again when the set stored for the CA
-// changes, looked at no more than once a second, so a list added while the
-// responder runs is answered from within a second or so; only lists whose
-// signature verifies under the CA certificate count. Everything else: unknown.
+// Revoked: the CA's revocation records (`ca revoke`) hold the serial and no
+// lifted hold; for a serial without a record, the CA's newest base and delta
+// lists in the store name it (a removeFromCRL entry of the delta makes it
+// good again). Good: otherwise, when the store holds a certificate with that
+// serial and the CA's subject as issuer. Everything else: unknown.
+// The lists are read again when the set stored for the CA changes, looked at no
+// more than once a second, so a list added while the responder runs counts
+// within a second or so; only lists whose signature verifies under the CA
+// certificate count. Records are read at every request.
 class StoreStatusSource final : public CertStatusSource {
  public:
   // `caCertDer` must be in `store` (found by its subject key identifier and its
@@ -56,7 +58,6 @@ class StoreStatusSource final : public CertStatusSource {
   struct ListSnapshot;
   std::shared_ptr<const ListSnapshot> Lists();
   std::shared_ptr<const ListSnapshot> ReadLists(std::vector<std::int64_t> ids) const;
-  bool IsIssued(std::span<const std::uint8_t> serial);
 
   SqliteCertStore& m_store;
   std::vector<std::uint8_t> m_caDer;
