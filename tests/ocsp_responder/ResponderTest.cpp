@@ -8,6 +8,7 @@
 #include "OcspResponder.h"
 #include "Requests.h"
 #include "kernel/CKernelCertificate.h"
+#include "kernel/CKernelOCSP.h"
 
 namespace tavrpki::test {
 namespace {
@@ -74,6 +75,35 @@ TEST_F(ResponderTest, AnswersEachCertificateSignedByKeyHash) {
   const ASN1OCSPSingleResponse& revoked = body.Responses()[0];
   EXPECT_EQ(revoked.RevocationReason(), LoopbackPki::kRevokedReason);
   EXPECT_TRUE(revoked.RevocationTime().Equal(DateTime(Pki().revokedAt)));
+}
+
+// The library's client takes the answers as they come: the status of the asked
+// certificate, and for a revoked one the reason and the time, to the second.
+TEST_F(ResponderTest, LibraryClientAcceptsTheAnswers) {
+  Kernel::CKernel kernel = Pki().kernel;
+  kernel.SetCertStorage(m_store.get());
+  const std::pair<const Kernel::CKernelCertificate*, unsigned char> cases[] = {
+      {&Pki().good, kOcspGood}, {&Pki().revoked, kOcspRevoked}, {&Pki().unissued, kOcspUnknown}};
+  for (const auto& [cert, status] : cases) {
+    SCOPED_TRACE(static_cast<int>(status));
+    const std::vector<std::uint8_t> answer = m_responder->Answer(RequestDer({CertIdOf(*cert)}));
+    Kernel::OCSPResponse result{};
+    result.revocationReason = 77;
+    Kernel::CKernelCertificate responder(kernel);
+    Kernel::CKernelOCSP::CheckResponse(kernel, answer.data(), static_cast<unsigned long>(answer.size()), *cert,
+                                       result, responder);
+    EXPECT_EQ(result.certStatus, status);
+    EXPECT_TRUE(responder == Pki().responder);
+    if (status == kOcspRevoked) {
+      EXPECT_EQ(result.revocationReason, LoopbackPki::kRevokedReason);
+      const _SYSTEMTIME& at = result.revocationTime;
+      EXPECT_EQ(std::make_tuple(at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute, at.wSecond),
+                std::make_tuple(Pki().revokedAt.wYear, Pki().revokedAt.wMonth, Pki().revokedAt.wDay,
+                                Pki().revokedAt.wHour, Pki().revokedAt.wMinute, Pki().revokedAt.wSecond));
+    } else if (status == kOcspGood) {
+      EXPECT_EQ(result.revocationReason, 77u);
+    }
+  }
 }
 
 TEST_F(ResponderTest, JunkIsMalformedRequest) {
