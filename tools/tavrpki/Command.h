@@ -2,7 +2,10 @@
 //
 // A command file registers itself with a static `CommandRegistration`:
 //   static const CommandRegistration kHash{"hash", "[--dke HEX] [FILE...]", "hash files", &RunHash};
-// `tavrpki speed WHAT` dispatches the same way through `SpeedRegistration`.
+// `tavrpki speed WHAT` dispatches the same way through `SpeedRegistration`, and
+// `tavrpki serve WHAT` through `ServeRegistration`:
+//   static const ServeRegistration kOcsp{"ocsp", "--ca-cert FILE ... [--listen ADDR:PORT]",
+//                                        "answer OCSP requests", &RunServeOcsp};
 // Commands return the process exit code and report errors with `ReportError`.
 #pragma once
 
@@ -23,6 +26,10 @@ struct CommandRegistration {
 
 struct SpeedRegistration {
   SpeedRegistration(const char* what, const char* usage, CommandFn run);
+};
+
+struct ServeRegistration {
+  ServeRegistration(const char* what, const char* usage, const char* summary, CommandFn run);
 };
 
 // Thrown by the argument helpers; main prints it with the usage line.

@@ -34,6 +34,11 @@ std::map<std::string, Entry>& SpeedSuites() {
   return suites;
 }
 
+std::map<std::string, Entry>& Servers() {
+  static std::map<std::string, Entry> servers;
+  return servers;
+}
+
 int Help() {
   std::puts("usage: tavrpki COMMAND [ARGS...]\n\ncommands:");
   for (const auto& [name, entry] : Commands())
@@ -53,6 +58,19 @@ int RunSpeed(const Args& args) {
   return it->second.run(Args(args.begin() + 1, args.end()));
 }
 
+int RunServe(const Args& args) {
+  if (args.empty() || args[0] == "--help" || args[0] == "help") {
+    std::puts("usage: tavrpki serve WHAT [OPTIONS]  (runs until SIGINT or SIGTERM)\n\nservers:");
+    if (Servers().empty()) std::puts("  (none built in)");
+    for (const auto& [name, entry] : Servers())
+      std::printf("  %-6s %s\n         %s\n", name.c_str(), entry.summary, entry.usage);
+    return args.empty() ? 2 : 0;
+  }
+  const auto it = Servers().find(args[0]);
+  if (it == Servers().end()) throw UsageError{"unknown server '" + args[0] + "'"};
+  return it->second.run(Args(args.begin() + 1, args.end()));
+}
+
 }  // namespace
 
 CommandRegistration::CommandRegistration(const char* name, const char* usage, const char* summary,
@@ -62,6 +80,10 @@ CommandRegistration::CommandRegistration(const char* name, const char* usage, co
 
 SpeedRegistration::SpeedRegistration(const char* what, const char* usage, CommandFn run) {
   SpeedSuites()[what] = Entry{usage, "", run};
+}
+
+ServeRegistration::ServeRegistration(const char* what, const char* usage, const char* summary, CommandFn run) {
+  Servers()[what] = Entry{usage, summary, run};
 }
 
 Options::Options(const Args& args, const std::vector<std::string>& valueOptions,
@@ -213,6 +235,8 @@ double MeasureCpuSeconds(const std::function<void()>& body, double seconds) {
 int main(int argc, char** argv) {
   using namespace tavrpki::tool;
   static const CommandRegistration kSpeed{"speed", "WHAT [OPTIONS]", "measure throughput", &RunSpeed};
+  static const CommandRegistration kServe{"serve", "WHAT [OPTIONS] | --help", "run a server until SIGINT or SIGTERM",
+                                          &RunServe};
   if (argc < 2 || std::string(argv[1]) == "help" || std::string(argv[1]) == "--help") return Help();
   // A file may register a two-word command ("crl check") beside another file's
   // one-word command ("crl"); the two-word one wins for its own second word.
