@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <string_view>
 
 #include "LoopbackPki.h"
 #include "OcspHttp.h"
@@ -47,12 +46,15 @@ struct Setup {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static Setup setup;
   if (size == 0) return 0;
-  const bool get = (data[0] & 1) == 0;
-  const std::span<const std::uint8_t> rest(data + 1, size - 1);
-  const std::string_view path(reinterpret_cast<const char*>(rest.data()), rest.size());
-  const tavrpki::servers::HttpAnswer answer =
-      get ? tavrpki::servers::AnswerOcspHttp(*setup.responder, "GET", path, {})
-          : tavrpki::servers::AnswerOcspHttp(*setup.responder, "POST", "/", rest);
+  tavrpki::servers::HttpRequest request;
+  request.method = (data[0] & 1) == 0 ? "GET" : "POST";
+  if (request.method == "GET") {
+    request.path.assign(reinterpret_cast<const char*>(data + 1), size - 1);
+  } else {
+    request.path = "/";
+    request.body.assign(data + 1, data + size);
+  }
+  const tavrpki::servers::HttpReply answer = tavrpki::servers::AnswerOcspHttp(*setup.responder, request);
   tavrpki::ASN1OCSPResponse response;
   response.Decode(tavrpki::ByteView(answer.body.data(), answer.body.size()));  // throws: a bug
   const std::uint8_t status = response.ResponseStatus();

@@ -9,6 +9,7 @@
 //                                the whole process's CPU time, so the server's
 //                                work counts too.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -17,7 +18,10 @@
 
 #include "Command.h"
 #include "LoopbackPki.h"
+#include "OcspHttp.h"
+#include "OcspResponder.h"
 #include "kernel/CKernelCertificateChain.h"
+#include "kernel/CKernelOCSP.h"
 #include "kernel/GetKernelInstance.h"
 
 namespace tavrpki::tool {
@@ -55,6 +59,21 @@ int Run(const Args& args) {
   const Kernel::CKernelCertificateChain chain = Kernel::CKernelCertificateChain::Build(kernel, pki.good);
   if (chain.GetCount() != 3) throw UsageError{"the loopback chain is not three certificates long"};
   Report("chain-validate-3", MeasureCpuSeconds([&] { chain.Validate(true, false, false, nullptr); }));
+
+  servers::StoreStatusSource statuses(store, servers::LoopbackPki::Der(pki.ca));
+  const servers::OcspResponder responder(kernel, servers::LoopbackPki::Der(pki.ca),
+                                         servers::LoopbackPki::Der(pki.responder), pki.responderKeys, statuses);
+  servers::HttpServer server(servers::OcspHandler(responder));
+  const std::string url = server.Url();
+  Report("ocsp-roundtrip", MeasureCpuSeconds(
+                               [&] {
+                                 Kernel::OCSPResponse result{};
+                                 Kernel::CKernelCertificate responderCert(kernel);
+                                 Kernel::CKernelOCSP::GetCertStatus(kernel, url.c_str(), pki.good, result,
+                                                                    responderCert);
+                                 if (result.certStatus != 0) std::abort();
+                               },
+                               1.0, CpuClock::kProcess));
   return 0;
 }
 

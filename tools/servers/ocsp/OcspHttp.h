@@ -16,19 +16,18 @@
 #include <vector>
 
 #include "OcspResponder.h"
+#include "servers/HttpServer.h"
 
 namespace tavrpki::servers {
 
 inline constexpr const char* kOcspResponseType = "application/ocsp-response";
 
-struct HttpAnswer {
-  unsigned status = 200;
-  std::string contentType;
-  std::vector<std::uint8_t> body;
-};
+HttpReply AnswerOcspHttp(const OcspResponder& responder, const HttpRequest& request);
 
-HttpAnswer AnswerOcspHttp(const OcspResponder& responder, std::string_view method, std::string_view path,
-                          std::span<const std::uint8_t> body);
+// The server's handler: AnswerOcspHttp with `responder`, which must outlive it.
+inline HttpHandler OcspHandler(const OcspResponder& responder) {
+  return [&responder](const HttpRequest& request) { return AnswerOcspHttp(responder, request); };
+}
 
 // The DER request a GET path carries; empty when no part of it is one.
 std::vector<std::uint8_t> RequestFromPath(std::string_view path);
