@@ -3,8 +3,6 @@
 // stopped when the program's cases are done.
 #pragma once
 
-#include <curl/curl.h>
-
 #include "Fixture.h"
 #include "OcspHttp.h"
 #include "OcspResponder.h"
@@ -16,7 +14,6 @@ class ResponderServerTest : public ResponderPkiTest {
  protected:
   static void SetUpTestSuite() {
     ResponderPkiTest::SetUpTestSuite();
-    curl_global_init(CURL_GLOBAL_DEFAULT);  // once, before any client thread
     const std::string path = (s_sandbox->Root() / "served.db").string();
     s_store = std::make_unique<SqliteCertStore>(path);
     s_pki->AddTo(*s_store);
@@ -31,7 +28,6 @@ class ResponderServerTest : public ResponderPkiTest {
     s_responder.reset();
     s_source.reset();
     s_store.reset();
-    curl_global_cleanup();
     ResponderPkiTest::TearDownTestSuite();
   }
 

@@ -1,4 +1,5 @@
-// What the store says of a serial, for the CA the responder answers for.
+// What the store says of a serial, for the CA the responder answers for, beyond
+// what the responder's answers show: the CA's records against its lists.
 #include <stdexcept>
 
 #include "CertStatusSource.h"
@@ -11,35 +12,6 @@ using servers::CertStatus;
 using servers::LoopbackPki;
 
 class StatusSourceTest : public ResponderPkiTest {};
-
-TEST_F(StatusSourceTest, IssuedRevokedAndStrangeSerials) {
-  const auto store = MakeStore("status.db");
-  servers::StoreStatusSource source(*store, LoopbackPki::Der(Pki().ca));
-  const struct {
-    const char* what;
-    std::vector<std::uint8_t> serial;
-    CertStatus::Kind kind;
-  } cases[] = {
-      {"issued and stored", LoopbackPki::Serial(Pki().good), CertStatus::Kind::kGood},
-      {"on the CA's list", LoopbackPki::Serial(Pki().revoked), CertStatus::Kind::kRevoked},
-      {"signed but never stored", LoopbackPki::Serial(Pki().unissued), CertStatus::Kind::kUnknown},
-      // The responder's own serial is the CA's; the CA's serial is the root's.
-      {"issued by the root", LoopbackPki::Serial(Pki().ca), CertStatus::Kind::kUnknown},
-      {"a leading zero octet", {0x00, 0x10, 0x02}, CertStatus::Kind::kRevoked},
-      {"empty", {}, CertStatus::Kind::kUnknown},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    EXPECT_EQ(source.Find(c.serial).kind, c.kind);
-  }
-  const CertStatus revoked = source.Find(LoopbackPki::Serial(Pki().revoked));
-  EXPECT_EQ(revoked.reason, LoopbackPki::kRevokedReason);
-  EXPECT_EQ(std::make_tuple(revoked.revocationTime.wYear, revoked.revocationTime.wMonth, revoked.revocationTime.wDay,
-                            revoked.revocationTime.wHour, revoked.revocationTime.wMinute,
-                            revoked.revocationTime.wSecond),
-            std::make_tuple(Pki().revokedAt.wYear, Pki().revokedAt.wMonth, Pki().revokedAt.wDay,
-                            Pki().revokedAt.wHour, Pki().revokedAt.wMinute, Pki().revokedAt.wSecond));
-}
 
 // The CA's records decide over its lists: a revocation recorded after the list
 // was made counts at once, and a lifted hold is good although the list still
