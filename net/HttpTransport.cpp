@@ -151,7 +151,7 @@ HttpResponse HttpTransport::Exchange(const std::string& url, bool post, std::str
   if (!parsed) throw std::bad_alloc();
   const CURLUcode parse = curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0);
   if (!post && parse == CURLUE_NO_HOST) Raise(kMsgInvalidHostName);
-  if (parse != CURLUE_OK) Raise(kMsgTransferFailed, curl_url_strerror(parse));
+  if (parse != CURLUE_OK) Raise(kMsgInvalidUrl, url.c_str(), curl_url_strerror(parse));
   if (!post) {
     char* host = nullptr;
     const bool hasHost = curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK;
@@ -164,11 +164,24 @@ HttpResponse HttpTransport::Exchange(const std::string& url, bool post, std::str
   curl_url_set(parsed.get(), CURLUPART_QUERY, nullptr, 0);
   curl_url_set(parsed.get(), CURLUPART_FRAGMENT, nullptr, 0);
 
+  // The handle must not keep pointers into this frame (error buffer, header list,
+  // URL) once the exchange is over, however it ends.
+  struct Detach {
+    CURL* session;
+    ~Detach() {
+      curl_easy_setopt(session, CURLOPT_ERRORBUFFER, nullptr);
+      curl_easy_setopt(session, CURLOPT_HTTPHEADER, nullptr);
+      curl_easy_setopt(session, CURLOPT_CURLU, nullptr);
+      curl_easy_setopt(session, CURLOPT_WRITEDATA, nullptr);
+    }
+  };
+
   const long connectTimeout = ConfiguredDword("HttpConnectTimeout", 10);
   const long totalTimeout = ConfiguredDword("HttpTimeout", 30);
   Sink sink;
   char error[CURL_ERROR_SIZE] = {0};
   std::unique_ptr<curl_slist, ListDeleter> headers;
+  const Detach detach{session};  // declared after what it detaches, so it runs first
 
   SetOrThrow(curl_easy_setopt(session, CURLOPT_CURLU, parsed.get()));
   SetOrThrow(curl_easy_setopt(session, CURLOPT_PROTOCOLS_STR, "http,https"));
@@ -201,10 +214,6 @@ HttpResponse HttpTransport::Exchange(const std::string& url, bool post, std::str
   }
 
   const CURLcode result = curl_easy_perform(session);
-  // The handle must not keep pointers to this frame's buffer, list and URL.
-  curl_easy_setopt(session, CURLOPT_ERRORBUFFER, nullptr);
-  curl_easy_setopt(session, CURLOPT_HTTPHEADER, nullptr);
-  curl_easy_setopt(session, CURLOPT_CURLU, nullptr);
   if (sink.tooLarge || result == CURLE_FILESIZE_EXCEEDED) Raise(kMsgResponseTooLarge, kMaxResponseSize);
   if (sink.failed) throw std::bad_alloc();
   if (result != CURLE_OK) Raise(kMsgTransferFailed, error[0] != 0 ? error : curl_easy_strerror(result));

@@ -13,6 +13,7 @@ inline constexpr Message kMsgInvalidUrlPath{kNoCode, "Url path is invalid. Check
 
 // libcurl's own text for a failed exchange, as the system's text of the error was.
 inline constexpr Message kMsgTransferFailed{kNoCode, "%s"};
+inline constexpr Message kMsgInvalidUrl{kNoCode, "Url %s is invalid: %s"};
 inline constexpr Message kMsgResponseTooLarge{kNoCode, "Response is larger than %u bytes; reading stopped."};
 inline constexpr Message kMsgTransportUnavailable{kNoCode, "HTTP client could not be initialised: %s"};
 

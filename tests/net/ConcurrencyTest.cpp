@@ -1,8 +1,10 @@
 // Eight clients, each with its own transport, against one server: every request
-// answered, and answered with its own reply. Also run by the ThreadSanitizer job.
+// answered, and answered with its own reply; and a stop while handlers run. Also
+// run by the ThreadSanitizer job.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -63,6 +65,40 @@ TEST(HttpConcurrency, EveryClientGetsItsOwnAnswers) {
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(failed, 0);
   EXPECT_EQ(handled, kClients * kRequestsPerClient);
+}
+
+// Stop() with handlers still running returns once they do; the clients get an
+// answer or an error, none waits for its timeout.
+TEST(HttpConcurrency, StopWhileRequestsAreInFlight) {
+  tavrpki::test::ConfigSandbox env;
+  env.WriteUser("\"HttpTimeout\"=dword:0000001e");
+  std::atomic<int> entered{0};
+  HttpServer server([&](const HttpRequest&) {
+    ++entered;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return HttpReply{200, "application/ocsp-response", {0x30, 0x00}};
+  }, {.threads = 2});
+  std::vector<std::thread> clients;
+  std::atomic<int> finished{0};
+  for (int i = 0; i < 6; ++i)
+    clients.emplace_back([&] {
+      try {
+        HttpTransport(server.Url()).SendOcspRequest(std::vector<std::uint8_t>{0x30, 0x00});
+      } catch (const tavrpki::Exception&) {
+      }
+      ++finished;
+    });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (entered < 2 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_GE(entered, 2);
+  const auto start = std::chrono::steady_clock::now();
+  server.Stop();
+  server.Stop();
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 5.0);
+  for (auto& client : clients) client.join();
+  EXPECT_EQ(finished, 6);
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
 }
 
 }  // namespace

@@ -182,6 +182,7 @@ TEST(HttpTransport, UnreachableOrMalformedAddressesFailAtOnce) {
       {true, noPath, "Url path is invalid. Check configuration."},
       {true, "http://:8080/ocsp/", "HostName is invalid. Check configuration."},
       {true, "ftp://127.0.0.1/x", "not supported"},
+      {false, "127.0.0.1/tsp", "Url 127.0.0.1/tsp is invalid: "},  // no scheme
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.url);
