@@ -1,36 +1,9 @@
 #include "ext/PKIEnforcedCert.h"
 
-#include "asn1/ASN1Utf8String.h"
-#include "asn1/x509/ExtensionValues.h"
 #include "ext/ExtensionOids.h"
-#include "ext/TextForms.h"
-#include "ext/ValueForms.h"
 
 namespace tavrpki {
 
-PKIEnforcedCert::PKIEnforcedCert() : PKIEntityBase(kOidEnforcedCert, 1) {}
-
-ASN1Attribute PKIEnforcedCert::ToAttribute() const { return MakeAttribute(ASN1Utf8String(ListText(m_items).CStr())); }
-
-// One element per item holding only the OID; an item that is not a dotted OID
-// fails here ("Invalid OID String").
-ASN1CertExtension PKIEnforcedCert::ToExtension() const {
-  ASN1QCStatements value;
-  for (const String& item : m_items) value.Items().emplace_back(item.CStr());
-  return MakeExtension(value);
-}
-
-void PKIEnforcedCert::FromAttribute(const ASN1Attribute& attribute) {
-  m_items = ParseListText(ext::TextOf(attribute.GetFirstValue()).CStr());
-}
-
-void PKIEnforcedCert::FromExtension(const ASN1CertExtension& extension) {
-  ASN1QCStatements value;
-  extension.DecodeValue(value);
-  std::vector<String> items;
-  for (const ASN1AttrTypeValue& element : value.Items()) items.push_back(element.TypeText());
-  m_items = std::move(items);
-  m_critical = extension.IsCritical() ? 1 : 0;
-}
+PKIEnforcedCert::PKIEnforcedCert() : PKIOidList(kOidEnforcedCert, 1) {}
 
 }  // namespace tavrpki

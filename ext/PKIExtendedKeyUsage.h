@@ -1,31 +1,14 @@
-// Extended key usage, "2.5.29.37", not critical when created: a list of key purpose OIDs.
-//   extension: ASN1ExtKeyUsage, one OID per item
-//   attribute: UTF8String list text |a||b| (ext/TextForms.h)
+// Extended key usage, "2.5.29.37", not critical when created: a list of key
+// purpose OIDs.
 #pragma once
 
-#include <utility>
-#include <vector>
-
-#include "asn1/String.h"
-#include "ext/PKIEntityBase.h"
+#include "ext/PKIOidList.h"
 
 namespace tavrpki {
 
-class PKIExtendedKeyUsage : public PKIEntityBase {
+class PKIExtendedKeyUsage : public PKIOidList<ASN1ExtKeyUsage> {
  public:
   PKIExtendedKeyUsage();
-
-  const std::vector<String>& GetList() const { return m_items; }
-  void SetList(std::vector<String> items) { m_items = std::move(items); }
-  void Add(const String& item) { m_items.push_back(item); }
-
-  ASN1Attribute ToAttribute() const override;
-  ASN1CertExtension ToExtension() const override;
-  void FromAttribute(const ASN1Attribute& attribute) override;
-  void FromExtension(const ASN1CertExtension& extension) override;
-
- private:
-  std::vector<String> m_items;
 };
 
 }  // namespace tavrpki

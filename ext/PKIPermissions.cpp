@@ -1,5 +1,7 @@
 #include "ext/PKIPermissions.h"
 
+#include <utility>
+
 #include "asn1/ASN1Utf8String.h"
 #include "core/OidTable.h"
 #include "ext/TextForms.h"
@@ -7,18 +9,16 @@
 
 namespace tavrpki {
 
-PKIPermissions::PKIPermissions() : PKIEntityBase(GetOidRoot3().c_str(), 0) {}
-
-ASN1Attribute PKIPermissions::ToAttribute() const { return MakeAttribute(ASN1Utf8String(ListText(m_items).CStr())); }
+PKIPermissions::PKIPermissions() : PKIListEntity(GetOidRoot3().c_str(), 0) {}
 
 ASN1CertExtension PKIPermissions::ToExtension() const {
   return MakeExtension(ASN1Utf8String(ListText(m_items).CStr()));
 }
 
 void PKIPermissions::FromAttribute(const ASN1Attribute& attribute) {
-  std::vector<String> items = ParseListText(ext::TextOf(attribute.GetFirstValue()).CStr());
-  m_oid = attribute.TypeText();
-  m_items = std::move(items);
+  String oid = attribute.TypeText();
+  PKIListEntity::FromAttribute(attribute);
+  m_oid = std::move(oid);
 }
 
 void PKIPermissions::FromExtension(const ASN1CertExtension& extension) {

@@ -26,10 +26,7 @@ std::string Value(const PKIEntityBase& h) {
     return std::string("first=") + p->GetFirstUrl().CStr() + " second=" + p->GetSecondUrl().CStr();
   if (auto* p = dynamic_cast<const PKICRLDistributionPoint*>(&h)) return Join(p->GetUrls(), " ");
   if (auto* p = dynamic_cast<const PKIDeltaCRLIndicator*>(&h)) return H(p->GetBaseCRLNumber().Bytes());
-  if (auto* p = dynamic_cast<const PKIExtendedKeyUsage*>(&h)) return Join(p->GetList(), ",");
-  if (auto* p = dynamic_cast<const PKIPolicies*>(&h)) return Join(p->GetList(), ",");
-  if (auto* p = dynamic_cast<const PKIEnforcedCert*>(&h)) return Join(p->GetList(), ",");
-  if (auto* p = dynamic_cast<const PKIPermissions*>(&h)) return Join(p->GetList(), ",");
+  if (auto* p = dynamic_cast<const PKIListEntity*>(&h)) return Join(p->GetList(), ",");
   if (auto* p = dynamic_cast<const PKISubjectDirAttr*>(&h)) {
     std::string out;
     for (const ASN1Attribute& attribute : p->GetAttributes().Attributes()) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "../sqlitestore/StoreSupport.h"
 #include "asn1/ASN1PrintableString.h"
 #include "asn1/ASN1Utf8String.h"
+#include "asn1/Base64.h"
 #include "asn1/ocsp/ASN1OCSPRequest.h"
 #include "asn1/ocsp/ASN1OCSPResponse.h"
 #include "core/MessageText.h"
@@ -27,6 +29,7 @@
 #include "kernel/HandleCast.h"
 #include "kernel/pkix/Ocsp.h"
 #include "tests/asn1/Support.h"
+#include "servers/HttpServer.h"
 #include "support/CertificateDraft.h"
 
 namespace tavrpki::test {
@@ -168,11 +171,24 @@ Blob Answer(const Pki& pki, const Scenario& scenario, ByteView requestDer) {
   return der;
 }
 
+// The client against a responder on a loopback port that answers every request
+// under the scenario the test set.
 class OcspClientTest : public CertTest {
  protected:
   static std::unique_ptr<Pki> s_pki;
   TempDir m_dir;
   SqliteCertStore m_store{m_dir.File("store.db")};
+  std::mutex m_lock;
+  Scenario m_scenario;
+  int m_requests = 0;
+  servers::HttpServer m_server{[this](const servers::HttpRequest& request) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    ++m_requests;
+    // GET /<Base64 of the request, "/" and "+" escaped>
+    const Blob der = Base64Decode(servers::UnescapePath(request.path.substr(1)));
+    const Blob answer = Answer(*s_pki, m_scenario, der.View());
+    return servers::HttpReply{200, "application/ocsp-response", {answer.begin(), answer.end()}};
+  }};
 
   void SetUp() override {
     if (!s_pki) s_pki = std::make_unique<Pki>(m_kernel);
@@ -181,13 +197,21 @@ class OcspClientTest : public CertTest {
     m_kernel.SetCertStorage(static_cast<CertStorage*>(&m_store));
   }
 
-  // The client's request, answered under `scenario`, and the client's verdict.
+  // The client's verdict on `cert` with the responder answering under `scenario`.
   void Ask(const Scenario& scenario, const CKernelCertificate& cert, Kernel::OCSPResponse& result,
            CKernelCertificate& responder) {
-    Blob request;
-    pkix::OcspRequestFor(Kernel::CertificateOf(cert)).Encode(request);
-    const Blob answer = Answer(*s_pki, scenario, request.View());
-    Kernel::CKernelOCSP::CheckResponse(m_kernel, answer.Data(), answer.Size(), cert, result, responder);
+    SetScenario(scenario);
+    Kernel::CKernelOCSP::GetCertStatus(m_kernel, m_server.Url().c_str(), cert, result, responder);
+  }
+
+  void SetScenario(const Scenario& scenario) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_scenario = scenario;
+  }
+
+  int Requests() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_requests;
   }
 };
 
@@ -272,10 +296,45 @@ TEST_F(OcspClientTest, CertificateWithoutAuthorityKeyIdIsNotAsked) {
   unsigned char* response = nullptr;
   unsigned long length = 0;
   EXPECT_EQ(CodeOf([&] {
-              Kernel::CKernelOCSP::GetOCSPResponse("http://127.0.0.1:9/", s_pki->withoutAki, &response, &length);
+              Kernel::CKernelOCSP::GetOCSPResponse(m_server.Url().c_str(), s_pki->withoutAki, &response, &length);
+            }),
+            100010u);
+  Kernel::OCSPResponse result{};
+  CKernelCertificate responder(m_kernel);
+  EXPECT_EQ(CodeOf([&] {
+              Kernel::CKernelOCSP::GetCertStatus(m_kernel, m_server.Url().c_str(), s_pki->withoutAki, result, responder);
             }),
             100010u);
   EXPECT_EQ(response, nullptr);
+  EXPECT_EQ(Requests(), 0);
+}
+
+// Without a URL the address comes from the certificate's authority information
+// access; the raw answer handed out is what the responder sent, and checks alike.
+TEST_F(OcspClientTest, AddressFromTheCertificateAndTheRawAnswer) {
+  const Pki& p = *s_pki;
+  CKernelCertificate asked = p.asked;
+  asked.SetAuthInformationAccess(m_server.Url().c_str(), nullptr);
+  params::Dke randomSBox = params::kDke1;
+  asked.Ensign(p.caKeys, randomSBox.data());
+  SetScenario({"revoked", 0, &p.responder, &p.responderKeys, {{&p.asked, kOcspRevoked, 1}}});
+
+  Kernel::OCSPResponse result{};
+  CKernelCertificate responder(m_kernel);
+  Kernel::CKernelOCSP::GetCertStatus(m_kernel, asked, result, responder);
+  EXPECT_EQ(result.certStatus, 1);
+  EXPECT_EQ(result.revocationReason, 1u);
+
+  unsigned char* response = nullptr;
+  unsigned long length = 0;
+  Kernel::CKernelOCSP::GetOCSPResponse(m_server.Url().c_str(), asked, &response, &length);
+  ASSERT_NE(response, nullptr);
+  Kernel::OCSPResponse again{};
+  Kernel::CKernelOCSP::CheckResponse(m_kernel, response, length, asked, again, responder);
+  Kernel::CKernelOCSP::ReleaseResponseBuffer(response);
+  EXPECT_EQ(again.certStatus, 1);
+  EXPECT_EQ(Requests(), 2);
+  EXPECT_EQ(CodeOf([] { Kernel::CKernelOCSP::ReleaseResponseBuffer(nullptr); }), 100021u);
 }
 
 }  // namespace

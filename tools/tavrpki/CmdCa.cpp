@@ -345,14 +345,7 @@ int List(const Args& args) {
   return 0;
 }
 
-int Run(const Args& args) {
-  if (args.empty()) throw UsageError{"say what to do: init, issue or list"};
-  const Args rest(args.begin() + 1, args.end());
-  if (args[0] == "init") return Init(rest);
-  if (args[0] == "issue") return Issue(rest);
-  if (args[0] == "list") return List(rest);
-  throw UsageError{"unknown subcommand '" + args[0] + "'"};
-}
+int Run(const Args& args) { return RunSubcommand(args, {{"init", &Init}, {"issue", &Issue}, {"list", &List}}); }
 
 const CommandRegistration kCa{"ca",
                               "init --key NAME --subject TEXT [--days N] [--pathlen N] | issue --req FILE --ca-cert "

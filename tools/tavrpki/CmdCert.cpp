@@ -62,13 +62,7 @@ int Verify(const Args& args) {
   return 0;
 }
 
-int Run(const Args& args) {
-  if (args.empty()) throw UsageError{"say what to do: show or verify"};
-  const Args rest(args.begin() + 1, args.end());
-  if (args[0] == "show") return Show(rest);
-  if (args[0] == "verify") return Verify(rest);
-  throw UsageError{"unknown subcommand '" + args[0] + "'"};
-}
+int Run(const Args& args) { return RunSubcommand(args, {{"show", &Show}, {"verify", &Verify}}); }
 
 const CommandRegistration kCert{"cert", "show FILE | verify FILE --issuer ISSUER",
                                 "show a certificate or check its signature", &Run};

@@ -329,14 +329,7 @@ int Show(const Args& args) {
   return 0;
 }
 
-int Run(const Args& args) {
-  if (args.empty()) throw UsageError{"say what to do: sign, verify or show"};
-  const Args rest(args.begin() + 1, args.end());
-  if (args[0] == "sign") return Sign(rest);
-  if (args[0] == "verify") return Verify(rest);
-  if (args[0] == "show") return Show(rest);
-  throw UsageError{"unknown subcommand '" + args[0] + "'"};
-}
+int Run(const Args& args) { return RunSubcommand(args, {{"sign", &Sign}, {"verify", &Verify}, {"show", &Show}}); }
 
 const CommandRegistration kCms{
     "cms",

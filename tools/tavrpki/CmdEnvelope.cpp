@@ -12,7 +12,6 @@
 //   Each recipient (subject and serial number) and the size of the data.
 // The password of the key: --password-file, else $TAVRPKI_PASSWORD, else the terminal.
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -157,14 +156,10 @@ int Show(const Args& args) {
 }
 
 int Run(const Args& args) {
-  static const std::map<std::string, CommandFn> kSubcommands = {
-      {"encrypt", &Encrypt}, {"decrypt", &Decrypt}, {"show", &Show}};
-  if (args.empty()) throw UsageError{"say what to do"};
-  const auto it = kSubcommands.find(args[0]);
-  if (it == kSubcommands.end()) throw UsageError{"unknown subcommand '" + args[0] + "'"};
+  const CommandFn run = FindSubcommand(args, {{"encrypt", &Encrypt}, {"decrypt", &Decrypt}, {"show", &Show}});
   const KeyStorageDefault storageDefault;
   try {
-    return it->second(args);
+    return run(args);
   } catch (const envelope::FormatError& error) {
     return Refuse(args[0], error.text);
   }

@@ -325,16 +325,13 @@ const char* Cause(unsigned long code) {
 }
 
 int Run(const Args& args) {
-  static const std::map<std::string, CommandFn> kSubcommands = {
-      {"generate", &Generate}, {"list", &List},         {"show", &Show},
-      {"export-public", &ExportPublic}, {"delete", &Delete}, {"passwd", &Passwd},
-      {"sign-hash", &SignHash}, {"verify-hash", &VerifyHash}};
-  if (args.empty()) throw UsageError{"say what to do"};
-  const auto it = kSubcommands.find(args[0]);
-  if (it == kSubcommands.end()) throw UsageError{"unknown subcommand '" + args[0] + "'"};
+  const CommandFn run = FindSubcommand(args, {{"generate", &Generate}, {"list", &List}, {"show", &Show},
+                                              {"export-public", &ExportPublic}, {"delete", &Delete},
+                                              {"passwd", &Passwd}, {"sign-hash", &SignHash},
+                                              {"verify-hash", &VerifyHash}});
   const KeyStorageDefault storageDefault;
   try {
-    return it->second(args);
+    return run(args);
   } catch (const ExceptionBase& error) {
     // Uncoded failures here come from reading the keys out of an opened
     // container: the codec's words alone would not say that.

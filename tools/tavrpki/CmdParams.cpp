@@ -103,14 +103,7 @@ int Decode(const Args& args) {
   return 0;
 }
 
-int Run(const Args& args) {
-  if (args.empty()) throw UsageError{"say show, der or decode"};
-  const Args rest(args.begin() + 1, args.end());
-  if (args[0] == "show") return Show(rest);
-  if (args[0] == "der") return Der(rest);
-  if (args[0] == "decode") return Decode(rest);
-  throw UsageError{"unknown subcommand '" + args[0] + "'"};
-}
+int Run(const Args& args) { return RunSubcommand(args, {{"show", &Show}, {"der", &Der}, {"decode", &Decode}}); }
 
 const CommandRegistration kParams{
     "params", "show OID|list | der [--explicit] [--dke HEX] OID | decode [--be] FILE",

@@ -111,14 +111,7 @@ int Verify(const Args& args) {
   return 0;
 }
 
-int Run(const Args& args) {
-  if (args.empty()) throw UsageError{"say what to do: new, show or verify"};
-  const Args rest(args.begin() + 1, args.end());
-  if (args[0] == "new") return New(rest);
-  if (args[0] == "show") return Show(rest);
-  if (args[0] == "verify") return Verify(rest);
-  throw UsageError{"unknown subcommand '" + args[0] + "'"};
-}
+int Run(const Args& args) { return RunSubcommand(args, {{"new", &New}, {"show", &Show}, {"verify", &Verify}}); }
 
 const CommandRegistration kReq{"req",
                                "new --key NAME --subject TEXT [--key-usage LIST] [--eku OID,...] [--crypt-key] "

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +24,20 @@ using CommandFn = int (*)(const Args& args);
 struct CommandRegistration {
   CommandRegistration(const char* name, const char* usage, const char* summary, CommandFn run);
 };
+
+// One subcommand of a command with several ("cert show", "cert verify").
+struct Subcommand {
+  const char* name;
+  CommandFn run;
+};
+
+// The function of the subcommand args[0] names; a usage error naming the choices
+// when args is empty or names none of them.
+CommandFn FindSubcommand(const Args& args, std::initializer_list<Subcommand> choices);
+// Runs that subcommand with the arguments after its name.
+inline int RunSubcommand(const Args& args, std::initializer_list<Subcommand> choices) {
+  return FindSubcommand(args, choices)(Args(args.begin() + 1, args.end()));
+}
 
 struct SpeedRegistration {
   SpeedRegistration(const char* what, const char* usage, CommandFn run);

@@ -82,6 +82,21 @@ SpeedRegistration::SpeedRegistration(const char* what, const char* usage, Comman
   SpeedSuites()[what] = Entry{usage, "", run};
 }
 
+CommandFn FindSubcommand(const Args& args, std::initializer_list<Subcommand> choices) {
+  if (!args.empty())
+    for (const Subcommand& choice : choices)
+      if (args[0] == choice.name) return choice.run;
+  if (!args.empty()) throw UsageError{"unknown subcommand '" + args[0] + "'"};
+  std::string names;
+  std::size_t left = choices.size();
+  for (const Subcommand& choice : choices) {
+    names += choice.name;
+    --left;
+    names += left > 1 ? ", " : left == 1 ? " or " : "";
+  }
+  throw UsageError{"say what to do: " + names};
+}
+
 ServeRegistration::ServeRegistration(const char* what, const char* usage, const char* summary, CommandFn run) {
   Servers()[what] = Entry{usage, summary, run};
 }
