@@ -52,5 +52,7 @@ inline constexpr Message kMsgNumberTaken{
     31015, Cp1251<"Список номер %lld не є наступним для ЦС (наступний %lld): тим часом записано інший список; зміну не внесено.">};
 inline constexpr Message kMsgBaseNotNewest{
     31016, Cp1251<"Базовий список номер %lld не є останнім повним списком ЦС; зміну не внесено.">};
+inline constexpr Message kMsgBusy{
+    31017, Cp1251<"Сховище сертифікатів '%s' зайняте іншим процесом довше за %d с; зміну не внесено.">};
 
 }  // namespace tavrpki::sqlitestore

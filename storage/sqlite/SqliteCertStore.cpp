@@ -89,6 +89,8 @@ const char* const kItemColumns =
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT: Raise(kMsgNotAStore, path.c_str(), reason);
     case SQLITE_READONLY: Raise(kMsgReadOnly, path.c_str());
+    // Another process held its write lock for the whole wait.
+    case SQLITE_BUSY: Raise(kMsgBusy, path.c_str(), kBusyMilliseconds / 1000);
     default: Raise(kMsgDatabaseFailed, path.c_str(), reason);
   }
 }
@@ -580,16 +582,6 @@ std::vector<SqliteCertStore::Item> SqliteCertStore::List(Kind kind) {
   std::vector<Item> items;
   while (select.Step()) items.push_back(ReadItem(select));
   return items;
-}
-
-std::optional<std::int64_t> SqliteCertStore::FindIssued(std::span<const std::uint8_t> issuerName,
-                                                        std::span<const std::uint8_t> serial) {
-  std::lock_guard lock(m_mutex);
-  Statement select(*m_statements, m_path,
-                   "SELECT id FROM items WHERE kind = 1 AND serial = ?1 AND issuer = ?2 ORDER BY id LIMIT 1");
-  select.Bind(1, serial).Bind(2, issuerName);
-  if (!select.Step()) return std::nullopt;
-  return select.Int(0);
 }
 
 // ---- A CA's records ----

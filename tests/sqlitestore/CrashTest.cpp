@@ -25,20 +25,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Certificates that differ in their serial number's last four octets; the
-// store's reader does not check signatures, so each is a distinct item to it.
-Bytes Variant(const Bytes& der, std::size_t serialEnd, std::uint32_t n) {
-  Bytes out = der;
-  for (int i = 0; i < 4; ++i) out[serialEnd - 1 - static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n >> (8 * i));
-  return out;
-}
-
-std::size_t SerialEnd(const Bytes& der) {
-  const auto serial = sqlitestore::ReadItemFields(der).serial;
-  const auto at = std::search(der.begin(), der.end(), serial.begin(), serial.end());
-  return static_cast<std::size_t>(at - der.begin()) + serial.size();
-}
-
 void CheckConsistent(const std::string& path, std::size_t& rows) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);

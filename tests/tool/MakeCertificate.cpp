@@ -2,12 +2,14 @@
 // self-signed certificate, made with the library, for a key pair of the key
 // storage, so that cases can sign with a key they generated.
 //   tavrpki_test_certificate --key NAME --password-file FILE [--storage DIR]
-//                            [--own-extensions] [--serial N] [--subject CN] OUT
+//                            [--own-extensions] [--expired-ca] [--serial N] [--subject CN] OUT
 // The certificate is on the key's own parameters; --own-extensions adds the
 // key-agreement key and the S-box extensions the system's CA writes, which makes
 // it a recipient certificate of the encrypted envelope too (those extensions need
 // the RootOID in the case's machine configuration). The subject's common name is
-// CN, else "Tool test signer".
+// CN, else "Tool test signer". --expired-ca makes a CA certificate (key usage
+// keyCertSign and cRLSign, a subject key identifier) whose validity ended in
+// 2021, which the tool's CA commands must refuse.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -30,14 +32,17 @@ using namespace tavrpki;
 
 namespace {
 
-std::vector<std::uint8_t> Template(long long serial, const std::string& commonName) {
+std::vector<std::uint8_t> Template(long long serial, const std::string& commonName, bool expired) {
   ASN1Certificate cert;
   ASN1TBSCert& body = cert.TBSCertificate();
   body.SerialNumber().SetValue(serial);
   body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String("placeholder"));
   body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String(commonName.c_str()));
   body.Subject().AddAttribute("2.5.4.6", ASN1PrintableString("UA"));
-  body.SetValidity(DateTime(2026, 1, 1), DateTime(2036, 1, 1));
+  if (expired)
+    body.SetValidity(DateTime(2016, 1, 1), DateTime(2021, 1, 1));
+  else
+    body.SetValidity(DateTime(2026, 1, 1), DateTime(2036, 1, 1));
   return test::EncodeDraft(cert);
 }
 
@@ -46,7 +51,7 @@ std::vector<std::uint8_t> Template(long long serial, const std::string& commonNa
 int main(int argc, char** argv) {
   std::string key, passwordFile, storage, out, commonName = "Tool test signer";
   long long serial = 1;
-  bool ownExtensions = false;
+  bool ownExtensions = false, expiredCa = false;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -56,6 +61,7 @@ int main(int argc, char** argv) {
     else if (arg == "--serial" && hasValue) serial = std::stoll(argv[++i]);
     else if (arg == "--subject" && hasValue) commonName = argv[++i];
     else if (arg == "--own-extensions") ownExtensions = true;
+    else if (arg == "--expired-ca") expiredCa = true;
     else out = arg;
   }
   if (key.empty() || passwordFile.empty() || out.empty()) {
@@ -74,7 +80,7 @@ int main(int argc, char** argv) {
     Kernel::CKernelDoubleKeyPair keys(kernel, false);
     keys.Load(key.c_str(), reinterpret_cast<const char*>(password.data()), nullptr);
     Kernel::CKernelCertificate cert(kernel);
-    const std::vector<std::uint8_t> der = Template(serial, commonName);
+    const std::vector<std::uint8_t> der = Template(serial, commonName, expiredCa);
     cert.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
     params::Dke dke = params::kDke1;
     if (ownExtensions) {
@@ -87,6 +93,13 @@ int main(int argc, char** argv) {
       cert.SetAdditionalParams(params);
     } else {
       cert.SetCertSignKeys(keys);
+    }
+    if (expiredCa) {
+      // key usage: critical, keyCertSign and cRLSign
+      const unsigned char keyUsage[] = {0x30, 0x0E, 0x06, 0x03, 0x55, 0x1D, 0x0F, 0x01, 0x01,
+                                        0xFF, 0x04, 0x04, 0x03, 0x02, 0x01, 0x06};
+      cert.AddExtension(keyUsage, sizeof keyUsage);
+      cert.AddSubjectKeyIdentifier();
     }
     cert.MakeIssuerEqualSubject();
     cert.Ensign(keys, dke.data());

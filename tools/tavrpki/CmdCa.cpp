@@ -14,7 +14,8 @@
 //   reads. Recorded in the store.
 // tavrpki ca list [--ca-cert FILE] [--store FILE]
 //   The certificates of the store (issued by that CA), one line each: serial,
-//   not-after date, status (valid, expired, not yet valid), subject.
+//   not-after date, status (valid, expired, not-yet-valid, or "revoked <date>
+//   <reason>" from the CA's records, see CmdCaRevoke.cpp), subject.
 // Keys come from the key storage (--storage DIR, passwords as `tavrpki key`
 // reads them). Everything given is checked before anything is signed or stored:
 // the request's signature and algorithm, the CA key against the CA certificate,
@@ -24,11 +25,13 @@
 #include <string>
 #include <vector>
 
+#include "CaSupport.h"
 #include "Command.h"
 #include "DkeOption.h"
 #include "KeyPassword.h"
 #include "KeyStorageDefault.h"
 #include "PkiFiles.h"
+#include "RevocationText.h"
 #include "StoreAccess.h"
 #include "asn1/NameFromText.h"
 #include "asn1/NameText.h"
@@ -43,11 +46,8 @@
 namespace tavrpki::tool {
 namespace {
 
-constexpr unsigned long kNoExtension = 100004;
 constexpr unsigned long kNoPeriodExtension = 100003;
 constexpr unsigned long kNoCryptKey = 100005;
-
-using Bytes = std::vector<std::uint8_t>;
 
 void AppendLength(Bytes& out, std::size_t length) {
   if (length >= 128) {
@@ -87,45 +87,6 @@ Bytes BasicConstraintsCa(int pathLength) {
 // The usage octet written as 8 bits, as the library's key-usage handler writes it.
 Bytes KeyUsage(std::uint8_t usage) { return CriticalExtension(0x0F, Bytes{0x03, 0x02, 0x00, usage}); }
 
-int NumberOption(const Options& options, const char* name, int fallback, int low, int high) {
-  const auto text = options.Value(name);
-  if (!text) return fallback;
-  std::size_t used = 0;
-  int value = 0;
-  try {
-    value = std::stoi(*text, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (used == 0 || used != text->size() || value < low || value > high)
-    throw UsageError{std::string("--") + name + ": give a number from " + std::to_string(low) + " to " +
-                     std::to_string(high)};
-  return value;
-}
-
-_SYSTEMTIME Now() {
-  _SYSTEMTIME now{};
-  GetSystemTime(&now);
-  now.wMilliseconds = 0;
-  return now;
-}
-
-_SYSTEMTIME AddHours(const _SYSTEMTIME& time, long long hours) {
-  FILETIME file{};
-  SystemTimeToFileTime(&time, &file);
-  const FILETIME later = platform::FromTicks(platform::Ticks(file) + static_cast<std::uint64_t>(hours) * 36000000000ULL);
-  _SYSTEMTIME out{};
-  FileTimeToSystemTime(&later, &out);
-  return out;
-}
-
-long long Compare(const _SYSTEMTIME& a, const _SYSTEMTIME& b) {
-  FILETIME fa{}, fb{};
-  SystemTimeToFileTime(&a, &fa);
-  SystemTimeToFileTime(&b, &fb);
-  return static_cast<long long>(platform::Ticks(fa)) - static_cast<long long>(platform::Ticks(fb));
-}
-
 // 20 random octets, the first one's top bit clear (a positive INTEGER) and the
 // first one not zero (minimal DER).
 Bytes RandomSerial() {
@@ -150,34 +111,8 @@ void AddExtension(Kernel::CKernelCertificate& cert, const Bytes& der) {
   cert.AddExtension(der.data(), static_cast<unsigned long>(der.size()));
 }
 
-bool HasExtension(const Kernel::CKernelCertificate& cert, const char* oid) {
-  unsigned long length = 0;
-  try {
-    cert.GetExtension(oid, nullptr, &length);
-    return true;
-  } catch (const Kernel::CKernelException& e) {
-    if (e.GetErrorCode() == kNoExtension) return false;
-    throw;
-  }
-}
-
-// The key usage octet of the certificate's 2.5.29.15, 0 when it has none.
-std::uint8_t KeyUsageOf(const Kernel::CKernelCertificate& cert) {
-  if (!HasExtension(cert, "2.5.29.15")) return 0;
-  const Bytes der = Fetch([&](unsigned char* b, unsigned long* l) { cert.GetExtension("2.5.29.15", b, l); });
-  // ... 04 len { 03 len unused first-octet ... }: the BIT STRING is the last element.
-  for (std::size_t i = 0; i + 3 < der.size(); ++i)
-    if (der[i] == 0x04 && der[i + 2] == 0x03 && i + 2 + 2 + der[i + 3] == der.size())
-      return der[i + 3] >= 2 ? der[i + 5] : 0;
-  return 0;
-}
-
 Bytes Der(const Kernel::CKernelCertificate& cert) {
   return Fetch([&](unsigned char* b, unsigned long* l) { cert.GetCertBuffer(b, l); });
-}
-
-Bytes SignPublicKey(const Kernel::CKernelDoubleKeyPair& keys) {
-  return Fetch([&](unsigned char* b, unsigned long* l) { keys.GetSignPublicKey(b, l); });
 }
 
 // The certificate's validity from now: `days`, or the period the certificate's
@@ -269,14 +204,10 @@ int Issue(const Args& args) {
   if (!request.VerifySignature()) throw UsageError{"the request's signature does not verify"};
 
   const Kernel::CKernelCertificate issuer = s.LoadCert(ReadDerFile(s.options.Required("ca-cert")));
-  if ((KeyUsageOf(issuer) & 0x04) == 0) throw UsageError{"the CA certificate does not allow keyCertSign"};
-  const _SYSTEMTIME now = Now();
-  if (Compare(issuer.GetDateValidNotAfter(), now) < 0) throw UsageError{"the CA certificate has expired"};
-  if (Compare(issuer.GetDateValidNotBefore(), now) > 0) throw UsageError{"the CA certificate is not valid yet"};
+  CheckCaCertificate(issuer, kKeyCertSign);
   const auto store = OpenStore(s.options);
   const Kernel::CKernelDoubleKeyPair keys = LoadKeyPair(s.kernel, s.options, s.options.Required("ca-key"));
-  if (SignPublicKey(keys) != SignPublicKey(issuer.GetCertSignKey()))
-    throw UsageError{"the CA key does not match the CA certificate"};
+  CheckCaKey(issuer, keys);
 
   Kernel::CKernelCertificate cert = request.ConvertToCertificate();
   cert.SetIssuerFromCert(issuer);
@@ -310,10 +241,26 @@ int Issue(const Args& args) {
   return 0;
 }
 
-std::string DateText(const _SYSTEMTIME& t) {
+std::string DayText(const _SYSTEMTIME& t) {
   char text[32];
   std::snprintf(text, sizeof text, "%04u-%02u-%02u", t.wYear, t.wMonth, t.wDay);
   return text;
+}
+
+// The certificate's state now: revoked (with date and reason, as `crl check`
+// prints them) by its CA's records, else by its dates. A lifted hold is no
+// revocation.
+std::string Status(SqliteCertStore& store, const Kernel::CKernelCertificate& cert, const Bytes& serial,
+                   const _SYSTEMTIME& now) {
+  const Bytes caKeyId = AuthorityKeyIdOf(cert);
+  if (!caKeyId.empty()) {
+    const auto record = store.FindRevocation(caKeyId, serial);
+    if (record && !record->lifted)
+      return "revoked " + DateText(FromStoreTime(record->date)) + " " + ReasonName(static_cast<unsigned char>(record->reason));
+  }
+  return Compare(cert.GetDateValidNotAfter(), now) < 0    ? "expired"
+         : Compare(cert.GetDateValidNotBefore(), now) > 0 ? "not-yet-valid"
+                                                           : "valid";
 }
 
 int List(const Args& args) {
@@ -336,11 +283,8 @@ int List(const Args& args) {
     Kernel::CKernelCertificate cert(kernel);
     const Bytes der = store->Export(item.id);
     cert.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), true);
-    const char* status = Compare(cert.GetDateValidNotAfter(), now) < 0    ? "expired"
-                         : Compare(cert.GetDateValidNotBefore(), now) > 0 ? "not-yet-valid"
-                                                                           : "valid";
-    std::printf("%s  %s  %s  %s\n", ToUpperHex(item.serial).c_str(), DateText(cert.GetDateValidNotAfter()).c_str(),
-                status, NameTextUtf8(item.name).c_str());
+    std::printf("%s  %s  %s  %s\n", ToUpperHex(item.serial).c_str(), DayText(cert.GetDateValidNotAfter()).c_str(),
+                Status(*store, cert, item.serial, now).c_str(), NameTextUtf8(item.name).c_str());
   }
   return 0;
 }

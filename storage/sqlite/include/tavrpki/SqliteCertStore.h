@@ -9,9 +9,9 @@
 // transaction, so a process killed in the middle leaves the file as it was
 // before or after the change; the database runs in WAL mode, so readers in other
 // processes go on while one writes (a writer waits up to five seconds for
-// another). The file carries a schema version: a newer one than this library
-// knows is refused on open and left untouched; an older one is upgraded on open,
-// in one transaction.
+// another, then fails with 31017 and changes nothing). The file carries a
+// schema version: a newer one than this library knows is refused on open and
+// left untouched; an older one is upgraded on open, in one transaction.
 //
 // A certification authority also keeps its own records here (schema 2): the
 // revocations it decided and the numbers of the lists it issued, per CA. A CA is
@@ -24,7 +24,7 @@
 // One object may be used by several threads; it serialises its calls. Callbacks
 // run while the object is busy and must not call it again.
 //
-// Failures throw `Kernel::CKernelException` with codes 31001-31016 and a
+// Failures throw `Kernel::CKernelException` with codes 31001-31017 and a
 // Windows-1251 message (see the library's installed "kernel/CKernelException.h").
 #pragma once
 
@@ -140,11 +140,6 @@ class SqliteCertStore final : public CertStorage {
   std::vector<std::uint8_t> Export(std::int64_t id);
   // Every item of one kind, in id order.
   std::vector<Item> List(Kind kind);
-
-  // Whether a certificate with that issuer Name (DER) and serial is stored, and
-  // its id.
-  std::optional<std::int64_t> FindIssued(std::span<const std::uint8_t> issuerName,
-                                         std::span<const std::uint8_t> serial);
 
   // ---- A CA's records (caKeyId: the CA's subject key identifier) ----
   // Records that the CA revoked `serial` on `date` for `reason`. A serial already
