@@ -1,18 +1,17 @@
 // CKernelCertificateChain's building and validation: the chain logic of
-// kernel/pkix/ChainBuilder.h and ChainValidator.h, answered by the kernel's
-// exported storage operations and the OCSP client, so that their codes and
-// messages reach the caller as they are.
+// kernel/pkix/ChainBuilder.h and ChainValidator.h, answered by the caller's
+// certificate storage and the OCSP client.
 #include <cstring>
 #include <memory>
 #include <utility>
 
 #include "kernel/Boundary.h"
-#include "kernel/CKernelCRL.h"
 #include "kernel/CKernelCertificateChain.h"
 #include "kernel/ChainOcsp.h"
 #include "kernel/HandleCast.h"
 #include "kernel/pkix/ChainBuilder.h"
 #include "kernel/pkix/ChainValidator.h"
+#include "kernel/pkix/StorageLookups.h"
 
 namespace Kernel {
 namespace {
@@ -20,45 +19,38 @@ namespace {
 using tavrpki::ASN1Certificate;
 using tavrpki::ASN1CRL;
 
+// The storage is asked directly (kernel/pkix/StorageLookups.h, what the
+// CKernel members ask through), without making exported objects: each of those
+// copies the kernel, which costs more than the lookup. The same codes and
+// messages come out.
 class KernelServices final : public tavrpki::pkix::ChainServices {
  public:
   explicit KernelServices(const CKernel& kernel) : m_kernel(kernel) {}
 
   bool FindByKeyId(const tavrpki::Blob& keyId, const tavrpki::ASN1Integer& serial, ASN1Certificate& out) override {
-    CKernelCertificate found(m_kernel);
-    if (!m_kernel.FindCertificateByKeyId(keyId.Data(), keyId.Size(), serial.IsEmpty() ? nullptr : serial.Data(),
-                                         serial.Size(), found))
-      return false;
-    std::swap(out, CertificateOf(found));
-    return true;
+    return tavrpki::pkix::FindCertificateByKeyId(Storage(), keyId.View(), serial.View(), out);
   }
 
   bool IsTrusted(const ASN1Certificate& cert) override {
-    return m_kernel.IsTrustedCert(CKernelCertificate(m_kernel, const_cast<ASN1Certificate*>(&cert)));
+    return tavrpki::pkix::IsTrustedCertificate(Storage(), cert);
   }
 
   bool FindCrls(const ASN1Certificate& cert, ASN1CRL& base, ASN1CRL& delta, bool& deltaFound) override {
-    CKernelCRL baseList(m_kernel), deltaList(m_kernel);
-    bool baseFound = false;
-    deltaFound = false;
-    m_kernel.FindCRL(CKernelCertificate(m_kernel, const_cast<ASN1Certificate*>(&cert)), baseList, baseFound,
-                     deltaList, deltaFound);
-    if (!baseFound) return false;
-    std::swap(base, CrlOf(baseList));
-    if (deltaFound) std::swap(delta, CrlOf(deltaList));
-    return true;
+    return tavrpki::pkix::FindNewestCrls(Storage(), cert.TBSCertificate().Issuer(), base, delta, deltaFound);
   }
 
-  ASN1Certificate CrlSigner(const ASN1CRL& list) override {
-    const CKernelCertificate signer = CKernelCRL(m_kernel, const_cast<ASN1CRL*>(&list)).GetSignerCertificate();
-    return CertificateOf(signer);
-  }
+  ASN1Certificate CrlSigner(const ASN1CRL& list) override { return tavrpki::pkix::FindCrlSigner(Storage(), list); }
 
   tavrpki::pkix::OcspAnswer OcspStatus(const ASN1Certificate& cert, const char* url) override {
     return OcspStatusForChain(m_kernel, CKernelCertificate(m_kernel, const_cast<ASN1Certificate*>(&cert)), url);
   }
 
  private:
+  tavrpki::CertStorage& Storage() const {
+    if (m_kernel.GetCertStorage() == nullptr) tavrpki::Raise(tavrpki::kMsgCertStorageNotSet);
+    return *static_cast<tavrpki::CertStorage*>(m_kernel.GetCertStorage());
+  }
+
   const CKernel& m_kernel;
 };
 

@@ -1,7 +1,8 @@
 // CKernel::FindCRL: the newest base and delta revocation list of a certificate's
-// issuer in the caller's certificate storage, chosen by kernel/pkix/StoredCrls.h.
+// issuer in the caller's certificate storage, chosen by kernel/pkix/StoredCrls.h
+// (through StorageLookups.h).
 // Fails with 100020 before anything else (the flags untouched) when no storage
-// is set; the chosen lists load with CKernelCRL::InitFromBuffer and its checks.
+// is set; the chosen lists load with the checks of CKernelCRL::InitFromBuffer.
 #include <tavrpki/CertStorage.h>
 
 #include "core/Catalogue.h"
@@ -10,7 +11,7 @@
 #include "kernel/CKernelCRL.h"
 #include "kernel/CKernelCertificate.h"
 #include "kernel/HandleCast.h"
-#include "kernel/pkix/StoredCrls.h"
+#include "kernel/pkix/StorageLookups.h"
 
 namespace Kernel {
 
@@ -21,16 +22,12 @@ void CKernel::FindCRL(const CKernelCertificate& cert, CKernelCRL& baseCrl, bool&
     tavrpki::CertStorage& storage = *static_cast<tavrpki::CertStorage*>(GetCertStorage());
     baseFound = false;
     deltaFound = false;
-    auto lists = tavrpki::GatherCrls(storage, CertificateOf(cert).TBSCertificate().Issuer());
-    const tavrpki::CrlChoice choice = tavrpki::ChooseCrls(lists);
-    if (!choice.base) return;
+    bool delta = false;
+    if (!tavrpki::pkix::FindNewestCrls(storage, CertificateOf(cert).TBSCertificate().Issuer(), CrlOf(baseCrl),
+                                       CrlOf(deltaCrl), delta))
+      return;
     baseFound = true;
-    const tavrpki::Blob& base = lists[*choice.base].der;
-    baseCrl.InitFromBuffer(base.Data(), base.Size());
-    if (!choice.delta) return;
-    deltaFound = true;
-    const tavrpki::Blob& delta = lists[*choice.delta].der;
-    deltaCrl.InitFromBuffer(delta.Data(), delta.Size());
+    deltaFound = delta;
   });
 }
 

@@ -11,6 +11,7 @@
 #include "kernel/pkix/Certificate.h"
 #include "kernel/pkix/ChainBuilder.h"
 #include "kernel/pkix/RevocationList.h"
+#include "kernel/pkix/VerifiedLists.h"
 
 namespace tavrpki::pkix {
 namespace {
@@ -179,7 +180,7 @@ class Validator {
       verifier = &signer;
     }
     RequireCrlSignUsage(*verifier, kMsgNoCrlSignKeyUsage);
-    if (!VerifyRevocationList(list, CertificateSignKey(*verifier))) {
+    if (!VerifyRevocationListRemembered(list, *verifier)) {
       const ASN1TBSCertList& body = list.TBSCertList();
       Raise(kMsgBadCrlSignature, body.Issuer().ToText().CStr(), body.CrlNumber().ToText().CStr());
     }

@@ -4,50 +4,12 @@
 // relying party meets, and the code (or date lines) it must give.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
-
-#include "asn1/ASN1Utf8String.h"
-#include "crypto/params/Dke.h"
-#include "ext/PKIBasicConstraints.h"
-#include "ext/PKIKeyUsage.h"
-#include "kernel/CKernelAllParams.h"
-#include "kernel/CKernelCRL.h"
-#include "support/CertificateDraft.h"
 #include "tests/kernel_chain/Fixtures.h"
+#include "tests/kernel_chain/MadePki.h"
 #include "tests/kernel_crl/Fixtures.h"
 
 namespace tavrpki::test {
 namespace {
-
-constexpr const char* kCurve257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
-constexpr std::uint8_t kCaUsage = 0x06;       // keyCertSign, cRLSign
-constexpr std::uint8_t kCrlSignOnly = 0x02;   // cRLSign
-constexpr std::uint8_t kSigningUsage = 0xC0;  // digitalSignature, nonRepudiation
-
-struct CertSpec {
-  const char* name;
-  const char* issuer;  // null: self-signed, trusted
-  const char* subject = nullptr;  // CN; the name when null
-  bool ca = true;
-  int pathLen = 0;
-  std::uint8_t usage = kCaUsage;
-  DateTime notAfter = DateTime(2030, 1, 1);
-  bool untrusted = false;  // for a self-signed one
-};
-
-struct Entry {
-  const char* cert;
-  std::uint8_t reason;
-  DateTime date;
-};
-
-struct CrlSpec {
-  const char* signer;
-  int number;
-  int base = -1;  // a delta list of that base number; -1: a full list
-  std::vector<Entry> entries = {};
-};
 
 struct MadeCase {
   const char* name;
@@ -91,6 +53,9 @@ const MadeCase kCases[] = {
     {"revoked-in-delta-list",
      {{"root", nullptr}, {"ca", "root"}, {"ee", "ca", nullptr, false, 0, kSigningUsage}},
      {{"ca", 1}, {"ca", 2, 1, {{"ee", 1, kHeld}}}}, 100025},
+    {"list-changed-after-signing",
+     {{"root", nullptr}, {"ca", "root"}, {"ee", "ca", nullptr, false, 0, kSigningUsage}},
+     {{"ca", 1, -1, {}, true}}, 100024},
     // A CA revoked by its issuer's list fails before the end entity is reached.
     {"revoked-ca", {{"root", nullptr}, {"ca", "root"}, {"ee", "ca", nullptr, false, 0, kSigningUsage}},
      {{"root", 1, -1, {{"ca", 4, kHeld}}}}, 100025},
@@ -115,77 +80,14 @@ const MadeCase kCases[] = {
      {{"signer", 1}}, 0, {"ca"}},
 };
 
-class MadeChain : public ChainTest, public ::testing::WithParamInterface<MadeCase> {
- protected:
-  struct Party {
-    Kernel::CKernelDoubleKeyPair keys;
-    Kernel::CKernelCertificate cert;
-  };
-
-  Kernel::CKernelDoubleKeyPair MakeKeys() {
-    Kernel::CKernelAllParams params(m_kernel);
-    params.SetRandomSBox(m_dke.data());
-    params.SetCryptSBox(m_dke.data());
-    params.SetSignParams(m_kernel.GenerateAsymmetric4145Params(kCurve257, m_dke.data()));
-    params.SetCryptParams(m_kernel.GenerateAsymmetric4145Params(kCurve257, m_dke.data()));
-    return m_kernel.Generate4145DoubleKeyPair(params, false);
-  }
-
-  void Issue(const CertSpec& spec, std::int64_t serial) {
-    ASN1Certificate draft;
-    ASN1TBSCert& body = draft.TBSCertificate();
-    body.SerialNumber().SetValue(serial);
-    body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String("placeholder"));
-    body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String(spec.subject ? spec.subject : spec.name));
-    body.SetValidity(DateTime(2026, 1, 1), spec.notAfter);
-    PKIKeyUsage usage;
-    usage.SetKeyUsage(spec.usage);
-    body.Extensions().Append(usage.ToExtension());
-    PKIBasicConstraints constraints;
-    constraints.SetCA(spec.ca ? 1 : 0);
-    constraints.SetPathLenConstraint(spec.pathLen);
-    body.Extensions().Append(constraints.ToExtension());
-
-    Kernel::CKernelDoubleKeyPair keys = MakeKeys();
-    Kernel::CKernelCertificate cert = LoadCert(m_kernel, EncodeDraft(draft));
-    cert.SetCertSignKeys(keys);
-    cert.AddSubjectKeyIdentifier();
-    const Party* issuer = spec.issuer ? &m_parties.at(spec.issuer) : nullptr;
-    if (issuer == nullptr) {
-      cert.MakeIssuerEqualSubject();
-      cert.AddAuthorityKeyIdentifier();
-    } else {
-      cert.SetIssuerFromCert(issuer->cert);
-      cert.AddAuthorityKeyIdentifier(issuer->cert);
-    }
-    cert.Ensign(issuer ? issuer->keys : keys, m_dke.data());
-    Store(DerOf(cert), issuer == nullptr && !spec.untrusted);
-    m_parties.emplace(spec.name, Party{keys, cert});
-  }
-
-  void Sign(const CrlSpec& spec) {
-    Kernel::CKernelCRL crl(m_kernel);
-    crl.SetThisUpdate(At(2026, 5, 1));
-    crl.SetNextUpdate(At(2026, 7, 1));
-    crl.SetSerialNo(spec.number);
-    if (spec.base >= 0) crl.SetDeltaIndicator(spec.base);
-    for (const Entry& entry : spec.entries)
-      crl.AddNewEntry(m_parties.at(entry.cert).cert, entry.reason, entry.date.SystemTime());
-    const Party& signer = m_parties.at(spec.signer);
-    crl.Ensign(signer.cert, signer.keys, m_dke.data());
-    Store(DerOf(crl));
-  }
-
-  std::map<std::string, Party> m_parties;
-  params::Dke m_dke = params::kDke1;
-};
+class MadeChain : public ChainTest, public ::testing::WithParamInterface<MadeCase> {};
 
 TEST_P(MadeChain, ValidatesAsExpected) {
   const MadeCase& c = GetParam();
-  std::int64_t serial = 100;
-  for (const CertSpec& spec : c.pki) Issue(spec, ++serial);
-  for (const CrlSpec& spec : c.crls) Sign(spec);
-  const auto chain = Kernel::CKernelCertificateChain::Build(m_kernel, m_parties.at(c.pki.back().name).cert);
+  MadePki pki(m_kernel, m_store);
+  for (const CertSpec& spec : c.pki) pki.Issue(spec);
+  for (const CrlSpec& spec : c.crls) pki.Sign(spec);
+  const auto chain = Kernel::CKernelCertificateChain::Build(m_kernel, pki[c.pki.back().name].cert);
   const _SYSTEMTIME at = At(2026, 6, 1);
   const Outcome outcome = Validate(chain, &at, true);
   EXPECT_EQ(outcome.code, c.code);
@@ -200,6 +102,25 @@ TEST_P(MadeChain, ValidatesAsExpected) {
               copy.Validate(true, false, false, nullptr);
             }),
             first);
+}
+
+// A list that verified once is remembered by its signature; the same signature
+// over a changed body must still fail.
+TEST_F(ChainTest, ChangedListFailsAfterTheSignedOneVerified) {
+  MadePki pki(m_kernel, m_store);
+  const std::vector<CertSpec> specs{{"root", nullptr}, {"ca", "root"}, {"ee", "ca", nullptr, false, 0, kSigningUsage}};
+  for (const CertSpec& spec : specs)
+    pki.Issue(spec);
+  const std::int64_t signed_ = pki.Sign({"ca", 1});
+  const auto chain = Kernel::CKernelCertificateChain::Build(m_kernel, pki["ee"].cert);
+  const _SYSTEMTIME at = At(2026, 6, 1);
+  EXPECT_EQ(Validate(chain, &at, true), Outcome{});
+  std::vector<std::uint8_t> der = m_store.Export(signed_);
+  m_store.Remove(signed_);
+  const std::string thisUpdate = "260501000000Z";
+  std::search(der.begin(), der.end(), thisUpdate.begin(), thisUpdate.end())[5] = '2';
+  Store(der);
+  EXPECT_EQ(Validate(chain, &at, true), (Outcome{100024, {}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Made, MadeChain, ::testing::ValuesIn(kCases), [](const auto& info) {
