@@ -135,7 +135,10 @@ CertStatus StoreStatusSource::Find(std::span<const std::uint8_t> serial) {
     const auto entry = lists->revoked.find(Key(serial));
     if (entry != lists->revoked.end()) return entry->second;
   }
-  if (m_store.FindIssued(m_caSubject, serial)) status.kind = CertStatus::Kind::kGood;
+  for (const std::int64_t id : FindIds(m_store, kCriterionSerialNumber, serial)) {
+    const auto item = m_store.Describe(id);
+    if (item && item->issuer == m_caSubject) status.kind = CertStatus::Kind::kGood;
+  }
   return status;
 }
 
