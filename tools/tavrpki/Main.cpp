@@ -216,10 +216,11 @@ std::vector<std::uint8_t> ReadInputFile(const std::string& path) {
 // Five rounds of `seconds / 5` CPU time each; the median time per call. The body
 // runs in batches that grow until a batch takes a noticeable part of a round, so
 // reading the clock costs nothing next to even the cheapest body.
-double MeasureCpuSeconds(const std::function<void()>& body, double seconds) {
-  auto now = [] {
+double MeasureCpuSeconds(const std::function<void()>& body, double seconds, CpuClock clock) {
+  const clockid_t id = clock == CpuClock::kThread ? CLOCK_THREAD_CPUTIME_ID : CLOCK_PROCESS_CPUTIME_ID;
+  auto now = [id] {
     timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    clock_gettime(id, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
   };
   body();  // warm caches and lazy tables outside the measurement
