@@ -1,6 +1,7 @@
 #include "ec/Dstu.h"
 
 #include <array>
+#include <vector>
 
 #include "gostcrypto/Wipe.h"
 #include "ec/Declassify.h"
@@ -73,6 +74,30 @@ void DecryptPiece(const Curve& curve, Bytes ciphertext, const Scalar& d, Mutable
   KeyStream(Bytes(shared.data(), size), r, MutableBytes(stream.data(), size));
   for (std::size_t i = 0; i < size; ++i) piece[i] = masked[i] ^ stream[i];
   ClearTop(piece, curve.Degree());
+}
+
+void DecryptPieces(const Curve& curve, std::span<const Bytes> ciphertexts, const Scalar& d,
+                   std::span<const MutableBytes> pieces) {
+  const std::size_t size = curve.ElementBytes(), count = ciphertexts.size();
+  std::vector<Bytes> r(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!TopClear(ciphertexts[i].subspan(size, size), curve.Degree())) Fail(kBadCiphertext);
+    r[i] = ciphertexts[i].first(size);
+  }
+  // The shared x values go straight into the output pieces, which the key stream
+  // then overwrites: no second secret buffer to wipe.
+  if (!curve.DecapsulateBatch(d, r, pieces)) {
+    for (const MutableBytes& piece : pieces) tavrpki::SecureWipe(piece.data(), piece.size());
+    Fail(kBadCiphertext);
+  }
+  std::array<std::uint8_t, kMaxElementBytes> stream{};
+  tavrpki::WipeOnExit wipeStream(stream.data(), sizeof stream);
+  for (std::size_t i = 0; i < count; ++i) {
+    KeyStream(pieces[i].first(size), r[i], MutableBytes(stream.data(), size));
+    const Bytes masked = ciphertexts[i].subspan(size, size);
+    for (std::size_t j = 0; j < size; ++j) pieces[i][j] = masked[j] ^ stream[j];
+    ClearTop(pieces[i], curve.Degree());
+  }
 }
 
 }  // namespace gostcrypto::ec

@@ -23,4 +23,9 @@ void EncryptPiece(const Curve& curve, Bytes piece, Bytes qx, Bytes qy, const Sca
 // piece (ElementBytes()) from a ciphertext of 2 ElementBytes(). Throws kBadCiphertext.
 void DecryptPiece(const Curve& curve, Bytes ciphertext, const Scalar& d, MutableBytes piece);
 
+// DecryptPiece for every ciphertexts[i] into pieces[i] (equal counts), the points'
+// work shared (Curve::DecapsulateBatch). Throws kBadCiphertext when any piece fails.
+void DecryptPieces(const Curve& curve, std::span<const Bytes> ciphertexts, const Scalar& d,
+                   std::span<const MutableBytes> pieces);
+
 }  // namespace gostcrypto::ec

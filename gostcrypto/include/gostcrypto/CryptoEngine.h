@@ -34,6 +34,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "gostcrypto/CryptoException.h"
 #include "longmath/LongInt.h"
@@ -88,6 +89,11 @@ class CryptoEngine {
   // Decrypts one piece of 16 ceil(m/8) bits (shorter input counts as zero-padded);
   // the result is m bits.
   longmath::LongInt Decrypt(const longmath::LongInt& data, const longmath::LongInt& priv) const;
+  // Decrypt of every piece under one key, with the same results and failures; about
+  // twice as fast for the several pieces of one message, which share their
+  // inversions and run their ladders side by side.
+  std::vector<longmath::LongInt> DecryptPieces(const std::vector<longmath::LongInt>& data,
+                                               const longmath::LongInt& priv) const;
 
   // The compressed form of the point (x, y): m bits. Throws 0x11 for a point not on
   // the curve.
