@@ -136,6 +136,21 @@ bool Verify(const CKeyPair& pair, std::span<const std::uint8_t, kHashSize> hash,
   });
 }
 
+int VerifyAny(const CKeyPair& pair, std::span<const std::array<std::uint8_t, kHashSize>> hashes,
+              ByteView signature) {
+  RequireUsage(pair, CKeyPair::kSigning);
+  if (signature.empty() || signature.size() > LongInt::kCapacityBytes) return -1;
+  return CoreCall([&] {
+    gostcrypto::CryptoEngine engine;
+    LoadCurve(engine, pair.GetParams());
+    const LongInt s = ToLongInt(signature, static_cast<std::uint32_t>(signature.size() * 8));
+    const Point q = PublicPoint(pair);
+    std::vector<LongInt> values;
+    for (const auto& hash : hashes) values.push_back(Hash(hash));
+    return engine.CheckSignAny(values, s, q.x, q.y);
+  });
+}
+
 Blob Encrypt(const CKeyPair& pair, ByteView data, const RandomSource& random) {
   RequireUsage(pair, CKeyPair::kEncryption);
   return CoreCall([&] {

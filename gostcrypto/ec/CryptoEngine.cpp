@@ -97,6 +97,13 @@ bool CryptoEngine::CheckSign(const LongInt& hash, const LongInt& signature, cons
   return VerifyHash(Curve(), hash.Bytes(), signature.Bytes(), x.Bytes(), y.Bytes());
 }
 
+int CryptoEngine::CheckSignAny(const std::vector<LongInt>& hashes, const LongInt& signature, const LongInt& x,
+                               const LongInt& y) const {
+  std::vector<Bytes> bytes;
+  for (const LongInt& hash : hashes) bytes.push_back(hash.Bytes());
+  return VerifyHashAny(Curve(), bytes, signature.Bytes(), x.Bytes(), y.Bytes());
+}
+
 LongInt CryptoEngine::GetPrivateKey(const LongInt& random) const {
   const ec::Curve& curve = Curve();
   Scalar d = LoadRandom(curve, random);

@@ -54,6 +54,10 @@ class Curve {
   // Checks s G + r Q against r (0 < r, s < n is the caller's check). Q need not be valid.
   virtual bool VerifyVartime(Bytes hash, const Scalar& r, const Scalar& s, Bytes qx,
                              Bytes qy) const = 0;
+  // The index of the first of `hashes` that (r, s) signs under Q, or -1: one s G + r Q
+  // serves them all, so a signature that may cover one of two encodings costs one check.
+  virtual int VerifyAnyVartime(std::span<const Bytes> hashes, const Scalar& r, const Scalar& s,
+                               Bytes qx, Bytes qy) const = 0;
   // (x, y) is a point of the curve other than O and of order n.
   virtual bool CheckPublicKeyVartime(Bytes x, Bytes y) const = 0;
   // The compressed form of (x, y); false when it is not a point of the curve.

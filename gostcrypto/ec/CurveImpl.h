@@ -171,8 +171,13 @@ class CurveImpl final : public Curve {
   }
 
   bool VerifyVartime(Bytes hash, const Scalar& r, const Scalar& s, Bytes qx, Bytes qy) const override {
+    return VerifyAnyVartime(std::span<const Bytes>(&hash, 1), r, s, qx, qy) == 0;
+  }
+
+  int VerifyAnyVartime(std::span<const Bytes> hashes, const Scalar& r, const Scalar& s, Bytes qx,
+                       Bytes qy) const override {
     Point q;
-    if (!LoadPoint(q, qx, qy) || Field().IsZero(q.x)) return false;
+    if (!LoadPoint(q, qx, qy) || Field().IsZero(q.x)) return -1;
     std::array<Point, (1u << (detail::kWnafQ - 2))> qTable;
     OddMultiplesVartime(qTable.data(), qTable.size(), q);
 
@@ -193,17 +198,20 @@ class CurveImpl final : public Curve {
         started = true;
       }
     }
-    if (Field().IsZero(acc.Z)) return false;
+    if (Field().IsZero(acc.Z)) return -1;
     Point R;
     m_math.ToAffine(R, acc);
-    Element h, y;
-    HashElement(h, hash);
-    Field().Mul(y, h, R.x);
-    std::uint8_t stored[gf2m::kMaxWords * 8];
-    StoreElement(MutableBytes(stored, ElementBytes()), y);
-    Scalar check;
-    Order().LoadTruncated(check, Bytes(stored, ElementBytes()), Order().Bits() - 1);
-    return check == r;
+    for (std::size_t i = 0; i < hashes.size(); ++i) {
+      Element h, y;
+      HashElement(h, hashes[i]);
+      Field().Mul(y, h, R.x);
+      std::uint8_t stored[gf2m::kMaxWords * 8];
+      StoreElement(MutableBytes(stored, ElementBytes()), y);
+      Scalar check;
+      Order().LoadTruncated(check, Bytes(stored, ElementBytes()), Order().Bits() - 1);
+      if (check == r) return static_cast<int>(i);
+    }
+    return -1;
   }
 
   bool CheckPublicKeyVartime(Bytes x, Bytes y) const override {

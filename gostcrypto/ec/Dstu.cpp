@@ -41,12 +41,16 @@ void SignHash(const Curve& curve, Bytes hash, const Scalar& d, const Scalar& e,
 }
 
 bool VerifyHash(const Curve& curve, Bytes hash, Bytes signature, Bytes qx, Bytes qy) {
-  if (signature.empty() || signature.size() % 2 != 0) return false;
+  return VerifyHashAny(curve, std::span<const Bytes>(&hash, 1), signature, qx, qy) == 0;
+}
+
+int VerifyHashAny(const Curve& curve, std::span<const Bytes> hashes, Bytes signature, Bytes qx, Bytes qy) {
+  if (signature.empty() || signature.size() % 2 != 0) return -1;
   const std::size_t half = signature.size() / 2;
   Scalar r, s;
-  if (curve.Order().Load(r, signature.first(half)) == 0) return false;  // 0 < r < n
-  if (curve.Order().Load(s, signature.subspan(half)) == 0) return false;  // 0 < s < n
-  return curve.VerifyVartime(hash, r, s, qx, qy);
+  if (curve.Order().Load(r, signature.first(half)) == 0) return -1;  // 0 < r < n
+  if (curve.Order().Load(s, signature.subspan(half)) == 0) return -1;  // 0 < s < n
+  return curve.VerifyAnyVartime(hashes, r, s, qx, qy);
 }
 
 void EncryptPiece(const Curve& curve, Bytes piece, Bytes qx, Bytes qy, const Scalar& k,

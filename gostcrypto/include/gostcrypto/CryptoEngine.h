@@ -65,6 +65,10 @@ class CryptoEngine {
   // True when signature is valid for hash under the public key (x, y).
   bool CheckSign(const longmath::LongInt& hash, const longmath::LongInt& signature,
                  const longmath::LongInt& x, const longmath::LongInt& y, int reserved = 0) const;
+  // CheckSign against several hashes at the cost of one: the index of the first
+  // hash the signature is valid for, or -1.
+  int CheckSignAny(const std::vector<longmath::LongInt>& hashes, const longmath::LongInt& signature,
+                   const longmath::LongInt& x, const longmath::LongInt& y) const;
 
   // A private key d in [1, n-1] from random; the result is bitlen(n) bits long.
   longmath::LongInt GetPrivateKey(const longmath::LongInt& random) const;
