@@ -69,5 +69,9 @@ std::string SystemReason(int error);
 // Runs `body` for about `seconds` of this thread's CPU time, in five rounds, and
 // returns the median round's CPU seconds per call.
 double MeasureCpuSeconds(const std::function<void()>& body, double seconds = 1.0);
+// The same in elapsed time, for work spread over threads (what a user waits for),
+// and in the CPU time of all the process's threads (what that work costs).
+double MeasureWallSeconds(const std::function<void()>& body, double seconds = 1.0);
+double MeasureProcessCpuSeconds(const std::function<void()>& body, double seconds = 1.0);
 
 }  // namespace tavrpki::tool
