@@ -2,6 +2,7 @@
 
 #include <array>
 #include <stdexcept>
+#include <vector>
 
 #include "core/Catalogue.h"
 #include "gostcrypto/Wipe.h"
@@ -135,6 +136,21 @@ bool Verify(const CKeyPair& pair, std::span<const std::uint8_t, kHashSize> hash,
   });
 }
 
+int VerifyAny(const CKeyPair& pair, std::span<const std::array<std::uint8_t, kHashSize>> hashes,
+              ByteView signature) {
+  RequireUsage(pair, CKeyPair::kSigning);
+  if (signature.empty() || signature.size() > LongInt::kCapacityBytes) return -1;
+  return CoreCall([&] {
+    gostcrypto::CryptoEngine engine;
+    LoadCurve(engine, pair.GetParams());
+    const LongInt s = ToLongInt(signature, static_cast<std::uint32_t>(signature.size() * 8));
+    const Point q = PublicPoint(pair);
+    std::vector<LongInt> values;
+    for (const auto& hash : hashes) values.push_back(Hash(hash));
+    return engine.CheckSignAny(values, s, q.x, q.y);
+  });
+}
+
 Blob Encrypt(const CKeyPair& pair, ByteView data, const RandomSource& random) {
   RequireUsage(pair, CKeyPair::kEncryption);
   return CoreCall([&] {
@@ -155,7 +171,15 @@ Blob Decrypt(const CKeyPair& pair, ByteView data) {
     LoadCurve(engine, pair.GetParams());
     const LongInt d = ToLongInt(pair.GetPrivateKey().GetValue());
     const std::size_t pieceBits = 16 * ((pair.GetParams().m + 7) / 8);
-    return Pieces(data, pieceBits, [&](const LongInt& piece) { return engine.Decrypt(piece, d); });
+    // All pieces at once: the core shares their work (same results as one by one).
+    std::vector<LongInt> pieces;
+    Pieces(data, pieceBits, [&](const LongInt& piece) {
+      pieces.push_back(piece);
+      return LongInt();
+    });
+    std::vector<LongInt> plain = engine.DecryptPieces(pieces, d);
+    std::size_t next = 0;
+    return Pieces(data, pieceBits, [&](const LongInt&) { return plain[next++]; });
   });
 }
 

@@ -10,6 +10,7 @@
 // the wrong usage is refused with 40006 before any work.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -34,6 +35,11 @@ Blob Sign(const CKeyPair& pair, std::span<const std::uint8_t, kHashSize> hash,
 // (usage 0). A signature of the wrong size is simply invalid.
 bool Verify(const CKeyPair& pair, std::span<const std::uint8_t, kHashSize> hash,
             ByteView signature);
+
+// Verify against several hashes at the cost of one check: the index of the first
+// hash `signature` is valid for, or -1.
+int VerifyAny(const CKeyPair& pair, std::span<const std::array<std::uint8_t, kHashSize>> hashes,
+              ByteView signature);
 
 // `data` encrypted for the public key of `pair` (usage 1), m bits per piece (bit i
 // of the data is bit i % 8 of byte i / 8); each piece becomes as many bits as the

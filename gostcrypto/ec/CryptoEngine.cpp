@@ -97,6 +97,13 @@ bool CryptoEngine::CheckSign(const LongInt& hash, const LongInt& signature, cons
   return VerifyHash(Curve(), hash.Bytes(), signature.Bytes(), x.Bytes(), y.Bytes());
 }
 
+int CryptoEngine::CheckSignAny(const std::vector<LongInt>& hashes, const LongInt& signature, const LongInt& x,
+                               const LongInt& y) const {
+  std::vector<Bytes> bytes;
+  for (const LongInt& hash : hashes) bytes.push_back(hash.Bytes());
+  return VerifyHashAny(Curve(), bytes, signature.Bytes(), x.Bytes(), y.Bytes());
+}
+
 LongInt CryptoEngine::GetPrivateKey(const LongInt& random) const {
   const ec::Curve& curve = Curve();
   Scalar d = LoadRandom(curve, random);
@@ -173,6 +180,32 @@ LongInt CryptoEngine::Decrypt(const LongInt& data, const LongInt& priv) const {
   tavrpki::WipeOnExit wipeD(d.data(), sizeof d);
   LongInt out(static_cast<std::uint16_t>(curve.Degree()));
   DecryptPiece(curve, Bytes(piece.data(), 2 * size), d, MutableBytes(out.GetData(), size));
+  return out;
+}
+
+std::vector<LongInt> CryptoEngine::DecryptPieces(const std::vector<LongInt>& data, const LongInt& priv) const {
+  const ec::Curve& curve = Curve();
+  const std::size_t size = curve.ElementBytes(), count = data.size();
+  // Each input as Decrypt reads it: zero-padded to 2 size bytes, nothing beyond.
+  std::vector<std::uint8_t> input(count * 2 * size);
+  std::vector<Bytes> ciphertexts(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const Bytes bytes = data[i].Bytes();
+    for (std::size_t b = 2 * size; b < bytes.size(); ++b)
+      if (bytes[b] != 0) Fail(kBadCiphertext);
+    std::copy_n(bytes.begin(), std::min(2 * size, bytes.size()), input.begin() + static_cast<std::ptrdiff_t>(i * 2 * size));
+    ciphertexts[i] = Bytes(input.data() + i * 2 * size, 2 * size);
+  }
+  Scalar d = LoadPrivate(curve, priv);
+  tavrpki::WipeOnExit wipeD(d.data(), sizeof d);
+  std::vector<LongInt> out;
+  out.reserve(count);
+  std::vector<MutableBytes> pieces(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    out.emplace_back(static_cast<std::uint16_t>(curve.Degree()));
+    pieces[i] = MutableBytes(out.back().GetData(), size);
+  }
+  ec::DecryptPieces(curve, ciphertexts, d, pieces);
   return out;
 }
 

@@ -54,6 +54,10 @@ class Curve {
   // Checks s G + r Q against r (0 < r, s < n is the caller's check). Q need not be valid.
   virtual bool VerifyVartime(Bytes hash, const Scalar& r, const Scalar& s, Bytes qx,
                              Bytes qy) const = 0;
+  // The index of the first of `hashes` that (r, s) signs under Q, or -1: one s G + r Q
+  // serves them all, so a signature that may cover one of two encodings costs one check.
+  virtual int VerifyAnyVartime(std::span<const Bytes> hashes, const Scalar& r, const Scalar& s,
+                               Bytes qx, Bytes qy) const = 0;
   // (x, y) is a point of the curve other than O and of order n.
   virtual bool CheckPublicKeyVartime(Bytes x, Bytes y) const = 0;
   // The compressed form of (x, y); false when it is not a point of the curve.
@@ -67,6 +71,12 @@ class Curve {
   // The stored x of d h R for R decompressed from rCompressed; false when R is not a
   // point of the curve or h R = O. Constant time in d.
   virtual bool Decapsulate(const Scalar& d, Bytes rCompressed, MutableBytes sharedX) const = 0;
+  // Decapsulate for every rCompressed[i] into sharedX[i] (spans of equal count), under
+  // one d: false when any of them would fail alone. One message is cut into several
+  // pieces under one key, so the points share their inversions and their ladders run
+  // side by side, each bit's swaps and steps for all points together. Constant time in d.
+  virtual bool DecapsulateBatch(const Scalar& d, std::span<const Bytes> rCompressed,
+                                std::span<const MutableBytes> sharedX) const = 0;
 
   // Group operations on public points, for checks and tests: r = k p and r = p + q.
   // False when an input is not a curve point or the result is O.

@@ -36,6 +36,9 @@ inline constexpr unsigned kCombRow = 1u << (kCombWindow - 1);  // odd multiples 
 inline constexpr unsigned kWnafG = 8;                          // odd multiples 1..127
 inline constexpr unsigned kWnafQ = 5;                          // odd multiples 1..15
 inline constexpr std::size_t kMaxDigits = 64 * kMaxScalarWords + 2;
+// Points per interleaved ladder: the 160-octet key material of an envelope is at most
+// seven pieces on the named curves.
+inline constexpr std::size_t kLadderBatch = 8;
 
 // Width-w NAF of k, least significant digit first; returns the digit count.
 inline std::size_t Wnaf(std::array<std::int8_t, kMaxDigits>& digits, const Scalar& k, unsigned w) {
@@ -168,8 +171,13 @@ class CurveImpl final : public Curve {
   }
 
   bool VerifyVartime(Bytes hash, const Scalar& r, const Scalar& s, Bytes qx, Bytes qy) const override {
+    return VerifyAnyVartime(std::span<const Bytes>(&hash, 1), r, s, qx, qy) == 0;
+  }
+
+  int VerifyAnyVartime(std::span<const Bytes> hashes, const Scalar& r, const Scalar& s, Bytes qx,
+                       Bytes qy) const override {
     Point q;
-    if (!LoadPoint(q, qx, qy) || Field().IsZero(q.x)) return false;
+    if (!LoadPoint(q, qx, qy) || Field().IsZero(q.x)) return -1;
     std::array<Point, (1u << (detail::kWnafQ - 2))> qTable;
     OddMultiplesVartime(qTable.data(), qTable.size(), q);
 
@@ -190,17 +198,20 @@ class CurveImpl final : public Curve {
         started = true;
       }
     }
-    if (Field().IsZero(acc.Z)) return false;
+    if (Field().IsZero(acc.Z)) return -1;
     Point R;
     m_math.ToAffine(R, acc);
-    Element h, y;
-    HashElement(h, hash);
-    Field().Mul(y, h, R.x);
-    std::uint8_t stored[gf2m::kMaxWords * 8];
-    StoreElement(MutableBytes(stored, ElementBytes()), y);
-    Scalar check;
-    Order().LoadTruncated(check, Bytes(stored, ElementBytes()), Order().Bits() - 1);
-    return check == r;
+    for (std::size_t i = 0; i < hashes.size(); ++i) {
+      Element h, y;
+      HashElement(h, hashes[i]);
+      Field().Mul(y, h, R.x);
+      std::uint8_t stored[gf2m::kMaxWords * 8];
+      StoreElement(MutableBytes(stored, ElementBytes()), y);
+      Scalar check;
+      Order().LoadTruncated(check, Bytes(stored, ElementBytes()), Order().Bits() - 1);
+      if (check == r) return static_cast<int>(i);
+    }
+    return -1;
   }
 
   bool CheckPublicKeyVartime(Bytes x, Bytes y) const override {
@@ -248,6 +259,21 @@ class CurveImpl final : public Curve {
     StoreElement(sharedX, x);
     tavrpki::SecureWipeObject(x);
     return Declassify(ok) != 0;
+  }
+
+  bool DecapsulateBatch(const Scalar& d, std::span<const Bytes> rCompressed,
+                        std::span<const MutableBytes> sharedX) const override {
+    const unsigned h = Cofactor();
+    if ((h & (h - 1)) != 0) {  // x-only cofactor doublings need h a power of two
+      for (std::size_t i = 0; i < rCompressed.size(); ++i)
+        if (!Decapsulate(d, rCompressed[i], sharedX[i])) return false;
+      return true;
+    }
+    for (std::size_t at = 0; at < rCompressed.size(); at += detail::kLadderBatch) {
+      const std::size_t count = std::min(detail::kLadderBatch, rCompressed.size() - at);
+      if (!DecapsulateGroup(d, rCompressed.subspan(at, count), sharedX.subspan(at, count))) return false;
+    }
+    return true;
   }
 
   bool MulVartime(Bytes px, Bytes py, const Scalar& k, MutableBytes rx,
@@ -433,6 +459,104 @@ class CurveImpl final : public Curve {
       }
     }
     m_math.ConditionalNegate(entry, neg);
+  }
+
+  // Up to kLadderBatch points of DecapsulateBatch. Only x is needed all the way: the
+  // compressed form gives x (bit 0 from the trace, as DecompressPoint does), the point
+  // exists when x + a + b / x^2 has trace 0, and h R and d h R have the x of their
+  // x-only doublings and ladder, whatever the sign of y. Everything before the ladder
+  // works on public points.
+  bool DecapsulateGroup(const Scalar& d, std::span<const Bytes> rCompressed,
+                        std::span<const MutableBytes> sharedX) const {
+    const std::size_t count = rCompressed.size();
+    std::array<Element, detail::kLadderBatch> x{}, X{}, Z{}, inv{};
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!LoadElement(x[i], rCompressed[i]) || Field().IsZero(x[i])) return false;  // 0: order 2
+      if (Field().Trace(x[i]) != m_traceA) Field().Add(x[i], x[i], m_bit0);
+      if (Field().IsZero(x[i])) return false;
+    }
+    BatchInvertVartime(inv.data(), x.data(), count);
+    for (std::size_t i = 0; i < count; ++i) {
+      Element w;
+      Field().Sqr(w, inv[i]);
+      Field().Mul(w, w, m_math.B());
+      Field().Add(w, w, x[i]);
+      Field().Add(w, w, m_aElement);  // x + a + b / x^2
+      if (Field().Trace(w) != 0) return false;  // no y: not a curve point
+      X[i] = x[i];
+      Z[i] = F::One();
+      for (unsigned k = 1; k < Cofactor(); k <<= 1) m_math.LadderDouble(X[i], Z[i]);
+      // Z = 0 only from a point of order 2, which has x = 0 and was refused above.
+      if (Field().IsZero(Z[i])) return false;
+    }
+    BatchInvertVartime(inv.data(), Z.data(), count);
+    for (std::size_t i = 0; i < count; ++i) Field().Mul(x[i], X[i], inv[i]);  // x(h R)
+
+    // The ladders, as LadderX does for one point.
+    std::array<Element, detail::kLadderBatch> X1{}, Z1{}, X2{}, Z2{};
+    for (std::size_t i = 0; i < count; ++i) {
+      X1[i] = F::One();
+      Z1[i] = Element{};
+      X2[i] = x[i];
+      Z2[i] = F::One();
+    }
+    std::uint64_t previous = 0;
+    for (unsigned b = Order().Bits(); b-- > 0;) {
+      const std::uint64_t bit = (d[b / 64] >> (b % 64)) & 1;
+      const std::uint64_t swap = 0 - (bit ^ previous);
+      previous = bit;
+      for (std::size_t i = 0; i < count; ++i) {
+        F::CondSwap(swap, X1[i], X2[i]);
+        F::CondSwap(swap, Z1[i], Z2[i]);
+      }
+      for (std::size_t i = 0; i < count; ++i) m_math.LadderAdd(X2[i], Z2[i], X1[i], Z1[i], x[i]);
+      for (std::size_t i = 0; i < count; ++i) m_math.LadderDouble(X1[i], Z1[i]);
+    }
+    std::uint64_t ok = ~std::uint64_t{0};
+    for (std::size_t i = 0; i < count; ++i) {
+      F::CondSwap(0 - previous, X1[i], X2[i]);
+      F::CondSwap(0 - previous, Z1[i], Z2[i]);
+      const std::uint64_t zero = detail::ZeroMask<F>(Z1[i]);
+      ok &= ~zero;
+      Z1[i][0] |= zero & 1;  // d h R = O cannot happen for 0 < d < n; keep the batch inversion defined
+    }
+    // One inversion for all: Montgomery's trick, constant time (Mul and Inv are).
+    Element acc = Z1[0];
+    for (std::size_t i = 1; i < count; ++i) {
+      Field().Mul(Z[i], acc, Z1[i]);  // Z[i] = Z1[0] ... Z1[i]
+      acc = Z[i];
+    }
+    Field().Inv(acc, acc);
+    for (std::size_t i = count; i-- > 1;) {
+      Element zi;
+      Field().Mul(zi, acc, i > 1 ? Z[i - 1] : Z1[0]);
+      Field().Mul(acc, acc, Z1[i]);
+      Field().Mul(X1[i], X1[i], zi);
+      tavrpki::SecureWipeObject(zi);
+    }
+    Field().Mul(X1[0], X1[0], acc);
+    for (std::size_t i = 0; i < count; ++i) StoreElement(sharedX[i], X1[i]);
+    tavrpki::SecureWipeObject(X1);
+    tavrpki::SecureWipeObject(X2);
+    tavrpki::SecureWipeObject(Z1);
+    tavrpki::SecureWipeObject(Z2);
+    tavrpki::SecureWipeObject(Z);
+    tavrpki::SecureWipeObject(acc);
+    return Declassify(ok) != 0;
+  }
+
+  // out[i] = 1 / in[i] for nonzero public elements, one inversion for all.
+  void BatchInvertVartime(Element* out, const Element* in, std::size_t count) const {
+    std::array<Element, detail::kLadderBatch> prefix{};
+    prefix[0] = in[0];
+    for (std::size_t i = 1; i < count; ++i) Field().Mul(prefix[i], prefix[i - 1], in[i]);
+    Element acc;
+    Field().Inv(acc, prefix[count - 1]);
+    for (std::size_t i = count; i-- > 1;) {
+      Field().Mul(out[i], acc, prefix[i - 1]);
+      Field().Mul(acc, acc, in[i]);
+    }
+    out[0] = acc;
   }
 
   // x = x(k P) for the point with x-coordinate px != 0, by the Montgomery-Lopez-Dahab

@@ -1,6 +1,7 @@
 #include "ec/Dstu.h"
 
 #include <array>
+#include <vector>
 
 #include "gostcrypto/Wipe.h"
 #include "ec/Declassify.h"
@@ -40,12 +41,16 @@ void SignHash(const Curve& curve, Bytes hash, const Scalar& d, const Scalar& e,
 }
 
 bool VerifyHash(const Curve& curve, Bytes hash, Bytes signature, Bytes qx, Bytes qy) {
-  if (signature.empty() || signature.size() % 2 != 0) return false;
+  return VerifyHashAny(curve, std::span<const Bytes>(&hash, 1), signature, qx, qy) == 0;
+}
+
+int VerifyHashAny(const Curve& curve, std::span<const Bytes> hashes, Bytes signature, Bytes qx, Bytes qy) {
+  if (signature.empty() || signature.size() % 2 != 0) return -1;
   const std::size_t half = signature.size() / 2;
   Scalar r, s;
-  if (curve.Order().Load(r, signature.first(half)) == 0) return false;  // 0 < r < n
-  if (curve.Order().Load(s, signature.subspan(half)) == 0) return false;  // 0 < s < n
-  return curve.VerifyVartime(hash, r, s, qx, qy);
+  if (curve.Order().Load(r, signature.first(half)) == 0) return -1;  // 0 < r < n
+  if (curve.Order().Load(s, signature.subspan(half)) == 0) return -1;  // 0 < s < n
+  return curve.VerifyAnyVartime(hashes, r, s, qx, qy);
 }
 
 void EncryptPiece(const Curve& curve, Bytes piece, Bytes qx, Bytes qy, const Scalar& k,
@@ -73,6 +78,30 @@ void DecryptPiece(const Curve& curve, Bytes ciphertext, const Scalar& d, Mutable
   KeyStream(Bytes(shared.data(), size), r, MutableBytes(stream.data(), size));
   for (std::size_t i = 0; i < size; ++i) piece[i] = masked[i] ^ stream[i];
   ClearTop(piece, curve.Degree());
+}
+
+void DecryptPieces(const Curve& curve, std::span<const Bytes> ciphertexts, const Scalar& d,
+                   std::span<const MutableBytes> pieces) {
+  const std::size_t size = curve.ElementBytes(), count = ciphertexts.size();
+  std::vector<Bytes> r(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!TopClear(ciphertexts[i].subspan(size, size), curve.Degree())) Fail(kBadCiphertext);
+    r[i] = ciphertexts[i].first(size);
+  }
+  // The shared x values go straight into the output pieces, which the key stream
+  // then overwrites: no second secret buffer to wipe.
+  if (!curve.DecapsulateBatch(d, r, pieces)) {
+    for (const MutableBytes& piece : pieces) tavrpki::SecureWipe(piece.data(), piece.size());
+    Fail(kBadCiphertext);
+  }
+  std::array<std::uint8_t, kMaxElementBytes> stream{};
+  tavrpki::WipeOnExit wipeStream(stream.data(), sizeof stream);
+  for (std::size_t i = 0; i < count; ++i) {
+    KeyStream(pieces[i].first(size), r[i], MutableBytes(stream.data(), size));
+    const Bytes masked = ciphertexts[i].subspan(size, size);
+    for (std::size_t j = 0; j < size; ++j) pieces[i][j] = masked[j] ^ stream[j];
+    ClearTop(pieces[i], curve.Degree());
+  }
 }
 
 }  // namespace gostcrypto::ec

@@ -59,6 +59,37 @@ inline void MulWords(std::uint64_t* r, const std::uint64_t* a, const std::uint64
   }
 }
 
+// r[0, 10) = a * b for elements of at most 257 bits: four full words and one bit.
+// The four-word products go by two levels of Karatsuba (9 products); the top bits
+// add a masked copy of the other operand, with no product at all. The word products
+// bound the time (see MulWords), and 9 is 15 less 6.
+inline void MulWords257(std::uint64_t* r, const std::uint64_t* a, const std::uint64_t* b) {
+  // (a0 + a1 X)(b0 + b1 X), X = t^64: three products.
+  const auto mul2 = [](__m128i& low, __m128i& high, std::uint64_t a0, std::uint64_t a1, std::uint64_t b0,
+                       std::uint64_t b1) {
+    const __m128i p0 = Clmul(a0, b0), p1 = Clmul(a1, b1);
+    const __m128i mid = _mm_xor_si128(Clmul(a0 ^ a1, b0 ^ b1), _mm_xor_si128(p0, p1));
+    low = _mm_xor_si128(p0, _mm_slli_si128(mid, 8));
+    high = _mm_xor_si128(p1, _mm_srli_si128(mid, 8));
+  };
+  __m128i l0, l1, h0, h1, m0, m1;
+  mul2(l0, l1, a[0], a[1], b[0], b[1]);
+  mul2(h0, h1, a[2], a[3], b[2], b[3]);
+  mul2(m0, m1, a[0] ^ a[2], a[1] ^ a[3], b[0] ^ b[2], b[1] ^ b[3]);
+  m0 = _mm_xor_si128(m0, _mm_xor_si128(l0, h0));
+  m1 = _mm_xor_si128(m1, _mm_xor_si128(l1, h1));
+  alignas(16) std::uint64_t w[8];
+  _mm_store_si128(reinterpret_cast<__m128i*>(w), l0);
+  _mm_store_si128(reinterpret_cast<__m128i*>(w + 2), _mm_xor_si128(l1, m0));
+  _mm_store_si128(reinterpret_cast<__m128i*>(w + 4), _mm_xor_si128(h0, m1));
+  _mm_store_si128(reinterpret_cast<__m128i*>(w + 6), h1);
+  const std::uint64_t topA = 0 - (a[4] & 1), topB = 0 - (b[4] & 1);
+  for (std::size_t i = 0; i < 4; ++i) r[i] = w[i];
+  for (std::size_t i = 0; i < 4; ++i) r[4 + i] = w[4 + i] ^ (topA & b[i]) ^ (topB & a[i]);
+  r[8] = topA & topB & 1;
+  r[9] = 0;
+}
+
 template <std::size_t W>
 inline void SqrWords(std::uint64_t* r, const std::uint64_t* a) {
   for (std::size_t i = 0; i < W; ++i) {
@@ -87,7 +118,15 @@ template <unsigned M, unsigned... K>
 void ClmulKernels<M, K...>::Mul(std::uint64_t* r, const std::uint64_t* a, const std::uint64_t* b) {
   constexpr std::size_t kWords = (M + 63) / 64;
   std::uint64_t t[2 * kWords];
+#if defined(__PCLMUL__)
+  if constexpr (M == 257) {
+    MulWords257(t, a, b);
+  } else {
+    MulWords<kWords>(t, a, b);
+  }
+#else
   MulWords<kWords>(t, a, b);
+#endif
   Reduce<M, K...>(r, t);
 }
 

@@ -1,7 +1,9 @@
 #include "kernel/pkix/SignedMessage.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "asn1/ASN1OctetString.h"
@@ -23,13 +25,44 @@ MessageHash Hash(ByteView bytes, const unsigned char* sbox) {
   return hash;
 }
 
-bool VerifyBytes(ByteView bytes, const ASN1SignerInfo& info, const CKeyPair& signer) {
-  const MessageHash hash = Hash(bytes, HashSBox(signer.GetParams()));
+// Which of the encodings the signature covers: the index into `encodings`, or -1.
+// Both are checked with one point multiplication (dstu::VerifyAny).
+int VerifyEncodings(std::span<const ByteView> encodings, const ASN1SignerInfo& info, const CKeyPair& signer) {
+  std::vector<MessageHash> hashes;
+  for (const ByteView bytes : encodings) hashes.push_back(Hash(bytes, HashSBox(signer.GetParams())));
   const ByteView signature = info.Signature().View();
   if (IsStoredOrderAlgorithm(info.SignatureAlgorithm().TypeText().CStr()))
-    return dstu::Verify(signer, hash, signature);
+    return dstu::VerifyAny(signer, hashes, signature);
   const std::vector<std::uint8_t> reversed(signature.rbegin(), signature.rend());
-  return dstu::Verify(signer, hash, ByteView(reversed.data(), reversed.size()));
+  return dstu::VerifyAny(signer, hashes, ByteView(reversed.data(), reversed.size()));
+}
+
+// The GOST 34.311 hash of a certificate's DER under an S-box, for ESSCertIDv2. A
+// signer signs many messages with one certificate, and hashing it each time cost a
+// quarter of a short message's signature: the last few answers are kept, keyed by
+// the whole DER and the S-box (certificates are public; a match is exact).
+MessageHash CertificateHash(ByteView der, const SBox& sbox) {
+  struct Entry {
+    std::vector<std::uint8_t> der;
+    SBox sbox{};
+    MessageHash hash{};
+  };
+  static std::mutex lock;
+  static std::array<Entry, 4> entries;
+  static std::size_t next = 0;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    for (const Entry& entry : entries)
+      if (entry.sbox == sbox && std::equal(der.begin(), der.end(), entry.der.begin(), entry.der.end())) return entry.hash;
+  }
+  const MessageHash hash = Hash(der, sbox.data());
+  std::lock_guard<std::mutex> guard(lock);
+  Entry& entry = entries[next];
+  next = (next + 1) % entries.size();
+  entry.der.assign(der.begin(), der.end());
+  entry.sbox = sbox;
+  entry.hash = hash;
+  return hash;
 }
 
 }  // namespace
@@ -59,7 +92,7 @@ ASN1SignerInfo SignerInfoFor(const ASN1Certificate& cert, const SBox& sbox) {
   cert.Encode(der);
   ASN1ESSCertIDv2 ess;
   ess.SetHashAlgorithm(digest);
-  const MessageHash certHash = Hash(der, sbox.data());
+  const MessageHash certHash = CertificateHash(der, sbox);
   ess.SetCertHash(ByteView(certHash.data(), certHash.size()));
   ess.SetIssuer(body.Issuer());
   ess.SetSerialNumber(body.SerialNumber());
@@ -108,11 +141,12 @@ Verification VerifySignerInfo(const ASN1SignerInfo& info, const MessageHash& has
                          std::equal(hash.begin(), hash.end(), digest.View().begin());
   // A digest that differs settles it: no signature check is spent on it.
   if (!result.digestMatches || info.SignedAttrs().empty()) return result;
-  if (VerifyBytes(info.SignedAttributesBytes(false), info, signer)) {
-    result.form = AttrsForm::kOwn;
-  } else if (VerifyBytes(info.SignedAttributesBytes(true), info, signer)) {
-    result.form = AttrsForm::kSetOf;
-  }
+  // The system's own form first, then the SET OF form: the first that verifies wins.
+  const Blob own = info.SignedAttributesBytes(false), setOf = info.SignedAttributesBytes(true);
+  const ByteView encodings[] = {own.View(), setOf.View()};
+  const int form = VerifyEncodings(encodings, info, signer);
+  if (form == 0) result.form = AttrsForm::kOwn;
+  if (form == 1) result.form = AttrsForm::kSetOf;
   return result;
 }
 

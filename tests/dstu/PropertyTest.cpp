@@ -83,6 +83,36 @@ TEST_P(Properties, ScalarMultiplications) {
   }
 }
 
+// The batch of interleaved ladders against one ladder per point, on points in and
+// out of the subgroup, across a group boundary (nine points); a batch fails as a
+// whole when one of its points would fail alone (not on the curve, order 2).
+TEST_P(Properties, DecapsulateBatchMatchesOneByOne) {
+  const Scalar d = RandomScalar();
+  std::vector<Buffer> r(9, Element()), batch(9, Element());
+  Buffer x = Element(), y = Element(), alone = Element();
+  for (Buffer& c : r) {
+    while (!m_curve->Decompress(RandomElement(), x, y)) {
+    }
+    ASSERT_TRUE(m_curve->Compress(x, y, c));
+  }
+  std::vector<Bytes> in(r.begin(), r.end());
+  std::vector<MutableBytes> out(batch.begin(), batch.end());
+  ASSERT_TRUE(m_curve->DecapsulateBatch(d, in, out));
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    ASSERT_TRUE(m_curve->Decapsulate(d, r[i], alone));
+    EXPECT_EQ(ToHex(batch[i]), ToHex(alone)) << i;
+  }
+  Buffer bad = Element();
+  do {
+    bad = RandomElement();
+  } while (m_curve->Decompress(bad, x, y));
+  for (const Buffer& refused : {bad, Element()}) {  // no point; the point of order 2
+    in[4] = refused;
+    EXPECT_FALSE(m_curve->Decapsulate(d, refused, alone));
+    EXPECT_FALSE(m_curve->DecapsulateBatch(d, in, out));
+  }
+}
+
 TEST_P(Properties, CompressionRoundTripAndOrderCheck) {
   Buffer x = Element(), y = Element(), c = Element(), x2 = Element(), y2 = Element(), t2x = Element(),
          t2y = Element();

@@ -1,7 +1,7 @@
-// The tool's envelope file (tools/tavrpki/EnvelopeFile.h): a file made by an
-// earlier build still opens (the format is stable), every changed, cut or
-// lengthened file is refused before a byte of plaintext, and round trips across
-// the piece boundaries of the streaming.
+// The tool's envelope file (tools/tavrpki/EnvelopeFile.h): files made by earlier
+// builds still open (both versions; the format is stable), every changed, cut or
+// lengthened file is refused before a byte of plaintext, chunks moved or damaged
+// give out nothing unchecked, and round trips across the chunk boundaries.
 #include <gtest/gtest.h>
 
 #include "kernel/CKernelCryptEnvelope.h"
@@ -48,49 +48,101 @@ class EnvelopeFileTest : public ::testing::Test {
   Kernel::CKernelDoubleKeyPair m_keys{m_kernel, true};
 };
 
-TEST_F(EnvelopeFileTest, AFileOfAnEarlierBuildOpens) {
-  const auto [plain, failure] = Open(ReadFileBytes(DataPath("kernel_envelope/nine-bytes.env")));
-  EXPECT_EQ(failure, "");
-  EXPECT_EQ(plain, Bytes(9, 0x42));
+// Nine bytes 0x42 for the fuzz recipient, in version 1 and version 2.
+const char* const kSamples[] = {"kernel_envelope/nine-bytes.env", "kernel_envelope/nine-bytes-v2.env"};
+
+TEST_F(EnvelopeFileTest, FilesOfEarlierBuildsOpen) {
+  for (const char* sample : kSamples) {
+    const auto [plain, failure] = Open(ReadFileBytes(DataPath(sample)));
+    EXPECT_EQ(failure, "") << sample;
+    EXPECT_EQ(plain, Bytes(9, 0x42)) << sample;
+  }
 }
 
 TEST_F(EnvelopeFileTest, EveryChangeIsRefusedWithoutPlaintext) {
-  const Bytes good = ReadFileBytes(DataPath("kernel_envelope/nine-bytes.env"));
-  for (std::size_t at = 0; at < good.size(); ++at) {
-    Bytes bad = good;
-    bad[at] ^= static_cast<unsigned char>(1u << (at % 8));
-    const auto [plain, failure] = Open(bad);
-    EXPECT_TRUE(plain.empty()) << "byte " << at;
-    EXPECT_NE(failure, "") << "byte " << at;
+  for (const char* sample : kSamples) {
+    SCOPED_TRACE(sample);
+    const Bytes good = ReadFileBytes(DataPath(sample));
+    for (std::size_t at = 0; at < good.size(); ++at) {
+      Bytes bad = good;
+      bad[at] ^= static_cast<unsigned char>(1u << (at % 8));
+      const auto [plain, failure] = Open(bad);
+      EXPECT_TRUE(plain.empty()) << "byte " << at;
+      EXPECT_NE(failure, "") << "byte " << at;
+    }
+    for (std::size_t size = 0; size < good.size(); ++size) {
+      const auto [plain, failure] = Open(Bytes(good.begin(), good.begin() + static_cast<long>(size)));
+      EXPECT_TRUE(plain.empty()) << "cut to " << size;
+      EXPECT_NE(failure, "") << "cut to " << size;
+    }
+    Bytes longer = good;
+    longer.push_back(0);
+    EXPECT_EQ(Open(longer).second, "the file is longer than the sizes it states");
   }
-  for (std::size_t size = 0; size < good.size(); ++size) {
-    const auto [plain, failure] = Open(Bytes(good.begin(), good.begin() + static_cast<long>(size)));
-    EXPECT_TRUE(plain.empty()) << "cut to " << size;
-    EXPECT_NE(failure, "") << "cut to " << size;
-  }
-  Bytes longer = good;
-  longer.push_back(0);
-  EXPECT_EQ(Open(longer).second, "the file is longer than the sizes it states");
 }
 
-TEST_F(EnvelopeFileTest, RoundTripsAcrossPieces) {
-  Kernel::CKernelAllParams params = ParamsOn(m_kernel, kCurve257, kCurve257);
-  const Kernel::CKernelCertificate cert = MakeRecipient(m_kernel, "Fuzz", m_keys, params);
-  params::Dke dke = params::kDke1;
-  m_kernel.InitRandom(dke.data(), dke.data(), nullptr);
-  for (const std::size_t size : {std::size_t{0}, envelope::kPiece - 1, envelope::kPiece, envelope::kPiece + 9}) {
+class EnvelopeChunksTest : public EnvelopeFileTest {
+ protected:
+  static Bytes Data(std::size_t size) {
     Bytes data(size);
     for (std::size_t i = 0; i < size; ++i) data[i] = static_cast<unsigned char>(i * 131 + 7);
+    return data;
+  }
+
+  Bytes Seal(const Bytes& data) {
+    Kernel::CKernelAllParams params = ParamsOn(m_kernel, kCurve257, kCurve257);
+    const Kernel::CKernelCertificate cert = MakeRecipient(m_kernel, "Fuzz", m_keys, params);
+    params::Dke dke = params::kDke1;
+    m_kernel.InitRandom(dke.data(), dke.data(), nullptr);
     Kernel::CKernelCryptEnvelope sealing(m_kernel);
     sealing.AddCertificate(cert);
     envelope::MemorySource plain(data.data(), data.size());
     Bytes file;
     envelope::Encrypt(m_kernel, sealing, plain,
                       [&](const unsigned char* bytes, std::size_t n) { file.insert(file.end(), bytes, bytes + n); });
-    const auto [opened, failure] = Open(file);
+    return file;
+  }
+};
+
+// An empty file (one empty chunk), a chunk exactly, a pair of chunks and a lone one.
+TEST_F(EnvelopeChunksTest, RoundTripsAcrossChunks) {
+  for (const std::size_t size : {std::size_t{0}, envelope::kChunk, 2 * envelope::kChunk + 9}) {
+    const Bytes data = Data(size);
+    const auto [opened, failure] = Open(Seal(data));
     EXPECT_EQ(failure, "") << size;
     EXPECT_EQ(opened, data) << size;
   }
+}
+
+// Four chunks, worked in pairs: what comes out before a failure is whole checked
+// pairs, never a chunk whose own tag failed or whose partner's did.
+TEST_F(EnvelopeChunksTest, MovedOrDamagedChunksGiveNothingUnchecked) {
+  const Bytes data = Data(3 * envelope::kChunk + 9);
+  const Bytes good = Seal(data);
+  const std::size_t stride = envelope::kChunk + envelope::kTagSize;
+  const std::size_t chunks = good.size() - 3 * stride - 9 - envelope::kTagSize;  // where chunk 0 starts
+  Bytes swapped = good;  // chunks 1 and 2, each with its tag
+  std::swap_ranges(swapped.begin() + static_cast<long>(chunks + stride),
+                   swapped.begin() + static_cast<long>(chunks + 2 * stride),
+                   swapped.begin() + static_cast<long>(chunks + 2 * stride));
+  Bytes lastDamaged = good;
+  lastDamaged[chunks + 3 * stride + 4] ^= 0x10;
+  Bytes tagDamaged = good;
+  tagDamaged[chunks + stride - 1] ^= 0x01;  // chunk 0's tag
+  const struct {
+    const char* name;
+    const Bytes& file;
+    std::size_t handedOut;
+  } cases[] = {{"chunks 1 and 2 swapped", swapped, 0},
+               {"chunk 3 changed", lastDamaged, 2 * envelope::kChunk},
+               {"chunk 0's tag changed", tagDamaged, 0}};
+  for (const auto& c : cases) {
+    const auto [plain, failure] = Open(c.file);
+    EXPECT_NE(failure, "") << c.name;
+    EXPECT_EQ(plain, Bytes(data.begin(), data.begin() + static_cast<long>(c.handedOut))) << c.name;
+  }
+  const Bytes cut(good.begin(), good.end() - static_cast<long>(9 + envelope::kTagSize));  // the last chunk gone
+  EXPECT_EQ(Open(cut).second, "the file is shorter than the data size it states (truncated?)");
 }
 
 }  // namespace

@@ -88,14 +88,12 @@ std::vector<std::uint8_t> ReadInputFile(const std::string& path);
 // The system's text for an error number.
 std::string SystemReason(int error);
 
-// Whose CPU time a measurement counts: the calling thread's, or the whole
-// process's (for work that other threads of the process do for the body, such
-// as an in-process server answering it).
-enum class CpuClock { kThread, kProcess };
-
-// Runs `body` for about `seconds` of CPU time, in five rounds, and returns the
-// median round's CPU seconds per call.
-double MeasureCpuSeconds(const std::function<void()>& body, double seconds = 1.0,
-                         CpuClock clock = CpuClock::kThread);
+// Runs `body` for about `seconds` of this thread's CPU time, in five rounds, and
+// returns the median round's CPU seconds per call.
+double MeasureCpuSeconds(const std::function<void()>& body, double seconds = 1.0);
+// The same in elapsed time, for work spread over threads (what a user waits for),
+// and in the CPU time of all the process's threads (what that work costs).
+double MeasureWallSeconds(const std::function<void()>& body, double seconds = 1.0);
+double MeasureProcessCpuSeconds(const std::function<void()>& body, double seconds = 1.0);
 
 }  // namespace tavrpki::tool

@@ -2,7 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <fstream>
+#include <thread>
+
+#include "kernel/CKernelAllParams.h"
+#include "kernel/CKernelCertificate.h"
 
 #include "gostcrypto/ConstantTime.h"
 #include "gostcrypto/HashEngine.h"
@@ -76,6 +81,211 @@ void ForEachPiece(Source& file, std::uint64_t from, std::uint64_t to, Bytes& buf
 
 constexpr const char* kChanged = "the file was changed or damaged: its check value does not match";
 
+// ---- Version 2 ----
+
+constexpr std::size_t kSizesSize = kPrefixSize + 4;  // magic, version, N, R
+constexpr std::size_t kKeysSize = 64;                // MAC key, data key
+
+std::uint64_t ChunkCount(std::uint64_t dataSize) { return dataSize == 0 ? 1 : (dataSize - 1) / kChunk + 1; }
+
+// One chunk in flight: its index, its bytes (plaintext or ciphertext, transformed
+// in place) and its tag.
+struct Chunk {
+  std::uint64_t index = 0;
+  bool final = false;
+  std::size_t size = 0;
+  Bytes bytes = Bytes(kChunk);
+  std::array<unsigned char, kTagSize> tag{};
+  bool tagMatches = true;
+  std::exception_ptr failure;
+};
+
+// The keys of one file and what every chunk needs: the kernel and S-box of the
+// data cipher, and the header tag the chunk tags are bound to.
+struct ChunkKeys {
+  Kernel::CKernel kernel;
+  Kernel::CKernelAllParams params;  // the first recipient's: the S-box the envelope itself uses
+  const unsigned char* macKey;
+  const unsigned char* dataKey;
+  std::array<unsigned char, kTagSize> headerTag{};
+};
+
+std::array<unsigned char, kTagSize> ChunkTag(const ChunkKeys& keys, const Chunk& chunk) {
+  Hmac hmac(keys.macKey);
+  hmac.Update(keys.headerTag.data(), keys.headerTag.size());
+  unsigned char position[9];
+  PutLe(position, chunk.index, 8);
+  position[8] = chunk.final ? 1 : 0;
+  hmac.Update(position, sizeof position);
+  hmac.Update(chunk.bytes.data(), chunk.size);
+  return hmac.Final();
+}
+
+// GOST 28147-89 (gamming with feedback) of the chunk in place, its index as the
+// synchronisation value: the data key is fresh for every file, so no value repeats.
+void CryptChunk(const ChunkKeys& keys, Chunk& chunk, bool encrypt) {
+  if (chunk.size == 0) return;
+  unsigned char sync[8];
+  PutLe(sync, chunk.index, 8);
+  void* cipher = keys.kernel.CreateCryptObject(keys.dataKey, keys.params, sync, encrypt);
+  try {
+    keys.kernel.CryptSingleBlock(cipher, chunk.bytes.data(), static_cast<unsigned long>(chunk.size), chunk.bytes.data());
+  } catch (...) {
+    keys.kernel.DestroyCrypt(cipher);
+    throw;
+  }
+  keys.kernel.DestroyCrypt(cipher);
+}
+
+// Sealing: encrypt, then tag. Opening: check the tag, and decrypt only a chunk
+// whose tag matched.
+void SealChunk(const ChunkKeys& keys, Chunk& chunk) {
+  CryptChunk(keys, chunk, true);
+  chunk.tag = ChunkTag(keys, chunk);
+}
+void OpenChunk(const ChunkKeys& keys, Chunk& chunk) {
+  chunk.tagMatches = ct::Equal(ChunkTag(keys, chunk), chunk.tag);
+  if (chunk.tagMatches) CryptChunk(keys, chunk, false);
+}
+
+// Runs `work` on both chunks at once (the second on a thread of its own) and
+// hands on any failure. Memory stays two chunks whatever the size of the data.
+template <class Work>
+void OnTwoWorkers(Chunk& first, Chunk* second, Work&& work) {
+  const auto guarded = [&work](Chunk& chunk) {
+    try {
+      work(chunk);
+    } catch (...) {
+      chunk.failure = std::current_exception();
+    }
+  };
+  std::thread helper;
+  if (second != nullptr) helper = std::thread(guarded, std::ref(*second));
+  guarded(first);
+  if (helper.joinable()) helper.join();
+  if (first.failure) std::rethrow_exception(first.failure);
+  if (second != nullptr && second->failure) std::rethrow_exception(second->failure);
+}
+
+void EncryptVersion2(const Kernel::CKernel& kernel, Kernel::CKernelCryptEnvelope& envelope, Source& plain,
+                     const Sink& out) {
+  const std::uint64_t dataSize = plain.Size();
+  envelope.CryptInit();
+  SecretVector keys(kKeysSize);
+  kernel.GenSymmetricKey(keys.data());
+  kernel.GenSymmetricKey(keys.data() + 32);
+  unsigned char sealedKeys[kKeysSize];
+  envelope.CryptSingleBlock(keys.data(), kKeysSize, sealedKeys);
+  envelope.CryptFinalize();
+  unsigned long length = 0;
+  envelope.GetEnvelopeData(nullptr, &length);
+  Bytes records(length);
+  envelope.GetEnvelopeData(records.data(), &length);
+  records.resize(length);
+
+  ChunkKeys chunkKeys{kernel, envelope.GetCryptCert(0).GetParams(), keys.data(), keys.data() + 32, {}};
+  Bytes header(kSizesSize);
+  std::copy(kMagic, kMagic + sizeof kMagic, header.begin());
+  PutLe(header.data() + 8, kVersion, 2);
+  PutLe(header.data() + 10, dataSize, 8);
+  PutLe(header.data() + 18, records.size(), 4);
+  header.insert(header.end(), records.begin(), records.end());
+  header.insert(header.end(), sealedKeys, sealedKeys + kKeysSize);
+  Hmac hmac(keys.data());
+  hmac.Update(header.data(), header.size());
+  chunkKeys.headerTag = hmac.Final();
+  out(header.data(), header.size());
+  out(chunkKeys.headerTag.data(), kTagSize);
+
+  const std::uint64_t count = ChunkCount(dataSize);
+  Chunk chunks[2];
+  for (std::uint64_t index = 0; index < count; index += 2) {
+    const std::size_t inFlight = count - index >= 2 ? 2 : 1;
+    for (std::size_t k = 0; k < inFlight; ++k) {
+      Chunk& chunk = chunks[k];
+      chunk.index = index + k;
+      chunk.final = chunk.index + 1 == count;
+      const std::uint64_t at = chunk.index * kChunk;
+      chunk.size = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, dataSize - at));
+      if (chunk.size != 0) plain.Read(at, chunk.bytes.data(), chunk.size);
+    }
+    OnTwoWorkers(chunks[0], inFlight == 2 ? &chunks[1] : nullptr, [&](Chunk& chunk) { SealChunk(chunkKeys, chunk); });
+    for (std::size_t k = 0; k < inFlight; ++k) {
+      out(chunks[k].bytes.data(), chunks[k].size);
+      out(chunks[k].tag.data(), kTagSize);
+    }
+  }
+  for (Chunk& chunk : chunks) SecureWipe(chunk.bytes.data(), chunk.bytes.size());
+}
+
+void DecryptVersion2(Kernel::CKernelCryptEnvelope& envelope, Source& file, const Layout& layout, const Sink& out) {
+  Bytes header(static_cast<std::size_t>(layout.tagOffset));
+  file.Read(0, header.data(), header.size());
+  SecretVector keys(kKeysSize);
+  envelope.CryptSingleBlock(header.data() + header.size() - kKeysSize, kKeysSize, keys.data());
+  envelope.CryptFinalize();
+  std::array<unsigned char, kTagSize> tag;
+  file.Read(layout.tagOffset, tag.data(), tag.size());
+  {
+    Hmac hmac(keys.data());
+    hmac.Update(header.data(), header.size());
+    if (!ct::Equal(hmac.Final(), tag)) throw FormatError{kChanged};
+  }
+  const Kernel::CKernelCertificate first = envelope.GetCryptCert(0);
+  ChunkKeys chunkKeys{first.GetKernel(), first.GetParams(), keys.data(), keys.data() + 32, tag};
+
+  const std::uint64_t count = ChunkCount(layout.dataSize);
+  const std::uint64_t chunksOffset = layout.tagOffset + kTagSize;
+  Chunk chunks[2];
+  for (std::uint64_t index = 0; index < count; index += 2) {
+    const std::size_t inFlight = count - index >= 2 ? 2 : 1;
+    for (std::size_t k = 0; k < inFlight; ++k) {
+      Chunk& chunk = chunks[k];
+      chunk.index = index + k;
+      chunk.final = chunk.index + 1 == count;
+      const std::uint64_t at = chunk.index * kChunk;
+      chunk.size = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, layout.dataSize - at));
+      const std::uint64_t offset = chunksOffset + at + chunk.index * kTagSize;
+      if (chunk.size != 0) file.Read(offset, chunk.bytes.data(), chunk.size);
+      file.Read(offset + chunk.size, chunk.tag.data(), kTagSize);
+    }
+    OnTwoWorkers(chunks[0], inFlight == 2 ? &chunks[1] : nullptr, [&](Chunk& chunk) { OpenChunk(chunkKeys, chunk); });
+    // Both checked before either is handed out: nothing unchecked leaves.
+    for (std::size_t k = 0; k < inFlight; ++k)
+      if (!chunks[k].tagMatches) {
+        for (Chunk& chunk : chunks) SecureWipe(chunk.bytes.data(), chunk.bytes.size());
+        throw FormatError{kChanged};
+      }
+    for (std::size_t k = 0; k < inFlight; ++k) out(chunks[k].bytes.data(), chunks[k].size);
+  }
+  for (Chunk& chunk : chunks) SecureWipe(chunk.bytes.data(), chunk.bytes.size());
+}
+
+// Version 2's sizes, after the magic and version: N, then R, then the chunks, which
+// must end exactly at the end of the file.
+Layout ReadLayoutVersion2(Source& file, const unsigned char* prefix) {
+  const std::uint64_t size = file.Size();
+  Layout layout;
+  layout.version = 2;
+  layout.dataSize = GetLe(prefix + 10, 8);
+  const std::uint64_t fixed = kSizesSize + kKeysSize + kTagSize + kTagSize;  // one chunk tag at least
+  if (size < fixed) throw FormatError{"not an envelope file: too short"};
+  unsigned char recordsSize[4];
+  file.Read(kPrefixSize, recordsSize, 4);
+  layout.recordsSize = static_cast<std::uint32_t>(GetLe(recordsSize, 4));
+  if (layout.recordsSize > kMaxRecordsSize || layout.recordsSize > size - fixed)
+    throw FormatError{"the file is shorter than the sizes it states (truncated?)"};
+  layout.recordsOffset = kSizesSize;
+  layout.tagOffset = kSizesSize + layout.recordsSize + kKeysSize;
+  // Every size is checked against what the file holds before it is added to anything.
+  const std::uint64_t rest = size - fixed - layout.recordsSize;  // data and the tags after the first
+  if (layout.dataSize > rest) throw FormatError{"the file is shorter than the data size it states (truncated?)"};
+  const std::uint64_t tags = (ChunkCount(layout.dataSize) - 1) * kTagSize;
+  if (tags > rest - layout.dataSize) throw FormatError{"the file is shorter than the data size it states (truncated?)"};
+  if (tags != rest - layout.dataSize) throw FormatError{"the file is longer than the sizes it states"};
+  return layout;
+}
+
 }  // namespace
 
 Layout ReadLayout(Source& file) {
@@ -85,9 +295,11 @@ Layout ReadLayout(Source& file) {
   file.Read(0, prefix, kPrefixSize);
   if (!std::equal(prefix, prefix + sizeof kMagic, kMagic)) throw FormatError{"not an envelope file"};
   const auto version = static_cast<std::uint16_t>(GetLe(prefix + 8, 2));
-  if (version != kVersion)
-    throw FormatError{"envelope file version " + std::to_string(version) + " is not known (this tool reads 1)"};
+  if (version == 2) return ReadLayoutVersion2(file, prefix);
+  if (version != 1)
+    throw FormatError{"envelope file version " + std::to_string(version) + " is not known (this tool reads 1 and 2)"};
   Layout layout;
+  layout.version = 1;
   layout.dataSize = GetLe(prefix + 10, 8);
   // Every size is checked against what the file holds before it is added to anything.
   const std::uint64_t fixed = kPrefixSize + kMacKeySize + 4 + kTagSize;
@@ -111,49 +323,11 @@ std::vector<unsigned char> ReadRecords(Source& file, const Layout& layout) {
 }
 
 void Encrypt(const Kernel::CKernel& kernel, Kernel::CKernelCryptEnvelope& envelope, Source& plain, const Sink& out) {
-  const std::uint64_t dataSize = plain.Size();
-  envelope.CryptInit();
-  SecretVector macKey(kMacKeySize);
-  kernel.GenSymmetricKey(macKey.data());
-  Hmac hmac(macKey.data());
-  auto emit = [&](const unsigned char* data, std::size_t size) {
-    hmac.Update(data, size);
-    out(data, size);
-  };
-
-  unsigned char prefix[kPrefixSize];
-  std::copy(kMagic, kMagic + sizeof kMagic, prefix);
-  PutLe(prefix + 8, kVersion, 2);
-  PutLe(prefix + 10, dataSize, 8);
-  emit(prefix, sizeof prefix);
-
-  // The MAC key and the data are one stream under the content key: the key's 32
-  // bytes are whole blocks, so the data continues the same chain.
-  unsigned char sealedKey[kMacKeySize];
-  envelope.CryptSingleBlock(macKey.data(), kMacKeySize, sealedKey);
-  emit(sealedKey, sizeof sealedKey);
-  Bytes buffer(kPiece);
-  ForEachPiece(plain, 0, dataSize, buffer, [&](unsigned char* piece, std::size_t n) {
-    envelope.CryptSingleBlock(piece, static_cast<unsigned long>(n), piece);
-    emit(piece, n);
-  });
-  SecureWipe(buffer.data(), buffer.size());
-  envelope.CryptFinalize();
-
-  unsigned long length = 0;
-  envelope.GetEnvelopeData(nullptr, &length);
-  Bytes records(length);
-  envelope.GetEnvelopeData(records.data(), &length);
-  records.resize(length);
-  unsigned char recordsSize[4];
-  PutLe(recordsSize, records.size(), 4);
-  emit(recordsSize, 4);
-  emit(records.data(), records.size());
-  const auto tag = hmac.Final();
-  out(tag.data(), tag.size());
+  EncryptVersion2(kernel, envelope, plain, out);
 }
 
 void Decrypt(Kernel::CKernelCryptEnvelope& envelope, Source& file, const Layout& layout, const Sink& out) {
+  if (layout.version == 2) return DecryptVersion2(envelope, file, layout, out);
   SecretVector macKey(kMacKeySize);
   unsigned char sealedKey[kMacKeySize];
   file.Read(kPrefixSize, sealedKey, kMacKeySize);

@@ -216,11 +216,12 @@ std::vector<std::uint8_t> ReadInputFile(const std::string& path) {
 // Five rounds of `seconds / 5` CPU time each; the median time per call. The body
 // runs in batches that grow until a batch takes a noticeable part of a round, so
 // reading the clock costs nothing next to even the cheapest body.
-double MeasureCpuSeconds(const std::function<void()>& body, double seconds, CpuClock clock) {
-  const clockid_t id = clock == CpuClock::kThread ? CLOCK_THREAD_CPUTIME_ID : CLOCK_PROCESS_CPUTIME_ID;
-  auto now = [id] {
+namespace {
+
+double MeasureSeconds(const std::function<void()>& body, double seconds, clockid_t clock) {
+  auto now = [clock] {
     timespec ts{};
-    clock_gettime(id, &ts);
+    clock_gettime(clock, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
   };
   body();  // warm caches and lazy tables outside the measurement
@@ -244,6 +245,20 @@ double MeasureCpuSeconds(const std::function<void()>& body, double seconds, CpuC
   }
   std::sort(perCall.begin(), perCall.end());
   return perCall[kRounds / 2];
+}
+
+}  // namespace
+
+double MeasureCpuSeconds(const std::function<void()>& body, double seconds) {
+  return MeasureSeconds(body, seconds, CLOCK_THREAD_CPUTIME_ID);
+}
+
+double MeasureWallSeconds(const std::function<void()>& body, double seconds) {
+  return MeasureSeconds(body, seconds, CLOCK_MONOTONIC);
+}
+
+double MeasureProcessCpuSeconds(const std::function<void()>& body, double seconds) {
+  return MeasureSeconds(body, seconds, CLOCK_PROCESS_CPUTIME_ID);
 }
 
 }  // namespace tavrpki::tool

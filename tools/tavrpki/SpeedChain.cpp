@@ -65,7 +65,7 @@ int Run(const Args& args) {
                                          servers::LoopbackPki::Der(pki.responder), pki.responderKeys, statuses);
   servers::HttpServer server(servers::OcspHandler(responder));
   const std::string url = server.Url();
-  Report("ocsp-roundtrip", MeasureCpuSeconds(
+  Report("ocsp-roundtrip", MeasureProcessCpuSeconds(
                                [&] {
                                  Kernel::OCSPResponse result{};
                                  Kernel::CKernelCertificate responderCert(kernel);
@@ -73,7 +73,7 @@ int Run(const Args& args) {
                                                                     responderCert);
                                  if (result.certStatus != 0) std::abort();
                                },
-                               1.0, CpuClock::kProcess));
+                               1.0));
   return 0;
 }
 

@@ -34,6 +34,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "gostcrypto/CryptoException.h"
 #include "longmath/LongInt.h"
@@ -64,6 +65,10 @@ class CryptoEngine {
   // True when signature is valid for hash under the public key (x, y).
   bool CheckSign(const longmath::LongInt& hash, const longmath::LongInt& signature,
                  const longmath::LongInt& x, const longmath::LongInt& y, int reserved = 0) const;
+  // CheckSign against several hashes at the cost of one: the index of the first
+  // hash the signature is valid for, or -1.
+  int CheckSignAny(const std::vector<longmath::LongInt>& hashes, const longmath::LongInt& signature,
+                   const longmath::LongInt& x, const longmath::LongInt& y) const;
 
   // A private key d in [1, n-1] from random; the result is bitlen(n) bits long.
   longmath::LongInt GetPrivateKey(const longmath::LongInt& random) const;
@@ -88,6 +93,11 @@ class CryptoEngine {
   // Decrypts one piece of 16 ceil(m/8) bits (shorter input counts as zero-padded);
   // the result is m bits.
   longmath::LongInt Decrypt(const longmath::LongInt& data, const longmath::LongInt& priv) const;
+  // Decrypt of every piece under one key, with the same results and failures; about
+  // twice as fast for the several pieces of one message, which share their
+  // inversions and run their ladders side by side.
+  std::vector<longmath::LongInt> DecryptPieces(const std::vector<longmath::LongInt>& data,
+                                               const longmath::LongInt& priv) const;
 
   // The compressed form of the point (x, y): m bits. Throws 0x11 for a point not on
   // the curve.
