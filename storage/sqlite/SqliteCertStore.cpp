@@ -544,6 +544,20 @@ SqliteCertStore::AddResult SqliteCertStore::Add(std::span<const std::uint8_t> de
   return AddOfKind(der, std::nullopt);
 }
 
+std::vector<SqliteCertStore::AddResult> SqliteCertStore::AddAll(std::span<const std::vector<std::uint8_t>> ders) {
+  std::vector<ItemFields> fields;
+  fields.reserve(ders.size());
+  for (const auto& der : ders) fields.push_back(ReadFieldsOfKind(der, std::nullopt));
+  std::lock_guard lock(m_mutex);
+  RequireWritable();
+  Transaction transaction(m_db, m_path);
+  std::vector<AddResult> results;
+  results.reserve(ders.size());
+  for (std::size_t i = 0; i < ders.size(); ++i) results.push_back(InsertItem(ders[i], fields[i]));
+  transaction.Commit();
+  return results;
+}
+
 bool SqliteCertStore::RemoveOfKind(std::int64_t id, std::optional<Kind> kind) {
   std::lock_guard lock(m_mutex);
   RequireWritable();

@@ -187,7 +187,14 @@ TEST_F(StoreTest, RefusedInputChangesNothing) {
   EXPECT_EQ(CodeOf([&] { store.Add(junk); }), 31006u);
   EXPECT_EQ(CodeOf([&] { store.AddCertificate(nullptr, 5, &added); }), 31011u);
   EXPECT_EQ(added, 7) << "no answer on failure";
+  EXPECT_EQ(CodeOf([&] { store.AddAll(std::vector<Bytes>{certificate, junk, list}); }), 31006u);
   EXPECT_EQ(store.GetCertificateCount() + store.GetCRLCount(), 0u);
+  // A batch reports a second copy of its own item as a duplicate of the first.
+  const auto results = store.AddAll(std::vector<Bytes>{certificate, list, certificate});
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_TRUE(results[0].added && results[1].added && !results[2].added);
+  EXPECT_EQ(results[2].id, results[0].id);
+  EXPECT_EQ(results[1].kind, Kind::kCrl);
 }
 
 // Files that are not this store's, or of a newer schema, are refused and left
