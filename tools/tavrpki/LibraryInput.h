@@ -1,6 +1,6 @@
 // What the commands do alike around the exported classes: read an input file as
 // DER, make a certificate object of one, and take a result through the library's
-// caller-buffer convention.
+// caller-buffer convention (servers/CallerBuffer.h).
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "kernel/CKernelCertificate.h"
+#include "servers/CallerBuffer.h"
 
 namespace tavrpki::tool {
 
@@ -19,16 +20,6 @@ std::vector<std::uint8_t> ReadDerFile(const std::string& path);
 // exception.
 Kernel::CKernelCertificate LoadCertificate(const Kernel::CKernel& kernel, const std::string& path);
 
-// Calls `get(buffer, &length)` twice, as the exported classes ask: first for the
-// size, then for the bytes.
-template <class Get>
-std::vector<unsigned char> Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(static_cast<unsigned char*>(nullptr), &length);
-  std::vector<unsigned char> bytes(length);
-  get(bytes.data(), &length);
-  bytes.resize(length);
-  return bytes;
-}
+using servers::Fetch;
 
 }  // namespace tavrpki::tool

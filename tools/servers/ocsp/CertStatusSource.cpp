@@ -10,6 +10,7 @@
 #include "kernel/CKernelCertificate.h"
 #include "kernel/CKernelException.h"
 #include "kernel/GetKernelInstance.h"
+#include "servers/CallerBuffer.h"
 
 namespace tavrpki::servers {
 namespace {
@@ -17,16 +18,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr unsigned char kRemoveFromCrl = 8;
-
-template <typename Get>
-Bytes Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(nullptr, &length);
-  Bytes out(length);
-  get(out.data(), &length);
-  out.resize(length);
-  return out;
-}
 
 // CRL numbers and serials are INTEGER content octets: compared as numbers, so a
 // leading zero octet (which DER writes before a high bit) does not decide.

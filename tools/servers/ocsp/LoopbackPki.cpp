@@ -9,6 +9,7 @@
 #include "gostcrypto/DkeNo1.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelCertRequest.h"
+#include "servers/CallerBuffer.h"
 
 namespace tavrpki::servers {
 namespace {
@@ -16,16 +17,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr const char* kCurve257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
-
-template <typename Get>
-Bytes Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(nullptr, &length);
-  Bytes out(length);
-  get(out.data(), &length);
-  out.resize(length);
-  return out;
-}
 
 Bytes Element(std::uint8_t tag, const Bytes& content) {
   Bytes out{tag};

@@ -6,6 +6,7 @@
 #include "asn1/ocsp/ASN1OCSPResponse.h"
 #include "core/ExceptionBase.h"
 #include "kernel/CKernelException.h"
+#include "servers/CallerBuffer.h"
 
 namespace tavrpki::servers {
 namespace {
@@ -15,16 +16,6 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr const char* kPolynomialBasisSignature = "1.2.804.2.1.1.1.1.3.1.1";
 constexpr const char* kNormalBasisSignature = "1.2.804.2.1.1.1.1.3.1.2";
 constexpr unsigned long kSignatureRoom = 256;
-
-template <typename Get>
-Bytes Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(nullptr, &length);
-  Bytes out(length);
-  get(out.data(), &length);
-  out.resize(length);
-  return out;
-}
 
 Bytes SignPublicKey(const Kernel::CKernelDoubleKeyPair& keys) {
   return Fetch([&](unsigned char* b, unsigned long* l) { keys.GetSignPublicKey(b, l); });

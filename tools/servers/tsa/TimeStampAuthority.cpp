@@ -9,6 +9,7 @@
 #include "asn1/tsp/TimeStamp.h"
 #include "core/ExceptionBase.h"
 #include "kernel/CKernelCertificate.h"
+#include "servers/CallerBuffer.h"
 
 namespace tavrpki::servers {
 namespace {
@@ -18,16 +19,6 @@ namespace {
 constexpr std::uint8_t kTimeStampingOnly[] = {0x30, 0x16, 0x06, 0x03, 0x55, 0x1D, 0x25, 0x01, 0x01, 0xFF,
                                               0x04, 0x0C, 0x30, 0x0A, 0x06, 0x08, 0x2B, 0x06, 0x01, 0x05,
                                               0x05, 0x07, 0x03, 0x08};
-
-template <class Get>
-std::vector<unsigned char> Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(nullptr, &length);
-  std::vector<unsigned char> out(length);
-  get(out.data(), &length);
-  out.resize(length);
-  return out;
-}
 
 void CheckCertificate(const Kernel::CKernel& kernel, std::span<const std::uint8_t> der,
                       const Kernel::CKernelDoubleKeyPair& keys) {
