@@ -46,7 +46,7 @@ struct Setup {
     made->Issue({"ca", "root"});
     made->Issue({"ee", "ca", nullptr, false, 0, kSigningUsage});
     // Others' certificates fill the lists: their serials are looked up, never found.
-    CrlSpec rootList{"root", 1}, caList{"ca", 1};
+    CrlPlan rootList{"root", 1}, caList{"ca", 1};
     for (const std::string& name : others) {
       made->Issue({name.c_str(), "ca", nullptr, false, 0, kSigningUsage});
       caList.entries.push_back({name.c_str(), 1, tavrpki::DateTime(2026, 3, 1)});

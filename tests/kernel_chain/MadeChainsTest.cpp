@@ -13,8 +13,8 @@ namespace {
 
 struct MadeCase {
   const char* name;
-  std::vector<CertSpec> pki;  // issuers before what they issue; the last one is validated
-  std::vector<CrlSpec> crls;
+  std::vector<CertPlan> pki;  // issuers before what they issue; the last one is validated
+  std::vector<CrlPlan> crls;
   unsigned long code;
   std::vector<const char*> lines = {};  // the CN each collected date line names
 };
@@ -85,8 +85,8 @@ class MadeChain : public ChainTest, public ::testing::WithParamInterface<MadeCas
 TEST_P(MadeChain, ValidatesAsExpected) {
   const MadeCase& c = GetParam();
   MadePki pki(m_kernel, m_store);
-  for (const CertSpec& spec : c.pki) pki.Issue(spec);
-  for (const CrlSpec& spec : c.crls) pki.Sign(spec);
+  for (const CertPlan& plan : c.pki) pki.Issue(plan);
+  for (const CrlPlan& plan : c.crls) pki.Sign(plan);
   const auto chain = Kernel::CKernelCertificateChain::Build(m_kernel, pki[c.pki.back().name].cert);
   const _SYSTEMTIME at = At(2026, 6, 1);
   const Outcome outcome = Validate(chain, &at, true);
@@ -108,9 +108,9 @@ TEST_P(MadeChain, ValidatesAsExpected) {
 // over a changed body must still fail.
 TEST_F(ChainTest, ChangedListFailsAfterTheSignedOneVerified) {
   MadePki pki(m_kernel, m_store);
-  const std::vector<CertSpec> specs{{"root", nullptr}, {"ca", "root"}, {"ee", "ca", nullptr, false, 0, kSigningUsage}};
-  for (const CertSpec& spec : specs)
-    pki.Issue(spec);
+  const std::vector<CertPlan> plans{{"root", nullptr}, {"ca", "root"}, {"ee", "ca", nullptr, false, 0, kSigningUsage}};
+  for (const CertPlan& plan : plans)
+    pki.Issue(plan);
   const std::int64_t signed_ = pki.Sign({"ca", 1});
   const auto chain = Kernel::CKernelCertificateChain::Build(m_kernel, pki["ee"].cert);
   const _SYSTEMTIME at = At(2026, 6, 1);

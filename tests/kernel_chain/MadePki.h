@@ -29,7 +29,7 @@ inline constexpr std::uint8_t kCaUsage = 0x06;       // keyCertSign, cRLSign
 inline constexpr std::uint8_t kCrlSignOnly = 0x02;   // cRLSign
 inline constexpr std::uint8_t kSigningUsage = 0xC0;  // digitalSignature, nonRepudiation
 
-struct CertSpec {
+struct CertPlan {
   const char* name;
   const char* issuer;             // null: self-signed, stored trusted
   const char* subject = nullptr;  // CN; the name when null
@@ -47,7 +47,7 @@ struct EntrySpec {
   DateTime date;
 };
 
-struct CrlSpec {
+struct CrlPlan {
   const char* signer;
   int number;
   int base = -1;  // a delta list of that base number; -1: a full list
@@ -68,23 +68,23 @@ class MadePki {
   // The parameters every party's keys were made with.
   const Kernel::CKernelAllParams& Params() const { return m_params; }
 
-  void Issue(const CertSpec& spec) {
+  void Issue(const CertPlan& plan) {
     ASN1Certificate draft;
     ASN1TBSCert& body = draft.TBSCertificate();
     body.SerialNumber().SetValue(++m_serial);
     body.Issuer().AddAttribute("2.5.4.3", ASN1Utf8String("placeholder"));
-    body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String(spec.subject ? spec.subject : spec.name));
-    body.SetValidity(DateTime(2026, 1, 1), spec.notAfter);
+    body.Subject().AddAttribute("2.5.4.3", ASN1Utf8String(plan.subject ? plan.subject : plan.name));
+    body.SetValidity(DateTime(2026, 1, 1), plan.notAfter);
     PKIKeyUsage usage;
-    usage.SetKeyUsage(spec.usage);
+    usage.SetKeyUsage(plan.usage);
     body.Extensions().Append(usage.ToExtension());
     PKIBasicConstraints constraints;
-    constraints.SetCA(spec.ca ? 1 : 0);
-    constraints.SetPathLenConstraint(spec.pathLen);
+    constraints.SetCA(plan.ca ? 1 : 0);
+    constraints.SetPathLenConstraint(plan.pathLen);
     body.Extensions().Append(constraints.ToExtension());
-    if (spec.purpose != nullptr) {
+    if (plan.purpose != nullptr) {
       PKIExtendedKeyUsage purposes;
-      purposes.Add(spec.purpose);
+      purposes.Add(plan.purpose);
       body.Extensions().Append(purposes.ToExtension());
     }
 
@@ -94,7 +94,7 @@ class MadePki {
     cert.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
     cert.SetCertSignKeys(keys);
     cert.AddSubjectKeyIdentifier();
-    const Party* issuer = spec.issuer ? &m_parties.at(spec.issuer) : nullptr;
+    const Party* issuer = plan.issuer ? &m_parties.at(plan.issuer) : nullptr;
     if (issuer == nullptr) {
       cert.MakeIssuerEqualSubject();
       cert.AddAuthorityKeyIdentifier();
@@ -104,24 +104,24 @@ class MadePki {
     }
     cert.Ensign(issuer ? issuer->keys : keys, m_dke.data());
     const std::int64_t id = m_store.Add(Bytes([&](unsigned char* b, unsigned long* n) { cert.GetCertBuffer(b, n); })).id;
-    if (issuer == nullptr && !spec.untrusted) m_store.SetTrusted(id, 1);
-    m_parties.emplace(spec.name, Party{keys, cert});
+    if (issuer == nullptr && !plan.untrusted) m_store.SetTrusted(id, 1);
+    m_parties.emplace(plan.name, Party{keys, cert});
   }
 
   // Lists are current on 2026-06-01: from 2026-05-01 to 2026-07-01. The store's
   // id of the list.
-  std::int64_t Sign(const CrlSpec& spec) {
+  std::int64_t Sign(const CrlPlan& plan) {
     Kernel::CKernelCRL crl(m_kernel);
     crl.SetThisUpdate(DateTime(2026, 5, 1).SystemTime());
     crl.SetNextUpdate(DateTime(2026, 7, 1).SystemTime());
-    crl.SetSerialNo(spec.number);
-    if (spec.base >= 0) crl.SetDeltaIndicator(spec.base);
-    for (const EntrySpec& entry : spec.entries)
+    crl.SetSerialNo(plan.number);
+    if (plan.base >= 0) crl.SetDeltaIndicator(plan.base);
+    for (const EntrySpec& entry : plan.entries)
       crl.AddNewEntry(m_parties.at(entry.cert).cert, entry.reason, entry.date.SystemTime());
-    const Party& signer = m_parties.at(spec.signer);
+    const Party& signer = m_parties.at(plan.signer);
     crl.Ensign(signer.cert, signer.keys, m_dke.data());
     std::vector<std::uint8_t> der = Bytes([&](unsigned char* b, unsigned long* n) { crl.GetCRLBuffer(b, n); });
-    if (spec.changedAfterSigning) {
+    if (plan.changedAfterSigning) {
       const std::string thisUpdate = "260501000000Z";
       const auto at = std::search(der.begin(), der.end(), thisUpdate.begin(), thisUpdate.end());
       if (at != der.end()) at[5] = '2';

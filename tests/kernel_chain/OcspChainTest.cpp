@@ -27,12 +27,12 @@ constexpr const char* kOcspSigning = "1.3.6.1.5.5.7.3.9";
 class OcspChainTest : public ChainTest {
  protected:
   OcspChainTest() {
-    for (const CertSpec& spec : std::vector<CertSpec>{
+    for (const CertPlan& plan : std::vector<CertPlan>{
              {"root", nullptr},
              {"ca", "root"},
              {"responder", "ca", nullptr, false, 0, kSigningUsage, DateTime(2030, 1, 1), false, kOcspSigning},
              {"ee", "ca", nullptr, false, 0, kSigningUsage}})
-      m_pki.Issue(spec);
+      m_pki.Issue(plan);
     m_chain = Kernel::CKernelCertificateChain::Build(m_kernel, m_pki["ee"].cert);
   }
 
