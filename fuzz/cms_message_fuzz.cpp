@@ -2,9 +2,14 @@
 // turn (ContentInfo, SignedData, SignerInfo, signing-certificate-v2 value). Each
 // either fails with its own one code and stays as it was, or writes a form that
 // reads back to the same bytes and reports its size truthfully. A SignedData
-// also goes through its signers, their attributes and the streamed form.
+// also goes through its signers, their attributes and the streamed form. The one
+// thing a read message may hold that cannot be written is an attribute whose SET
+// of values is empty or whose type OID has no octets: writing it fails with that
+// attribute's own message.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "asn1/cms/ASN1ContentInfo.h"
 #include "asn1/cms/ASN1ESSCertIDv2.h"
@@ -47,7 +52,36 @@ bool TryDecode(T& element, ByteView in, const Message& code) {
   return true;
 }
 
+bool Writable(const ASN1Attribute& attribute) { return attribute.HasType() && !attribute.Values().empty(); }
+
+bool Writable(const ASN1SignerInfo& signer) {
+  const auto writable = [](const ASN1Attribute& a) { return Writable(a); };
+  return std::all_of(signer.SignedAttrs().begin(), signer.SignedAttrs().end(), writable) &&
+         std::all_of(signer.UnsignedAttrs().begin(), signer.UnsignedAttrs().end(), writable);
+}
+
+bool Writable(const ASN1SignedData& signedData) {
+  const auto& signers = signedData.SignerInfos();
+  return std::all_of(signers.begin(), signers.end(), [](const ASN1SignerInfo& s) { return Writable(s); });
+}
+
+// An element holding such an attribute must refuse to be written, and say why.
+template <typename T>
+void ExpectUnwritable(const T& element) {
+  Blob out;
+  try {
+    element.Encode(out);
+  } catch (const Exception& error) {
+    const char* said = error.GetErrorMessage();
+    if (std::strcmp(said, kMsgAttributeValueEmpty.format) != 0 && std::strcmp(said, kMsgAttributeTypeEmpty.format) != 0)
+      std::abort();
+    return;
+  }
+  std::abort();
+}
+
 void CheckSignedData(const ASN1SignedData& signedData) {
+  if (!Writable(signedData)) return ExpectUnwritable(signedData);
   RoundTrip(signedData);
   for (const ASN1SignerInfo& signer : signedData.SignerInfos()) {
     (void)signedData.FindSignerCertificate(signer);
@@ -95,7 +129,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ASN1SignedData signedData;
   if (TryDecode(signedData, in, kMsgBadSignedData)) CheckSignedData(signedData);
   ASN1SignerInfo signer;
-  if (TryDecode(signer, in, kMsgBadSignerInfo)) RoundTrip(signer);
+  if (TryDecode(signer, in, kMsgBadSignerInfo)) {
+    if (Writable(signer))
+      RoundTrip(signer);
+    else
+      ExpectUnwritable(signer);
+  }
   ASN1ESSCertIDv2 ess;
   if (TryDecode(ess, in, kMsgBadEssCertId)) RoundTrip(ess);
   return 0;

@@ -1,6 +1,7 @@
 // Certification requests: whatever decodes is written in a form that reads back
 // to the same bytes and keeps that form as its signed body; the one thing a read
-// request may hold that cannot be written is an attribute without values.
+// request may hold that cannot be written is an attribute without values or
+// with a type OID of no octets.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const auto& attributes = request.RequestInfo().Attributes();
   const bool writable = std::all_of(attributes.begin(), attributes.end(),
-                                    [](const ASN1Attribute& a) { return !a.Values().empty(); });
+                                    [](const ASN1Attribute& a) { return a.HasType() && !a.Values().empty(); });
   Blob first;
   try {
     request.Encode(first);
