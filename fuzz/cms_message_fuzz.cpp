@@ -54,10 +54,11 @@ bool TryDecode(T& element, ByteView in, const Message& code) {
 
 bool Writable(const ASN1Attribute& attribute) { return attribute.HasType() && !attribute.Values().empty(); }
 
+// Signed attributes are written back as they were read; only the unsigned ones are
+// written from their fields.
 bool Writable(const ASN1SignerInfo& signer) {
   const auto writable = [](const ASN1Attribute& a) { return Writable(a); };
-  return std::all_of(signer.SignedAttrs().begin(), signer.SignedAttrs().end(), writable) &&
-         std::all_of(signer.UnsignedAttrs().begin(), signer.UnsignedAttrs().end(), writable);
+  return std::all_of(signer.UnsignedAttrs().begin(), signer.UnsignedAttrs().end(), writable);
 }
 
 bool Writable(const ASN1SignedData& signedData) {
