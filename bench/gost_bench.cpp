@@ -90,6 +90,27 @@ void HashSideBySide(benchmark::State& state) {
 }
 BENCHMARK(HashSideBySide)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
 
+// CFB encryption of independent 64 KiB messages side by side (argument: how many);
+// bytes are all of them together.
+void CfbEncryptSideBySide(benchmark::State& state) {
+  const auto count = static_cast<std::size_t>(state.range(0));
+  std::vector<std::vector<unsigned char>> data(count, std::vector<unsigned char>(64 << 10, 0x33));
+  std::vector<std::vector<unsigned char>> sync(count, std::vector<unsigned char>(8, 0));
+  std::vector<unsigned char*> messages, feedback;
+  for (std::size_t i = 0; i < count; ++i) {
+    messages.push_back(data[i].data());
+    feedback.push_back(sync[i].data());
+  }
+  for (auto _ : state) {
+    gostcrypto::SCryptoEngine::EncryptFeedbackTogether(nullptr, kKey, messages.data(), feedback.data(), count,
+                                                       (64 << 10) / 8);
+    benchmark::ClobberMemory();
+  }
+  state.SetLabel(gostcrypto::ActiveCpuPathNames().cipher);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * count) << 16);
+}
+BENCHMARK(CfbEncryptSideBySide)->Arg(1)->Arg(4)->Arg(8)->Arg(16);
+
 // Argument 1 selects the mode: 0 ECB, 1 counter, 2 CFB encryption, 3 CFB decryption.
 void Cipher64KiB(benchmark::State& state) {
   if (!SelectPath(state)) return;
