@@ -68,6 +68,49 @@ void Hash64B(benchmark::State& state) {
 }
 BENCHMARK(Hash64B)->ArgsProduct({{0, 1, 2}, {0, 1}});
 
+// Secret-input hashes of equal-length messages side by side (argument: how many,
+// 256 KiB each, the envelope file's chunk); bytes are all of them together.
+void HashSideBySide(benchmark::State& state) {
+  const auto count = static_cast<std::size_t>(state.range(0));
+  std::vector<std::vector<unsigned char>> data(count, std::vector<unsigned char>(256 << 10, 0x61));
+  std::vector<const unsigned char*> inputs;
+  for (const auto& d : data) inputs.push_back(d.data());
+  unsigned char out[32];
+  for (auto _ : state) {
+    std::vector<gostcrypto::HashEngine> engines(count, gostcrypto::HashEngine(nullptr, nullptr,
+                                                                              gostcrypto::HashEngine::Input::kSecret));
+    std::vector<gostcrypto::HashEngine*> pointers;
+    for (auto& e : engines) pointers.push_back(&e);
+    gostcrypto::HashEngine::CalculateHashes(pointers.data(), inputs.data(), count, 256 << 10);
+    for (auto& e : engines) e.Done(out);
+    benchmark::DoNotOptimize(out);
+  }
+  state.SetLabel(gostcrypto::ActiveCpuPathNames().cipher);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * count) << 18);
+}
+BENCHMARK(HashSideBySide)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond);
+
+// CFB encryption of independent 64 KiB messages side by side (argument: how many);
+// bytes are all of them together.
+void CfbEncryptSideBySide(benchmark::State& state) {
+  const auto count = static_cast<std::size_t>(state.range(0));
+  std::vector<std::vector<unsigned char>> data(count, std::vector<unsigned char>(64 << 10, 0x33));
+  std::vector<std::vector<unsigned char>> sync(count, std::vector<unsigned char>(8, 0));
+  std::vector<unsigned char*> messages, feedback;
+  for (std::size_t i = 0; i < count; ++i) {
+    messages.push_back(data[i].data());
+    feedback.push_back(sync[i].data());
+  }
+  for (auto _ : state) {
+    gostcrypto::SCryptoEngine::EncryptFeedbackTogether(nullptr, kKey, messages.data(), feedback.data(), count,
+                                                       (64 << 10) / 8);
+    benchmark::ClobberMemory();
+  }
+  state.SetLabel(gostcrypto::ActiveCpuPathNames().cipher);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * count) << 16);
+}
+BENCHMARK(CfbEncryptSideBySide)->Arg(1)->Arg(4)->Arg(8)->Arg(16);
+
 // Argument 1 selects the mode: 0 ECB, 1 counter, 2 CFB encryption, 3 CFB decryption.
 void Cipher64KiB(benchmark::State& state) {
   if (!SelectPath(state)) return;

@@ -38,6 +38,14 @@ const BulkOps& Avx2Ops();
 // AVX-512 VBMI byte-permute kernels (constant time); only on CPUs that have it.
 const BulkOps& Avx512Ops();
 
+// CFB encryption of `count` (at most 16) independent messages of `blocks` blocks
+// each, in place, as the lanes of one register (data[i] message i, feedback[i]
+// its synchronisation vector in, its last ciphertext block out): a chained block
+// costs one lane of the permute kernel, so up to sixteen chains cost about one, in
+// constant time. Only on CPUs with AVX-512 VBMI.
+void CfbEncryptLanesAvx512(const SBox& s, const std::uint32_t key[8], unsigned char* const data[],
+                           unsigned char* const feedback[], std::size_t count, std::size_t blocks);
+
 // The set the engines use on `path` (see docs/side-channels.md for the choice).
 const BulkOps& OpsFor(CipherPath path);
 

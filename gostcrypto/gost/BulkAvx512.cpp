@@ -63,6 +63,45 @@ using Modes = BulkModes<Avx512Kernel>;
 
 }  // namespace
 
+void CfbEncryptLanesAvx512(const SBox& s, const std::uint32_t key[8], unsigned char* const data[],
+                           unsigned char* const feedback[], std::size_t count, std::size_t blocks) {
+  const avx512::Tables t = avx512::MakeTables(s);
+  __m512i k[8];
+  Avx512Kernel::BroadcastKey(key, k);
+  // Lane l: N1 and N2 of message l's chain. Unused lanes run on zeros.
+  alignas(64) std::uint32_t w1[16] = {}, w2[16] = {};
+  for (std::size_t l = 0; l < count; ++l) {
+    std::memcpy(&w1[l], feedback[l], 4);  // x86: little-endian
+    std::memcpy(&w2[l], feedback[l] + 4, 4);
+  }
+  __m512i n1 = _mm512_load_si512(w1), n2 = _mm512_load_si512(w2);
+  for (std::size_t b = 0; b < blocks; ++b) {
+    avx512::Rounds<1, false>(t, k, &n1, &n2);
+    for (std::size_t l = 0; l < count; ++l) {
+      std::memcpy(&w1[l], data[l] + 8 * b, 4);
+      std::memcpy(&w2[l], data[l] + 8 * b + 4, 4);
+    }
+    n1 = _mm512_xor_si512(n1, _mm512_load_si512(w1));
+    n2 = _mm512_xor_si512(n2, _mm512_load_si512(w2));
+    _mm512_store_si512(w1, n1);
+    _mm512_store_si512(w2, n2);
+    for (std::size_t l = 0; l < count; ++l) {
+      std::memcpy(data[l] + 8 * b, &w1[l], 4);
+      std::memcpy(data[l] + 8 * b + 4, &w2[l], 4);
+    }
+  }
+  _mm512_store_si512(w1, n1);
+  _mm512_store_si512(w2, n2);
+  for (std::size_t l = 0; l < count; ++l) {
+    std::memcpy(feedback[l], &w1[l], 4);
+    std::memcpy(feedback[l] + 4, &w2[l], 4);
+  }
+  std::memset(w1, 0, sizeof w1);
+  std::memset(w2, 0, sizeof w2);
+  std::memset(k, 0, sizeof k);
+  __asm__ __volatile__("" : : "r"(w1), "r"(w2), "r"(k) : "memory");  // the stores stay
+}
+
 const BulkOps& Avx512Ops() {
   // CFB encryption is one chained block at a time: the permute path has no parallel
   // work to hide its latency, and the constant-time scalar kernel reaches only about

@@ -250,10 +250,14 @@ void Gost34311::Blocks(const unsigned char* data, std::size_t count) {
   });
 }
 
-void Gost34311::Update(const unsigned char* data, std::size_t size) {
+void Gost34311::CountBytes(std::size_t size) {
   const std::uint64_t before = m_bytes;
   m_bytes += size;
   m_bytesHigh += m_bytes < before;
+}
+
+void Gost34311::Update(const unsigned char* data, std::size_t size) {
+  CountBytes(size);
   if (m_buffered > 0) {
     const std::size_t take = size < 32 - m_buffered ? size : 32 - m_buffered;
     std::memcpy(m_buffer + m_buffered, data, take);
@@ -271,6 +275,56 @@ void Gost34311::Update(const unsigned char* data, std::size_t size) {
   if (size > 0) {
     std::memcpy(m_buffer, data, size);
     m_buffered = size;
+  }
+}
+
+void Gost34311::BlocksTogether(Gost34311* const group[], const unsigned char* const data[], std::size_t offset,
+                               std::size_t n, std::size_t count) {
+#if defined(TAVRPKI_HAVE_AVX512_KERNELS)
+  struct Lanes {
+    std::uint64_t h[4][4];
+    std::uint64_t m[4][4];
+  } w;
+  for (std::size_t g = 0; g < n; ++g) std::memcpy(w.h[g], group[g]->m_h, sizeof w.h[g]);
+  for (std::size_t b = 0; b < count; ++b) {
+    for (std::size_t g = 0; g < n; ++g)
+      for (int i = 0; i < 4; ++i) w.m[g][i] = Load<std::uint64_t>(data[g] + offset + 32 * b + 8 * i);
+    HashStepsAvx512(*group[0]->m_sbox, n, w.h, w.m);
+    for (std::size_t g = 0; g < n; ++g) AddTo(group[g]->m_sigma, w.m[g]);
+  }
+  for (std::size_t g = 0; g < n; ++g) {
+    std::memcpy(group[g]->m_h, w.h[g], sizeof w.h[g]);
+    group[g]->CountBytes(32 * count);
+  }
+  SecureWipe(&w, sizeof w);
+#else
+  for (std::size_t g = 0; g < n; ++g) group[g]->Update(data[g] + offset, 32 * count);
+#endif
+}
+
+void Gost34311::UpdateTogether(Gost34311* const hashes[], const unsigned char* const data[], std::size_t count,
+                               std::size_t size) {
+  constexpr std::size_t kWidth = 4;
+  for (std::size_t first = 0; first < count; first += kWidth) {
+    const std::size_t n = count - first < kWidth ? count - first : kWidth;
+    Gost34311* const* group = hashes + first;
+    const unsigned char* const* input = data + first;
+    bool together = n > 1;
+    for (std::size_t g = 0; g < n; ++g)
+      together = together && group[g]->m_kernel == HashKernel::kAvx512 && group[g]->m_sbox == group[0]->m_sbox &&
+                 group[g]->m_buffered == group[0]->m_buffered;
+    if (!together) {
+      for (std::size_t g = 0; g < n; ++g) group[g]->Update(input[g], size);
+      continue;
+    }
+    // Each buffer filled to a block one by one, the whole blocks side by side, the
+    // rest buffered.
+    const std::size_t gap = (32 - group[0]->m_buffered) % 32;
+    const std::size_t head = size < gap ? size : gap;
+    const std::size_t whole = (size - head) / 32;
+    for (std::size_t g = 0; g < n; ++g) group[g]->Update(input[g], head);
+    if (whole > 0) BlocksTogether(group, input, head, n, whole);
+    for (std::size_t g = 0; g < n; ++g) group[g]->Update(input[g] + head + 32 * whole, size - head - 32 * whole);
   }
 }
 

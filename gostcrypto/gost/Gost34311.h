@@ -35,8 +35,18 @@ class Gost34311 {
 
   HashKernel Kernel() const { return m_kernel; }
 
+  // Update(data[i], size) on hashes[i] for every i < count. Hashes on the permute
+  // kernel with one table whose buffers hold the same number of bytes (as after
+  // inputs of equal length) step side by side, four to a kernel call at about the
+  // cost of one; any other hash is updated on its own.
+  static void UpdateTogether(Gost34311* const hashes[], const unsigned char* const data[], std::size_t count,
+                             std::size_t size);
+
  private:
   void Blocks(const unsigned char* data, std::size_t count);
+  void CountBytes(std::size_t size);
+  static void BlocksTogether(Gost34311* const group[], const unsigned char* const data[], std::size_t offset,
+                             std::size_t n, std::size_t count);
 
   const SBox* m_sbox;
   HashKernel m_kernel;

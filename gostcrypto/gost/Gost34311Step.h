@@ -2,6 +2,7 @@
 // kernel: the constant C3 and the linear maps of the step.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "SBox.h"
@@ -40,6 +41,10 @@ constexpr PsiMap kPsi74 = MakePsiMap(74);
 // One step H = step(H, M) with the AVX-512 kernels (constant time: byte permutes
 // for the substitutions). Only on CPUs with AVX-512 VBMI.
 void HashStepAvx512(const SBox& sbox, std::uint64_t h[4], const std::uint64_t m[4]);
+
+// One step for each of `count` (1 to 4) independent messages at once, h[g] and m[g]
+// message g's H and block: the cost of about one step (constant time as above).
+void HashStepsAvx512(const SBox& sbox, std::size_t count, std::uint64_t (*h)[4], const std::uint64_t (*m)[4]);
 
 // The linear map around scalar rounds, in two halves: x = psi^61(H) ^ psi^62(M)
 // (needs no S, so it runs before the rounds), then H = x ^ psi^74(S) with S given

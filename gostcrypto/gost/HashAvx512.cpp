@@ -113,6 +113,49 @@ void HashStepAvx512(const SBox& sbox, std::uint64_t h[4], const std::uint64_t m[
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(h), MixS(MixHm(hv, mv), s));
 }
 
+// Up to four messages side by side: the rounds of one step use four 32-bit lanes of
+// a register and take the same time whatever the other twelve hold, so message g
+// takes lanes 4g..4g+3 (its four encryptions). Key derivation and the linear map
+// stay per message; they are independent of each other and of the rounds' chain.
+void HashStepsAvx512(const SBox& sbox, std::size_t count, std::uint64_t (*h)[4], const std::uint64_t (*m)[4]) {
+  __m256i hv[4] = {}, mv[4] = {}, x[4] = {};
+  __m512i keys[8];
+  for (__m512i& k : keys) k = _mm512_setzero_si512();
+  for (std::size_t g = 0; g < count; ++g) {
+    hv[g] = Load(h[g]);
+    mv[g] = Load(m[g]);
+    __m256i k[4];
+    DeriveKeys(hv[g], mv[g], k);
+    const __m512i k12 = _mm512_inserti64x4(_mm512_castsi256_si512(k[0]), k[1], 1);
+    const __m512i k34 = _mm512_inserti64x4(_mm512_castsi256_si512(k[2]), k[3], 1);
+    const auto lanes = static_cast<__mmask16>(0xFu << (4 * g));
+    for (int j = 0; j < 8; ++j) {
+      const __m512i index = _mm512_set_epi32(24 + j, 16 + j, 8 + j, j, 24 + j, 16 + j, 8 + j, j, 24 + j, 16 + j,
+                                             8 + j, j, 24 + j, 16 + j, 8 + j, j);
+      keys[j] = _mm512_mask_mov_epi32(keys[j], lanes, _mm512_permutex2var_epi32(k12, index, k34));
+    }
+    x[g] = MixHm(hv[g], mv[g]);
+  }
+
+  // Lane 4g + i encrypts quarter i of message g's H: dwords 2L and 2L + 1 of the
+  // four H values laid end to end.
+  const __m512i h01 = _mm512_inserti64x4(_mm512_castsi256_si512(hv[0]), hv[1], 1);
+  const __m512i h23 = _mm512_inserti64x4(_mm512_castsi256_si512(hv[2]), hv[3], 1);
+  const __m512i even = _mm512_set_epi32(30, 28, 26, 24, 22, 20, 18, 16, 14, 12, 10, 8, 6, 4, 2, 0);
+  __m512i n1 = _mm512_permutex2var_epi32(h01, even, h23);
+  __m512i n2 = _mm512_permutex2var_epi32(h01, _mm512_add_epi32(even, _mm512_set1_epi32(1)), h23);
+  avx512::Rounds<1, false>(avx512::MakeTables(sbox), keys, &n1, &n2);
+
+  // S of message g: the words of lanes 4g..4g+3 interleaved N1, N2.
+  const __m512i pick01 = _mm512_set_epi32(23, 7, 22, 6, 21, 5, 20, 4, 19, 3, 18, 2, 17, 1, 16, 0);
+  const __m512i s01 = _mm512_permutex2var_epi32(n1, pick01, n2);
+  const __m512i s23 = _mm512_permutex2var_epi32(n1, _mm512_add_epi32(pick01, _mm512_set1_epi32(8)), n2);
+  const __m256i s[4] = {_mm512_castsi512_si256(s01), _mm512_extracti64x4_epi64(s01, 1), _mm512_castsi512_si256(s23),
+                        _mm512_extracti64x4_epi64(s23, 1)};
+  for (std::size_t g = 0; g < count; ++g)
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(h[g]), MixS(x[g], s[g]));
+}
+
 void HashMixHmAvx512(const std::uint64_t h[4], const std::uint64_t m[4], std::uint64_t x[4]) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(x), MixHm(Load(h), Load(m)));
 }

@@ -34,6 +34,20 @@ void HashEngine::CalculateHash(const unsigned char* data, unsigned long length) 
   m_state->hash.Update(data, length);
 }
 
+void HashEngine::CalculateHashes(HashEngine* const engines[], const unsigned char* const data[], std::size_t count,
+                                 unsigned long length) {
+  for (std::size_t i = 0; i < count; ++i)
+    if (engines[i]->m_state->finished) throw CryptoException(kFinished);
+  if (length == 0) return;
+  constexpr std::size_t kBatch = 16;
+  detail::Gost34311* hashes[kBatch];
+  for (std::size_t first = 0; first < count; first += kBatch) {
+    const std::size_t n = count - first < kBatch ? count - first : kBatch;
+    for (std::size_t i = 0; i < n; ++i) hashes[i] = &engines[first + i]->m_state->hash;
+    detail::Gost34311::UpdateTogether(hashes, data + first, n, length);
+  }
+}
+
 void HashEngine::Done(unsigned char* out) {
   if (m_state->finished) throw CryptoException(kFinished);
   m_state->finished = true;

@@ -92,6 +92,29 @@ void SCryptoEngine::makeTransform(const unsigned char* in, unsigned char* out, u
   }
 }
 
+void SCryptoEngine::EncryptFeedbackTogether(const unsigned char* sbox, const unsigned char* key,
+                                            unsigned char* const data[], unsigned char* const feedback[],
+                                            std::size_t count, unsigned long blocks) {
+  if (key == nullptr) throw CryptoException(kBadArgument);
+  if (count == 0 || blocks == 0) return;
+  const std::shared_ptr<const detail::SBox> table = detail::SharedSBox(sbox);
+  std::uint32_t words[8];
+  detail::LoadKey(key, words);
+#if defined(TAVRPKI_HAVE_AVX512_KERNELS)
+  if (ActiveCipherPath() == CipherPath::kAvx512) {
+    constexpr std::size_t kLanes = 16;
+    for (std::size_t first = 0; first < count; first += kLanes)
+      detail::CfbEncryptLanesAvx512(*table, words, data + first, feedback + first,
+                                    count - first < kLanes ? count - first : kLanes, blocks);
+    tavrpki::SecureWipe(words, sizeof words);
+    return;
+  }
+#endif
+  const detail::BulkOps& ops = detail::OpsFor(ActiveCipherPath());
+  for (std::size_t i = 0; i < count; ++i) ops.cfbEncrypt(*table, words, feedback[i], data[i], data[i], blocks);
+  tavrpki::SecureWipe(words, sizeof words);
+}
+
 void SCryptoEngine::GetMac(unsigned char* out) const {
   if (m_state->mode != kImitovstavka || out == nullptr) throw CryptoException(kBadArgument);
   Store32(out, m_state->mac1);

@@ -4,6 +4,7 @@
 #include <array>
 #include <exception>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 #include "kernel/CKernelAllParams.h"
@@ -11,6 +12,7 @@
 
 #include "gostcrypto/ConstantTime.h"
 #include "gostcrypto/HashEngine.h"
+#include "gostcrypto/SCryptoEngine.h"
 #include "gostcrypto/Wipe.h"
 
 namespace tavrpki::tool::envelope {
@@ -41,6 +43,16 @@ class Hmac {
   void Update(const unsigned char* data, std::size_t size) {
     if (size != 0) m_inner.CalculateHash(data, static_cast<unsigned long>(size));
   }
+  // Update(data[i], size) on hmacs[i] for every i < count (at most kTogether),
+  // side by side.
+  static void UpdateTogether(Hmac* const hmacs[], const unsigned char* const data[], std::size_t count,
+                             std::size_t size) {
+    gostcrypto::HashEngine* inner[kTogether] = {};
+    for (std::size_t i = 0; i < count; ++i) inner[i] = &hmacs[i]->m_inner;
+    gostcrypto::HashEngine::CalculateHashes(inner, data, count, static_cast<unsigned long>(size));
+  }
+  // The hash kernel's width: this many tags cost about one.
+  static constexpr std::size_t kTogether = 4;
   std::array<unsigned char, kTagSize> Final() {
     std::array<unsigned char, 32> innerValue;
     WipeOnExit guard(innerValue.data(), innerValue.size());
@@ -86,18 +98,64 @@ constexpr const char* kChanged = "the file was changed or damaged: its check val
 constexpr std::size_t kSizesSize = kPrefixSize + 4;  // magic, version, N, R
 constexpr std::size_t kKeysSize = 64;                // MAC key, data key
 
-std::uint64_t ChunkCount(std::uint64_t dataSize) { return dataSize == 0 ? 1 : (dataSize - 1) / kChunk + 1; }
-
 // One chunk in flight: its index, its bytes (plaintext or ciphertext, transformed
 // in place) and its tag.
 struct Chunk {
   std::uint64_t index = 0;
   bool final = false;
   std::size_t size = 0;
-  Bytes bytes = Bytes(kChunk);
+  unsigned char* bytes = nullptr;  // kChunk bytes of the ChunkSet's buffer
   std::array<unsigned char, kTagSize> tag{};
   bool tagMatches = true;
-  std::exception_ptr failure;
+};
+
+// Chunks in flight: two workers, each tagging a full kernel's width at once. The
+// memory is 2 MiB whatever the size of the data.
+constexpr std::size_t kInFlight = 2 * Hmac::kTogether;
+
+std::uint64_t ChunkCount(std::uint64_t dataSize) { return dataSize == 0 ? 1 : (dataSize - 1) / kChunk + 1; }
+
+// The chunks in flight for a file of `dataSize` bytes, over one buffer the thread
+// keeps from one file to the next (fresh pages for every file cost more than the
+// hashing of a 1 MiB file's tags); wiped when the file is done or fails. A second
+// set on the same thread (a sink that writes another file) gets its own buffer.
+class ChunkSet {
+ public:
+  explicit ChunkSet(std::uint64_t dataSize)
+      : m_chunks(static_cast<std::size_t>(std::min<std::uint64_t>(kInFlight, ChunkCount(dataSize)))),
+        m_used(static_cast<std::size_t>(std::min<std::uint64_t>(kInFlight * kChunk, dataSize))) {
+    m_borrowed = !Busy();
+    Bytes& memory = m_borrowed ? Kept() : m_own;
+    if (memory.size() < m_used) memory.resize(m_used);
+    if (m_borrowed) Busy() = true;
+    for (std::size_t k = 0; k < m_chunks.size(); ++k) m_chunks[k].bytes = memory.data() + k * kChunk;
+    m_memory = memory.data();
+  }
+  ~ChunkSet() {
+    if (m_used != 0) SecureWipe(m_memory, m_used);
+    if (m_borrowed) Busy() = false;
+  }
+  ChunkSet(const ChunkSet&) = delete;
+  ChunkSet& operator=(const ChunkSet&) = delete;
+
+  Chunk* Data() { return m_chunks.data(); }
+  Chunk& operator[](std::size_t k) { return m_chunks[k]; }
+
+ private:
+  static Bytes& Kept() {
+    thread_local Bytes memory;
+    return memory;
+  }
+  static bool& Busy() {
+    thread_local bool busy = false;
+    return busy;
+  }
+
+  std::vector<Chunk> m_chunks;
+  std::size_t m_used;
+  Bytes m_own;
+  bool m_borrowed = false;
+  unsigned char* m_memory = nullptr;
 };
 
 // The keys of one file and what every chunk needs: the kernel and S-box of the
@@ -108,28 +166,48 @@ struct ChunkKeys {
   const unsigned char* macKey;
   const unsigned char* dataKey;
   std::array<unsigned char, kTagSize> headerTag{};
+  std::array<unsigned char, 128> sbox{};  // the params' cipher S-box
+
+  ChunkKeys(const Kernel::CKernel& k, const Kernel::CKernelAllParams& p, const unsigned char* mac,
+            const unsigned char* data, const std::array<unsigned char, kTagSize>& tag)
+      : kernel(k), params(p), macKey(mac), dataKey(data), headerTag(tag) {
+    params.GetCryptSBox(sbox.data());
+  }
 };
 
-std::array<unsigned char, kTagSize> ChunkTag(const ChunkKeys& keys, const Chunk& chunk) {
-  Hmac hmac(keys.macKey);
-  hmac.Update(keys.headerTag.data(), keys.headerTag.size());
-  unsigned char position[9];
-  PutLe(position, chunk.index, 8);
-  position[8] = chunk.final ? 1 : 0;
-  hmac.Update(position, sizeof position);
-  hmac.Update(chunk.bytes.data(), chunk.size);
-  return hmac.Final();
+// The tags of `count` chunks (at most Hmac::kTogether), computed side by side: all
+// but the last chunk of a file have one size, and the tags' prefixes have one length.
+void ChunkTags(const ChunkKeys& keys, const Chunk* chunks, std::size_t count,
+               std::array<unsigned char, kTagSize> tags[]) {
+  std::optional<Hmac> hmacs[Hmac::kTogether];
+  Hmac* pointers[Hmac::kTogether] = {};
+  const unsigned char* data[Hmac::kTogether] = {};
+  std::size_t common = kChunk;
+  for (std::size_t i = 0; i < count; ++i) {
+    Hmac& hmac = hmacs[i].emplace(keys.macKey);
+    hmac.Update(keys.headerTag.data(), keys.headerTag.size());
+    unsigned char position[9];
+    PutLe(position, chunks[i].index, 8);
+    position[8] = chunks[i].final ? 1 : 0;
+    hmac.Update(position, sizeof position);
+    pointers[i] = &hmac;
+    data[i] = chunks[i].bytes;
+    common = std::min(common, chunks[i].size);
+  }
+  Hmac::UpdateTogether(pointers, data, count, common);
+  for (std::size_t i = 0; i < count; ++i) {
+    hmacs[i]->Update(data[i] + common, chunks[i].size - common);
+    tags[i] = hmacs[i]->Final();
+  }
 }
 
 // GOST 28147-89 (gamming with feedback) of the chunk in place, its index as the
 // synchronisation value: the data key is fresh for every file, so no value repeats.
-void CryptChunk(const ChunkKeys& keys, Chunk& chunk, bool encrypt) {
-  if (chunk.size == 0) return;
-  unsigned char sync[8];
-  PutLe(sync, chunk.index, 8);
+void CryptBytes(const ChunkKeys& keys, unsigned char* bytes, std::size_t size, unsigned char sync[8], bool encrypt) {
+  if (size == 0) return;
   void* cipher = keys.kernel.CreateCryptObject(keys.dataKey, keys.params, sync, encrypt);
   try {
-    keys.kernel.CryptSingleBlock(cipher, chunk.bytes.data(), static_cast<unsigned long>(chunk.size), chunk.bytes.data());
+    keys.kernel.CryptSingleBlock(cipher, bytes, static_cast<unsigned long>(size), bytes);
   } catch (...) {
     keys.kernel.DestroyCrypt(cipher);
     throw;
@@ -137,34 +215,73 @@ void CryptChunk(const ChunkKeys& keys, Chunk& chunk, bool encrypt) {
   keys.kernel.DestroyCrypt(cipher);
 }
 
-// Sealing: encrypt, then tag. Opening: check the tag, and decrypt only a chunk
-// whose tag matched.
-void SealChunk(const ChunkKeys& keys, Chunk& chunk) {
-  CryptChunk(keys, chunk, true);
-  chunk.tag = ChunkTag(keys, chunk);
-}
-void OpenChunk(const ChunkKeys& keys, Chunk& chunk) {
-  chunk.tagMatches = ct::Equal(ChunkTag(keys, chunk), chunk.tag);
-  if (chunk.tagMatches) CryptChunk(keys, chunk, false);
+void DecryptChunk(const ChunkKeys& keys, Chunk& chunk) {
+  unsigned char sync[8];
+  PutLe(sync, chunk.index, 8);
+  CryptBytes(keys, chunk.bytes, chunk.size, sync, false);
 }
 
-// Runs `work` on both chunks at once (the second on a thread of its own) and
-// hands on any failure. Memory stays two chunks whatever the size of the data.
+// Encryption chains block to block, so the chunks run side by side instead (a
+// chained block costs the same for one chunk or sixteen): the whole blocks all of
+// them have, then the rest of a shorter last chunk on its own, continuing from the
+// last ciphertext block.
+void EncryptChunks(const ChunkKeys& keys, Chunk* chunks, std::size_t count) {
+  unsigned char feedback[kInFlight][8];
+  unsigned char* data[kInFlight] = {};
+  unsigned char* fed[kInFlight] = {};
+  std::size_t common = kChunk;
+  for (std::size_t i = 0; i < count; ++i) {
+    PutLe(feedback[i], chunks[i].index, 8);
+    data[i] = chunks[i].bytes;
+    fed[i] = feedback[i];
+    common = std::min(common, chunks[i].size / 8 * 8);
+  }
+  gostcrypto::SCryptoEngine::EncryptFeedbackTogether(keys.sbox.data(), keys.dataKey, data, fed, count,
+                                                     static_cast<unsigned long>(common / 8));
+  for (std::size_t i = 0; i < count; ++i)
+    CryptBytes(keys, chunks[i].bytes + common, chunks[i].size - common, feedback[i], true);
+}
+
+// Runs `work(first, n)` on chunks[0, count) in groups of `group` (count <= 2 group):
+// the second group on a thread of its own. Hands on any failure.
 template <class Work>
-void OnTwoWorkers(Chunk& first, Chunk* second, Work&& work) {
-  const auto guarded = [&work](Chunk& chunk) {
+void OnTwoWorkers(Chunk* chunks, std::size_t count, std::size_t group, Work&& work) {
+  std::exception_ptr failures[2];
+  const auto guarded = [&](std::size_t part) {
     try {
-      work(chunk);
+      work(chunks + part * group, std::min(group, count - part * group));
     } catch (...) {
-      chunk.failure = std::current_exception();
+      failures[part] = std::current_exception();
     }
   };
   std::thread helper;
-  if (second != nullptr) helper = std::thread(guarded, std::ref(*second));
-  guarded(first);
+  if (count > group) helper = std::thread(guarded, std::size_t{1});
+  guarded(0);
   if (helper.joinable()) helper.join();
-  if (first.failure) std::rethrow_exception(first.failure);
-  if (second != nullptr && second->failure) std::rethrow_exception(second->failure);
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
+}
+
+// Tagging fills the kernel's width before it starts the second worker: four tags
+// on one worker cost half of two on each. Decryption of a chunk has no chain to
+// wait for, so its work is split evenly.
+template <class Work>
+void TagOnWorkers(Chunk* chunks, std::size_t count, Work&& work) {
+  OnTwoWorkers(chunks, count, Hmac::kTogether, work);
+}
+template <class Work>
+void DecryptOnWorkers(Chunk* chunks, std::size_t count, Work&& work) {
+  OnTwoWorkers(chunks, count, (count + 1) / 2, work);
+}
+
+// Reads chunk `index` of a file of `dataSize` bytes with `read(offset in the data, chunk)`.
+template <class Read>
+void LoadChunk(Chunk& chunk, std::uint64_t index, std::uint64_t count, std::uint64_t dataSize, Read&& read) {
+  chunk.index = index;
+  chunk.final = index + 1 == count;
+  const std::uint64_t at = index * kChunk;
+  chunk.size = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, dataSize - at));
+  read(at, chunk);
 }
 
 void EncryptVersion2(const Kernel::CKernel& kernel, Kernel::CKernelCryptEnvelope& envelope, Source& plain,
@@ -183,7 +300,7 @@ void EncryptVersion2(const Kernel::CKernel& kernel, Kernel::CKernelCryptEnvelope
   envelope.GetEnvelopeData(records.data(), &length);
   records.resize(length);
 
-  ChunkKeys chunkKeys{kernel, envelope.GetCryptCert(0).GetParams(), keys.data(), keys.data() + 32, {}};
+  ChunkKeys chunkKeys(kernel, envelope.GetCryptCert(0).GetParams(), keys.data(), keys.data() + 32, {});
   Bytes header(kSizesSize);
   std::copy(kMagic, kMagic + sizeof kMagic, header.begin());
   PutLe(header.data() + 8, kVersion, 2);
@@ -198,24 +315,24 @@ void EncryptVersion2(const Kernel::CKernel& kernel, Kernel::CKernelCryptEnvelope
   out(chunkKeys.headerTag.data(), kTagSize);
 
   const std::uint64_t count = ChunkCount(dataSize);
-  Chunk chunks[2];
-  for (std::uint64_t index = 0; index < count; index += 2) {
-    const std::size_t inFlight = count - index >= 2 ? 2 : 1;
+  ChunkSet chunks(dataSize);
+  for (std::uint64_t index = 0; index < count; index += kInFlight) {
+    const auto inFlight = static_cast<std::size_t>(std::min<std::uint64_t>(kInFlight, count - index));
+    for (std::size_t k = 0; k < inFlight; ++k)
+      LoadChunk(chunks[k], index + k, count, dataSize, [&](std::uint64_t at, Chunk& chunk) {
+        if (chunk.size != 0) plain.Read(at, chunk.bytes, chunk.size);
+      });
+    EncryptChunks(chunkKeys, chunks.Data(), inFlight);
+    TagOnWorkers(chunks.Data(), inFlight, [&](Chunk* group, std::size_t n) {
+      std::array<unsigned char, kTagSize> tags[Hmac::kTogether];
+      ChunkTags(chunkKeys, group, n, tags);
+      for (std::size_t k = 0; k < n; ++k) group[k].tag = tags[k];
+    });
     for (std::size_t k = 0; k < inFlight; ++k) {
-      Chunk& chunk = chunks[k];
-      chunk.index = index + k;
-      chunk.final = chunk.index + 1 == count;
-      const std::uint64_t at = chunk.index * kChunk;
-      chunk.size = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, dataSize - at));
-      if (chunk.size != 0) plain.Read(at, chunk.bytes.data(), chunk.size);
-    }
-    OnTwoWorkers(chunks[0], inFlight == 2 ? &chunks[1] : nullptr, [&](Chunk& chunk) { SealChunk(chunkKeys, chunk); });
-    for (std::size_t k = 0; k < inFlight; ++k) {
-      out(chunks[k].bytes.data(), chunks[k].size);
+      out(chunks[k].bytes, chunks[k].size);
       out(chunks[k].tag.data(), kTagSize);
     }
   }
-  for (Chunk& chunk : chunks) SecureWipe(chunk.bytes.data(), chunk.bytes.size());
 }
 
 void DecryptVersion2(Kernel::CKernelCryptEnvelope& envelope, Source& file, const Layout& layout, const Sink& out) {
@@ -232,33 +349,33 @@ void DecryptVersion2(Kernel::CKernelCryptEnvelope& envelope, Source& file, const
     if (!ct::Equal(hmac.Final(), tag)) throw FormatError{kChanged};
   }
   const Kernel::CKernelCertificate first = envelope.GetCryptCert(0);
-  ChunkKeys chunkKeys{first.GetKernel(), first.GetParams(), keys.data(), keys.data() + 32, tag};
+  ChunkKeys chunkKeys(first.GetKernel(), first.GetParams(), keys.data(), keys.data() + 32, tag);
 
   const std::uint64_t count = ChunkCount(layout.dataSize);
   const std::uint64_t chunksOffset = layout.tagOffset + kTagSize;
-  Chunk chunks[2];
-  for (std::uint64_t index = 0; index < count; index += 2) {
-    const std::size_t inFlight = count - index >= 2 ? 2 : 1;
-    for (std::size_t k = 0; k < inFlight; ++k) {
-      Chunk& chunk = chunks[k];
-      chunk.index = index + k;
-      chunk.final = chunk.index + 1 == count;
-      const std::uint64_t at = chunk.index * kChunk;
-      chunk.size = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, layout.dataSize - at));
-      const std::uint64_t offset = chunksOffset + at + chunk.index * kTagSize;
-      if (chunk.size != 0) file.Read(offset, chunk.bytes.data(), chunk.size);
-      file.Read(offset + chunk.size, chunk.tag.data(), kTagSize);
-    }
-    OnTwoWorkers(chunks[0], inFlight == 2 ? &chunks[1] : nullptr, [&](Chunk& chunk) { OpenChunk(chunkKeys, chunk); });
-    // Both checked before either is handed out: nothing unchecked leaves.
+  ChunkSet chunks(layout.dataSize);
+  for (std::uint64_t index = 0; index < count; index += kInFlight) {
+    const auto inFlight = static_cast<std::size_t>(std::min<std::uint64_t>(kInFlight, count - index));
     for (std::size_t k = 0; k < inFlight; ++k)
-      if (!chunks[k].tagMatches) {
-        for (Chunk& chunk : chunks) SecureWipe(chunk.bytes.data(), chunk.bytes.size());
-        throw FormatError{kChanged};
-      }
-    for (std::size_t k = 0; k < inFlight; ++k) out(chunks[k].bytes.data(), chunks[k].size);
+      LoadChunk(chunks[k], index + k, count, layout.dataSize, [&](std::uint64_t at, Chunk& chunk) {
+        const std::uint64_t offset = chunksOffset + at + chunk.index * kTagSize;
+        if (chunk.size != 0) file.Read(offset, chunk.bytes, chunk.size);
+        file.Read(offset + chunk.size, chunk.tag.data(), kTagSize);
+      });
+    TagOnWorkers(chunks.Data(), inFlight, [&](Chunk* group, std::size_t n) {
+      std::array<unsigned char, kTagSize> tags[Hmac::kTogether];
+      ChunkTags(chunkKeys, group, n, tags);
+      for (std::size_t k = 0; k < n; ++k) group[k].tagMatches = ct::Equal(tags[k], group[k].tag);
+    });
+    // Every chunk in flight checked before any is decrypted or handed out:
+    // nothing unchecked leaves.
+    for (std::size_t k = 0; k < inFlight; ++k)
+      if (!chunks[k].tagMatches) throw FormatError{kChanged};
+    DecryptOnWorkers(chunks.Data(), inFlight, [&](Chunk* group, std::size_t n) {
+      for (std::size_t k = 0; k < n; ++k) DecryptChunk(chunkKeys, group[k]);
+    });
+    for (std::size_t k = 0; k < inFlight; ++k) out(chunks[k].bytes, chunks[k].size);
   }
-  for (Chunk& chunk : chunks) SecureWipe(chunk.bytes.data(), chunk.bytes.size());
 }
 
 // Version 2's sizes, after the magic and version: N, then R, then the chunks, which

@@ -14,8 +14,9 @@
 //                 index as synchronisation value, followed by its 32-byte tag over
 //                 header tag, index, final flag and ciphertext
 //
-// Chunks stand alone, so two workers check and decrypt two chunks at once, and no
-// chunk's plaintext is handed out before its tag matched: a caller that discards
+// Chunks stand alone, so the chunks in flight are tagged, encrypted and decrypted
+// side by side (on two workers), and no chunk's plaintext is handed out before its
+// tag matched: a caller that discards
 // its output on failure keeps nothing of a changed file. Version 1 (one check
 // value over the whole file, read in two passes) is still read.
 #pragma once

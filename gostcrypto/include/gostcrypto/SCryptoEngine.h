@@ -41,6 +41,16 @@ class SCryptoEngine {
   // blocks are absorbed and out may be null (when given, it receives a copy of in).
   void makeTransform(const unsigned char* in, unsigned char* out, unsigned long blocks);
 
+  // Gamma with feedback, encryption, of `count` independent messages of `blocks`
+  // blocks each under one key, in place: data[i] is message i, feedback[i] its
+  // 8-byte synchronisation vector, which receives the last ciphertext block (an
+  // engine built with it as iv continues the message). The same bytes as one engine
+  // per message. On AVX-512 the messages run sixteen at a time as the lanes of the
+  // constant-time kernel, the cost of about one; elsewhere one after another on
+  // the engines' CFB encryption. sbox and key as for the constructor.
+  static void EncryptFeedbackTogether(const unsigned char* sbox, const unsigned char* key, unsigned char* const data[],
+                                      unsigned char* const feedback[], std::size_t count, unsigned long blocks);
+
   // The 4-byte MAC of all blocks absorbed so far (MAC mode only, else kBadArgument).
   // A message of one block is not extended by a zero block.
   void GetMac(unsigned char* out) const;
