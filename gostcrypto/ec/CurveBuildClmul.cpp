@@ -6,12 +6,15 @@
 
 namespace gostcrypto::ec::detail {
 
-std::shared_ptr<const Curve> BuildClmul(const FieldSpec& shape, const CurveParams& params) {
+std::shared_ptr<const Curve> BuildClmul(const FieldSpec& shape, const CurveParams& params, bool lanes) {
   const std::array<unsigned, 3> wanted{shape.k, shape.j, shape.l};
 #define TAVRPKI_EC_TRY_FIELD(M, ...)                                                       \
   if (shape.m == M && wanted == std::array<unsigned, 3>{__VA_ARGS__}) {                     \
     using F = gf2m::PolyField<gf2m::CpuPath::kClmul, M, __VA_ARGS__>;                       \
-    return std::make_shared<CurveImpl<F>>(F{}, shape.onb, params, shape.cofactor, "pclmul"); \
+    auto curve = std::make_shared<CurveImpl<F>>(F{}, shape.onb, params, shape.cofactor,      \
+                                                lanes ? "vpclmul" : "pclmul");               \
+    if (lanes) curve->UseLaneLadder(&LaneLadder<M, __VA_ARGS__>::Vpclmul);                   \
+    return curve;                                                                            \
   }
   TAVRPKI_GF2M_NAMED_FIELDS(TAVRPKI_EC_TRY_FIELD)
 #undef TAVRPKI_EC_TRY_FIELD
