@@ -475,13 +475,22 @@ class CurveImpl final : public Curve {
   bool DecapsulateGroup(const Scalar& d, std::span<const Bytes> rCompressed,
                         std::span<const MutableBytes> sharedX) const {
     const std::size_t count = rCompressed.size();
-    std::array<Element, detail::kLadderBatch> x{}, X{}, Z{}, inv{};
+    // x and the Z of x(h R) = X / Z share one inversion: [0, count) the x, then the Z.
+    std::array<Element, 2 * detail::kLadderBatch> xz{}, inv{};
+    std::array<Element, detail::kLadderBatch> x{}, X{}, Z{};
     for (std::size_t i = 0; i < count; ++i) {
       if (!LoadElement(x[i], rCompressed[i]) || Field().IsZero(x[i])) return false;  // 0: order 2
       if (Field().Trace(x[i]) != m_traceA) Field().Add(x[i], x[i], m_bit0);
       if (Field().IsZero(x[i])) return false;
+      X[i] = x[i];
+      Z[i] = F::One();
+      for (unsigned k = 1; k < Cofactor(); k <<= 1) m_math.LadderDouble(X[i], Z[i]);
+      // Z = 0 only from a point of order 2, which has x = 0 and was refused above.
+      if (Field().IsZero(Z[i])) return false;
+      xz[i] = x[i];
+      xz[count + i] = Z[i];
     }
-    BatchInvertVartime(inv.data(), x.data(), count);
+    BatchInvertVartime(inv.data(), xz.data(), 2 * count);
     for (std::size_t i = 0; i < count; ++i) {
       Element w;
       Field().Sqr(w, inv[i]);
@@ -489,14 +498,8 @@ class CurveImpl final : public Curve {
       Field().Add(w, w, x[i]);
       Field().Add(w, w, m_aElement);  // x + a + b / x^2
       if (Field().Trace(w) != 0) return false;  // no y: not a curve point
-      X[i] = x[i];
-      Z[i] = F::One();
-      for (unsigned k = 1; k < Cofactor(); k <<= 1) m_math.LadderDouble(X[i], Z[i]);
-      // Z = 0 only from a point of order 2, which has x = 0 and was refused above.
-      if (Field().IsZero(Z[i])) return false;
     }
-    BatchInvertVartime(inv.data(), Z.data(), count);
-    for (std::size_t i = 0; i < count; ++i) Field().Mul(x[i], X[i], inv[i]);  // x(h R)
+    for (std::size_t i = 0; i < count; ++i) Field().Mul(x[i], X[i], inv[count + i]);  // x(h R)
 
     // The ladders, as LadderX does for one point (the final swap included).
     std::array<Element, detail::kLadderBatch> X1{}, Z1{}, X2{}, Z2{};
@@ -599,7 +602,7 @@ class CurveImpl final : public Curve {
 
   // out[i] = 1 / in[i] for nonzero public elements, one inversion for all.
   void BatchInvertVartime(Element* out, const Element* in, std::size_t count) const {
-    std::array<Element, detail::kLadderBatch> prefix{};
+    std::array<Element, 2 * detail::kLadderBatch> prefix{};
     prefix[0] = in[0];
     for (std::size_t i = 1; i < count; ++i) Field().Mul(prefix[i], prefix[i - 1], in[i]);
     Element acc;
