@@ -24,6 +24,7 @@ CpuFeatures Probe() {
 #endif
 #if defined(TAVRPKI_HAVE_AVX512_KERNELS)
   __builtin_cpu_init();
+  features.vpclmul = features.clmul && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
   features.avx512vbmi = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
                         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
 #endif
@@ -34,7 +35,7 @@ CpuFeatures Probe() {
 // The environment as read once, at the first question about a path.
 struct Request {
   bool forcePortable = false;
-  const char* cipherPath = nullptr;  // the name given, or null
+  const char* cipherPath = nullptr;  // the name given, or null (it may name a field path)
 };
 
 const Request& Environment() {
@@ -70,14 +71,33 @@ const CpuFeatures& DetectedCpu() {
 }
 
 FieldPath ActiveFieldPath() {
-  static const FieldPath kPath =
-      !Environment().forcePortable && Supported(FieldPath::kClmul) ? FieldPath::kClmul : FieldPath::kPortable;
+  static const FieldPath kPath = [] {
+    const Request& request = Environment();
+    if (request.forcePortable) return FieldPath::kPortable;
+    FieldPath wanted = FieldPath::kVpclmul;
+    if (request.cipherPath != nullptr)
+      for (FieldPath path : {FieldPath::kPortable, FieldPath::kClmul, FieldPath::kVpclmul})
+        if (std::strcmp(request.cipherPath, PathName(path)) == 0) wanted = path;
+    if (wanted == FieldPath::kVpclmul && !Supported(wanted)) wanted = FieldPath::kClmul;
+    if (wanted == FieldPath::kClmul && !Supported(wanted)) wanted = FieldPath::kPortable;
+    return wanted;
+  }();
   return kPath;
 }
 
 CipherPath ActiveCipherPath() { return CurrentCipherPath().load(std::memory_order_relaxed); }
 
-bool Supported(FieldPath path) { return path == FieldPath::kPortable || DetectedCpu().clmul; }
+bool Supported(FieldPath path) {
+  switch (path) {
+    case FieldPath::kVpclmul:
+      return DetectedCpu().vpclmul;
+    case FieldPath::kClmul:
+      return DetectedCpu().clmul;
+    case FieldPath::kPortable:
+      break;
+  }
+  return true;
+}
 
 CipherPath Supported(CipherPath path) {
   if (path == CipherPath::kAvx512 && !DetectedCpu().avx512vbmi) path = CipherPath::kAvx2;
@@ -85,7 +105,17 @@ CipherPath Supported(CipherPath path) {
   return path;
 }
 
-const char* PathName(FieldPath path) { return path == FieldPath::kClmul ? "pclmul" : "portable"; }
+const char* PathName(FieldPath path) {
+  switch (path) {
+    case FieldPath::kVpclmul:
+      return "vpclmul";
+    case FieldPath::kClmul:
+      return "pclmul";
+    case FieldPath::kPortable:
+      break;
+  }
+  return "portable";
+}
 
 const char* PathName(CipherPath path) {
   switch (path) {

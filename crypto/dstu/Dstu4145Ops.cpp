@@ -74,16 +74,30 @@ LongInt Hash(std::span<const std::uint8_t, kHashSize> hash) {
   return value;
 }
 
-// Bit i of a buffer is bit i % 8 of byte i / 8.
+// Bit i of a buffer is bit i % 8 of byte i / 8. Whole target bytes at a time once the
+// target is aligned (the pieces of an envelope's key material are a few hundred
+// bits each); the branches depend on the positions only, never on the bits.
 void CopyBits(const std::uint8_t* from, std::size_t fromBit, std::uint8_t* to, std::size_t toBit,
               std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
+  const auto copyBit = [&](std::size_t i) {
     const std::size_t source = fromBit + i;
     const std::size_t target = toBit + i;
     const auto bit = static_cast<std::uint8_t>((from[source / 8] >> (source % 8)) & 1u);
     to[target / 8] = static_cast<std::uint8_t>((to[target / 8] & ~(1u << (target % 8))) |
                                                (bit << (target % 8)));
+  };
+  std::size_t i = 0;
+  for (; i < count && (toBit + i) % 8 != 0; ++i) copyBit(i);
+  const unsigned shift = static_cast<unsigned>((fromBit + i) % 8);
+  for (; i + 8 <= count; i += 8) {
+    const std::size_t source = (fromBit + i) / 8;
+    // With shift > 0 the byte's last bit is in the next source byte, which the
+    // count covers.
+    unsigned value = from[source] >> shift;
+    if (shift != 0) value |= static_cast<unsigned>(from[source + 1]) << (8 - shift);
+    to[(toBit + i) / 8] = static_cast<std::uint8_t>(value);
   }
+  for (; i < count; ++i) copyBit(i);
 }
 
 // Cuts `data` into pieces of `pieceBits`, transforms each and packs the results.

@@ -28,9 +28,10 @@ struct CurveParams {
   std::vector<std::uint8_t> b, n, gx, gy;
 };
 
-// Which arithmetic a curve uses: the fastest for this CPU, the portable kernels of
-// the specialised fields, or the run-time generic field (tests compare all three).
-enum class FieldChoice { kBest, kPortable, kGeneric };
+// Which arithmetic a curve uses: the fastest for this CPU, the pclmul kernels
+// without the eight-lane ladders (the best path below vpclmul), the portable kernels of
+// the specialised fields, or the run-time generic field (tests compare them all).
+enum class FieldChoice { kBest, kClmul, kPortable, kGeneric };
 
 class Curve {
  public:
@@ -40,7 +41,7 @@ class Curve {
   unsigned Degree() const { return m_m; }
   std::size_t ElementBytes() const { return (m_m + 7) / 8; }
   unsigned Cofactor() const { return m_cofactor; }
-  // "pclmul", "portable" or "generic".
+  // "vpclmul", "pclmul", "portable" or "generic".
   const char* Implementation() const { return m_implementation; }
 
   // Q = -d G. Constant time in d.

@@ -18,8 +18,9 @@ struct FieldSpec {
 };
 
 // A curve over the specialised field of that polynomial, or null when it is not
-// one of the named polynomials.
-std::shared_ptr<const Curve> BuildClmul(const FieldSpec& shape, const CurveParams& params);
+// one of the named polynomials. With `lanes` its batched ladders run eight points
+// per 512-bit vector (FieldPath::kVpclmul).
+std::shared_ptr<const Curve> BuildClmul(const FieldSpec& shape, const CurveParams& params, bool lanes);
 std::shared_ptr<const Curve> BuildPortable(const FieldSpec& shape, const CurveParams& params);
 
 }  // namespace gostcrypto::ec::detail

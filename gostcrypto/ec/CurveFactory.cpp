@@ -83,8 +83,11 @@ std::shared_ptr<const Curve> BuildCurve(const CurveParams& params, FieldChoice c
   const detail::FieldSpec shape = Specify(params);
   std::shared_ptr<const Curve> curve;
   if (choice != FieldChoice::kGeneric) {
-    const bool clmul = choice == FieldChoice::kBest && ActiveFieldPath() == FieldPath::kClmul;
-    curve = clmul ? detail::BuildClmul(shape, params) : detail::BuildPortable(shape, params);
+    FieldPath path = ActiveFieldPath();
+    if (choice == FieldChoice::kClmul && path == FieldPath::kVpclmul) path = FieldPath::kClmul;
+    if (choice == FieldChoice::kPortable) path = FieldPath::kPortable;
+    curve = path != FieldPath::kPortable ? detail::BuildClmul(shape, params, path == FieldPath::kVpclmul)
+                                         : detail::BuildPortable(shape, params);
   }
   if (!curve) {
     std::unique_ptr<gf2m::GenericField> field;

@@ -6,7 +6,8 @@
 //    masks. An even k is replaced by n - k (odd) and the result negated, so no
 //    digit is ever zero and the accumulator never meets O.
 //  * x(k P) for secret k and any P: the Montgomery-Lopez-Dahab ladder over the
-//    bit length of n.
+//    bit length of n; the points of one batch side by side, on the eight-lane
+//    kernels where the CPU has them (ec/LaneLadder.h).
 //  * s G + r Q for verification: interleaved wNAF, width 8 for G (table built
 //    once), width 5 for Q; variable time, public values only.
 // Normal-basis curves keep their points in the polynomial basis of the same degree
@@ -24,6 +25,7 @@
 #include "ec/Declassify.h"
 #include "ec/CurveMath.h"
 #include "ec/Errors.h"
+#include "ec/LaneLadder.h"
 #include "gf2m/Field.h"
 #include "gf2m/NormalBasis.h"
 
@@ -276,6 +278,10 @@ class CurveImpl final : public Curve {
     return true;
   }
 
+  // The batched ladders run on `ladder` (one of LaneLadderOf<F>::Kernels) from now
+  // on; set once, before the curve is shared.
+  void UseLaneLadder(detail::LaneLadderFunction ladder) { m_laneLadder = ladder; }
+
   bool MulVartime(Bytes px, Bytes py, const Scalar& k, MutableBytes rx,
                   MutableBytes ry) const override {
     Point p;
@@ -469,13 +475,22 @@ class CurveImpl final : public Curve {
   bool DecapsulateGroup(const Scalar& d, std::span<const Bytes> rCompressed,
                         std::span<const MutableBytes> sharedX) const {
     const std::size_t count = rCompressed.size();
-    std::array<Element, detail::kLadderBatch> x{}, X{}, Z{}, inv{};
+    // x and the Z of x(h R) = X / Z share one inversion: [0, count) the x, then the Z.
+    std::array<Element, 2 * detail::kLadderBatch> xz{}, inv{};
+    std::array<Element, detail::kLadderBatch> x{}, X{}, Z{};
     for (std::size_t i = 0; i < count; ++i) {
       if (!LoadElement(x[i], rCompressed[i]) || Field().IsZero(x[i])) return false;  // 0: order 2
       if (Field().Trace(x[i]) != m_traceA) Field().Add(x[i], x[i], m_bit0);
       if (Field().IsZero(x[i])) return false;
+      X[i] = x[i];
+      Z[i] = F::One();
+      for (unsigned k = 1; k < Cofactor(); k <<= 1) m_math.LadderDouble(X[i], Z[i]);
+      // Z = 0 only from a point of order 2, which has x = 0 and was refused above.
+      if (Field().IsZero(Z[i])) return false;
+      xz[i] = x[i];
+      xz[count + i] = Z[i];
     }
-    BatchInvertVartime(inv.data(), x.data(), count);
+    BatchInvertVartime(inv.data(), xz.data(), 2 * count);
     for (std::size_t i = 0; i < count; ++i) {
       Element w;
       Field().Sqr(w, inv[i]);
@@ -483,39 +498,22 @@ class CurveImpl final : public Curve {
       Field().Add(w, w, x[i]);
       Field().Add(w, w, m_aElement);  // x + a + b / x^2
       if (Field().Trace(w) != 0) return false;  // no y: not a curve point
-      X[i] = x[i];
-      Z[i] = F::One();
-      for (unsigned k = 1; k < Cofactor(); k <<= 1) m_math.LadderDouble(X[i], Z[i]);
-      // Z = 0 only from a point of order 2, which has x = 0 and was refused above.
-      if (Field().IsZero(Z[i])) return false;
     }
-    BatchInvertVartime(inv.data(), Z.data(), count);
-    for (std::size_t i = 0; i < count; ++i) Field().Mul(x[i], X[i], inv[i]);  // x(h R)
+    for (std::size_t i = 0; i < count; ++i) Field().Mul(x[i], X[i], inv[count + i]);  // x(h R)
 
-    // The ladders, as LadderX does for one point.
+    // The ladders, as LadderX does for one point (the final swap included).
     std::array<Element, detail::kLadderBatch> X1{}, Z1{}, X2{}, Z2{};
-    for (std::size_t i = 0; i < count; ++i) {
-      X1[i] = F::One();
-      Z1[i] = Element{};
-      X2[i] = x[i];
-      Z2[i] = F::One();
-    }
-    std::uint64_t previous = 0;
-    for (unsigned b = Order().Bits(); b-- > 0;) {
-      const std::uint64_t bit = (d[b / 64] >> (b % 64)) & 1;
-      const std::uint64_t swap = 0 - (bit ^ previous);
-      previous = bit;
-      for (std::size_t i = 0; i < count; ++i) {
-        F::CondSwap(swap, X1[i], X2[i]);
-        F::CondSwap(swap, Z1[i], Z2[i]);
+    if constexpr (detail::LaneLadderOf<F>::kHas) {
+      if (m_laneLadder != nullptr) {
+        LaneLadders(X1.data(), Z1.data(), x.data(), count, d);
+      } else {
+        Ladders(X1.data(), Z1.data(), X2.data(), Z2.data(), x.data(), count, d);
       }
-      for (std::size_t i = 0; i < count; ++i) m_math.LadderAdd(X2[i], Z2[i], X1[i], Z1[i], x[i]);
-      for (std::size_t i = 0; i < count; ++i) m_math.LadderDouble(X1[i], Z1[i]);
+    } else {
+      Ladders(X1.data(), Z1.data(), X2.data(), Z2.data(), x.data(), count, d);
     }
     std::uint64_t ok = ~std::uint64_t{0};
     for (std::size_t i = 0; i < count; ++i) {
-      F::CondSwap(0 - previous, X1[i], X2[i]);
-      F::CondSwap(0 - previous, Z1[i], Z2[i]);
       const std::uint64_t zero = detail::ZeroMask<F>(Z1[i]);
       ok &= ~zero;
       Z1[i][0] |= zero & 1;  // d h R = O cannot happen for 0 < d < n; keep the batch inversion defined
@@ -545,9 +543,66 @@ class CurveImpl final : public Curve {
     return Declassify(ok) != 0;
   }
 
+  // X1/Z1 = x(d P) for the count points of x-coordinate x, one ladder per point,
+  // interleaved; X2/Z2 are the ladders' other halves.
+  void Ladders(Element* X1, Element* Z1, Element* X2, Element* Z2, const Element* x, std::size_t count,
+               const Scalar& d) const {
+    for (std::size_t i = 0; i < count; ++i) {
+      X1[i] = F::One();
+      Z1[i] = Element{};
+      X2[i] = x[i];
+      Z2[i] = F::One();
+    }
+    std::uint64_t previous = 0;
+    for (unsigned b = Order().Bits(); b-- > 0;) {
+      const std::uint64_t bit = (d[b / 64] >> (b % 64)) & 1;
+      const std::uint64_t swap = 0 - (bit ^ previous);
+      previous = bit;
+      for (std::size_t i = 0; i < count; ++i) {
+        F::CondSwap(swap, X1[i], X2[i]);
+        F::CondSwap(swap, Z1[i], Z2[i]);
+      }
+      for (std::size_t i = 0; i < count; ++i) m_math.LadderAdd(X2[i], Z2[i], X1[i], Z1[i], x[i]);
+      for (std::size_t i = 0; i < count; ++i) m_math.LadderDouble(X1[i], Z1[i]);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      F::CondSwap(0 - previous, X1[i], X2[i]);
+      F::CondSwap(0 - previous, Z1[i], Z2[i]);
+    }
+  }
+
+  // Ladders() on the lane kernels: the points go into lanes (the unused lanes repeat
+  // the first point) and X1/Z1 come out of them.
+  void LaneLadders(Element* X1, Element* Z1, const Element* x, std::size_t count, const Scalar& d) const {
+    constexpr std::size_t kWords = F::kWords, kLanes = 8;
+    static_assert(detail::kLadderBatch == kLanes);
+    alignas(64) std::uint64_t state[6 * kWords * kLanes];
+    const auto put = [&](std::size_t element, std::size_t lane, const Element& value) {
+      for (std::size_t w = 0; w < kWords; ++w) state[(element * kWords + w) * kLanes + lane] = value[w];
+    };
+    const auto get = [&](std::size_t element, std::size_t lane, Element& value) {
+      for (std::size_t w = 0; w < kWords; ++w) value[w] = state[(element * kWords + w) * kLanes + lane];
+    };
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+      const Element& point = x[lane < count ? lane : 0];
+      put(0, lane, point);
+      put(1, lane, m_math.SqrtB());
+      put(2, lane, F::One());
+      put(3, lane, Element{});
+      put(4, lane, point);
+      put(5, lane, F::One());
+    }
+    m_laneLadder(state, d.data(), Order().Bits());
+    for (std::size_t i = 0; i < count; ++i) {
+      get(2, i, X1[i]);
+      get(3, i, Z1[i]);
+    }
+    tavrpki::SecureWipe(state, sizeof state);
+  }
+
   // out[i] = 1 / in[i] for nonzero public elements, one inversion for all.
   void BatchInvertVartime(Element* out, const Element* in, std::size_t count) const {
-    std::array<Element, detail::kLadderBatch> prefix{};
+    std::array<Element, 2 * detail::kLadderBatch> prefix{};
     prefix[0] = in[0];
     for (std::size_t i = 1; i < count; ++i) Field().Mul(prefix[i], prefix[i - 1], in[i]);
     Element acc;
@@ -717,6 +772,7 @@ class CurveImpl final : public Curve {
 
   CurveMath<F> m_math;
   const gf2m::NormalBasisMap* m_onb;
+  detail::LaneLadderFunction m_laneLadder = nullptr;
   Element m_bit0{};      // the element whose stored number is 1
   Element m_aElement{};
   unsigned m_traceA = 0;

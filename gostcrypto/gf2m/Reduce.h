@@ -9,19 +9,20 @@
 namespace gostcrypto::gf2m::detail {
 
 // r = t mod f for t of 2W words holding a product of two reduced elements
-// (degree <= 2M - 2). r may alias t.
+// (degree <= 2M - 2). r may alias t. Word is std::uint64_t, or a vector of them
+// (gf2m/LaneField.h) that reduces one element per lane with the same shifts.
 //
 // Two folds: with t = L + H * t^M (deg L < M), t = L + H + H * (t^K...) mod f; H has
 // degree <= M - 2, so H * t^K spills at most K - 1 bits D past t^M, and D * f is below
 // t^M again.
-template <unsigned M, unsigned... K>
-inline __attribute__((always_inline)) void Reduce(std::uint64_t* r, const std::uint64_t* t) {
+template <class Word, unsigned M, unsigned... K>
+inline __attribute__((always_inline)) void ReduceWords(Word* r, const Word* t) {
   constexpr std::size_t kWords = (M + 63) / 64;
   constexpr unsigned kTop = M % 64;
   constexpr std::uint64_t kTopMask = kTop == 0 ? ~std::uint64_t{0} : (std::uint64_t{1} << kTop) - 1;
   static_assert(((K > 0 && K < 64 && K + 64 <= M) && ...), "middle terms below 64, a word below M");
 
-  std::uint64_t h[kWords], x[kWords + 1];
+  Word h[kWords], x[kWords + 1];
 #pragma GCC unroll 16
   for (std::size_t i = 0; i < kWords; ++i) {
     if constexpr (kTop == 0) {
@@ -33,7 +34,7 @@ inline __attribute__((always_inline)) void Reduce(std::uint64_t* r, const std::u
 #pragma GCC unroll 16
   for (std::size_t i = 0; i + 1 < kWords; ++i) x[i] = t[i] ^ h[i];
   x[kWords - 1] = (t[kWords - 1] & kTopMask) ^ h[kWords - 1];
-  x[kWords] = 0;
+  x[kWords] = Word{};
   const auto addShifted = [&](unsigned k) {
 #pragma GCC unroll 16
     for (std::size_t i = 0; i < kWords; ++i) {
@@ -43,7 +44,7 @@ inline __attribute__((always_inline)) void Reduce(std::uint64_t* r, const std::u
   };
   (addShifted(K), ...);
 
-  std::uint64_t d;
+  Word d;
   if constexpr (kTop == 0) {
     d = x[kWords];
   } else {
@@ -54,6 +55,11 @@ inline __attribute__((always_inline)) void Reduce(std::uint64_t* r, const std::u
   ((x[0] ^= d << K, x[1] ^= d >> (64 - K)), ...);
 #pragma GCC unroll 16
   for (std::size_t i = 0; i < kWords; ++i) r[i] = x[i];
+}
+
+template <unsigned M, unsigned... K>
+inline __attribute__((always_inline)) void Reduce(std::uint64_t* r, const std::uint64_t* t) {
+  ReduceWords<std::uint64_t, M, K...>(r, t);
 }
 
 }  // namespace gostcrypto::gf2m::detail

@@ -84,9 +84,11 @@ TEST_P(KnownAnswers, SignVerifyCompress) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fields, KnownAnswers,
-                         ::testing::Values(FieldChoice::kBest, FieldChoice::kPortable, FieldChoice::kGeneric),
+                         ::testing::Values(FieldChoice::kBest, FieldChoice::kClmul, FieldChoice::kPortable,
+                                           FieldChoice::kGeneric),
                          [](const auto& info) {
-                           return std::string(std::array{"Best", "Portable", "Generic"}[static_cast<int>(info.param)]);
+                           return std::string(
+                               std::array{"Best", "Clmul", "Portable", "Generic"}[static_cast<int>(info.param)]);
                          });
 
 }  // namespace

@@ -189,9 +189,12 @@ TEST(CpuPathFromEnvironment, IsTheNamedPathOrTheBestOneBelowIt) {
   const bool forced = force != nullptr && std::strcmp(force, "1") == 0;
   if (forced) expected = CpuPath::kPortable;
   EXPECT_STREQ(gostcrypto::ActiveCpuPathNames().cipher, gostcrypto::PathName(expected));
-  // The field kernels read the same environment: forced portable, else the best.
-  const auto field = !forced && gostcrypto::Supported(gostcrypto::FieldPath::kClmul) ? gostcrypto::FieldPath::kClmul
-                                                                                      : gostcrypto::FieldPath::kPortable;
+  // The field kernels read the same environment: forced portable, else the best
+  // (the cipher's names other than "portable" are no field path).
+  using gostcrypto::FieldPath;
+  auto field = FieldPath::kPortable;
+  for (FieldPath path : {FieldPath::kClmul, FieldPath::kVpclmul})
+    if (!forced && std::strcmp(name, "portable") != 0 && gostcrypto::Supported(path)) field = path;
   EXPECT_STREQ(gostcrypto::ActiveCpuPathNames().field, gostcrypto::PathName(field));
 }
 
