@@ -310,9 +310,11 @@ void Gost34311::UpdateTogether(Gost34311* const hashes[], const unsigned char* c
     Gost34311* const* group = hashes + first;
     const unsigned char* const* input = data + first;
     bool together = n > 1;
-    for (std::size_t g = 0; g < n; ++g)
+    for (std::size_t g = 0; g < n; ++g) {
       together = together && group[g]->m_kernel == HashKernel::kAvx512 && group[g]->m_sbox == group[0]->m_sbox &&
                  group[g]->m_buffered == group[0]->m_buffered;
+      for (std::size_t e = 0; e < g; ++e) together = together && group[e] != group[g];  // one state, one lane
+    }
     if (!together) {
       for (std::size_t g = 0; g < n; ++g) group[g]->Update(input[g], size);
       continue;

@@ -104,7 +104,7 @@ class EnvelopeChunksTest : public EnvelopeFileTest {
   }
 };
 
-// An empty file (one empty chunk), a chunk exactly, a pair of chunks and a lone one,
+// An empty file (one empty chunk), a chunk exactly, two chunks and a short third,
 // and more chunks than are in flight at once (the second batch ends short).
 TEST_F(EnvelopeChunksTest, RoundTripsAcrossChunks) {
   for (const std::size_t size : {std::size_t{0}, envelope::kChunk, 2 * envelope::kChunk + 9, 9 * envelope::kChunk + 9}) {

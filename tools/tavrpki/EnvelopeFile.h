@@ -40,9 +40,10 @@ inline constexpr std::size_t kTagSize = 32;
 // not an envelope this tool wrote.
 inline constexpr std::uint32_t kMaxRecordsSize = 16u << 20;
 inline constexpr std::size_t kPiece = 1u << 20;  // version 1's streaming
-// Version 2's chunk: small enough that a 1 MiB file already keeps both workers
-// busy, large enough that starting a worker per pair of chunks and the 32-byte
-// tags cost under 2 %.
+// Version 2's chunk (fixed by the format): small enough that a 1 MiB file already
+// fills the hash kernel's four messages and gives four chains to encrypt side by
+// side, large enough that starting workers per batch and the 32-byte tags cost
+// under 2 %.
 inline constexpr std::size_t kChunk = 256u << 10;
 
 // A file that is not an envelope file, or one that was changed.

@@ -39,8 +39,9 @@ class HashEngine {
   // CalculateHash(data[i], length) on engines[i] for every i < count: several
   // independent messages of equal length at once. On AVX-512, secret-input engines
   // with one table hash four at a time in the constant-time kernel for about the
-  // cost of one; elsewhere they are hashed one after another. A finished engine
-  // among them throws CryptoException(kFinished) before any is changed.
+  // cost of one; elsewhere (or for an engine listed twice) they are hashed one
+  // after another, in order. A finished engine among them throws
+  // CryptoException(kFinished) before any is changed.
   static void CalculateHashes(HashEngine* const engines[], const unsigned char* const data[], std::size_t count,
                               unsigned long length);
 
