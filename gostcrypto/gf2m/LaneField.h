@@ -33,8 +33,8 @@ typedef std::uint64_t Word __attribute__((vector_size(64)));
 
 // The low and the high halves of eight 128-bit products, in lane order, from the
 // products of the even lanes (e, one per 128-bit quarter) and of the odd ones (o).
-inline Word LowHalves(Word e, Word o) { return __builtin_shuffle(e, o, Word{0, 8, 2, 10, 4, 12, 6, 14}); }
-inline Word HighHalves(Word e, Word o) { return __builtin_shuffle(e, o, Word{1, 9, 3, 11, 5, 13, 7, 15}); }
+inline Word LowHalves(Word e, Word o) { return __builtin_shufflevector(e, o, 0, 8, 2, 10, 4, 12, 6, 14); }
+inline Word HighHalves(Word e, Word o) { return __builtin_shufflevector(e, o, 1, 9, 3, 11, 5, 13, 7, 15); }
 
 #if defined(__VPCLMULQDQ__) && defined(__AVX512F__)
 struct LaneBackendVpclmul {
