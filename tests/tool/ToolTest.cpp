@@ -305,9 +305,7 @@ class Interpreter {
       EXPECT_TRUE(m_exitChecked) << "the run before has no 'exit' line";
       const std::vector<std::string> args = Args(words);
       m_last = verb == "run" ? m_box.Run(args, m_input) : m_box.Run(args, m_input, TAVRPKI_TEST_CERTIFICATE_PATH);
-      // A sanitizer stops the tool with exit code 1, the code of a bad signature too.
-      for (const char* report : {"Sanitizer", "runtime error:"})
-        EXPECT_EQ(m_last.err.find(report), std::string::npos) << "stderr:\n" << m_last.err;
+      ExpectNoSanitizerReport();
       m_input.clear();
       m_ran = true;
       m_exitChecked = false;
@@ -337,6 +335,7 @@ class Interpreter {
       kill(m_server, SIGTERM);
       m_last = {Sandbox::Wait(m_server, 30), ReadAll(ServerFile("out")), ReadAll(ServerFile("err"))};
       m_server = 0;
+      ExpectNoSanitizerReport();
       m_exitChecked = false;
     } else if (verb == "exit") {
       ASSERT_TRUE(m_ran) << "'exit' before any 'run'";
@@ -383,6 +382,12 @@ class Interpreter {
     } else {
       ADD_FAILURE() << "unknown line '" << verb << "' (or the wrong number of words)";
     }
+  }
+
+  // A sanitizer stops the tool with exit code 1, the code of a bad signature too.
+  void ExpectNoSanitizerReport() const {
+    for (const char* report : {"Sanitizer", "runtime error:"})
+      EXPECT_EQ(m_last.err.find(report), std::string::npos) << "stderr:\n" << m_last.err;
   }
 
   // The words of a run line as arguments: escapes undone, variables expanded.
