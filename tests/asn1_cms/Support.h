@@ -3,24 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "asn1/Blob.h"
+#include "asn1/Hex.h"
 #include "asn1/cms/ASN1ContentInfo.h"
 #include "asn1/cms/ASN1SignedData.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::test {
 
-inline std::string Hex(ByteView bytes) {
-  std::string hex = ToHex(bytes.data(), bytes.size());
-  for (char& c : hex) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return hex;
-}
-inline std::string Hex(const Blob& blob) { return Hex(blob.View()); }
+inline std::string Hex(ByteView bytes) { return HexEncode(bytes); }
+inline std::string Hex(const Blob& blob) { return HexEncode(blob.View()); }
 template <class T>
 std::string EncodedHex(const T& element) {
   Blob out;

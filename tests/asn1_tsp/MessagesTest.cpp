@@ -2,11 +2,11 @@
 // the same bytes back, and the code of each refusal (tests/data/asn1_tsp/).
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <functional>
 #include <sstream>
 
+#include "asn1/Hex.h"
 #include "asn1/tsp/TimeStamp.h"
 #include "core/Catalogue.h"
 #include "support/CodeOf.h"
@@ -17,16 +17,10 @@ namespace {
 
 using tsp::Bytes;
 
-std::string Hex(const Bytes& bytes) {
-  std::string hex = ToHex(bytes);
-  for (char& c : hex) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return hex;
-}
-
 void Imprint(std::ostringstream& out, const tsp::MessageImprint& imprint) {
   out << " hash=" << imprint.hashAlgorithm;
-  if (!imprint.hashParameters.empty()) out << " params=" << Hex(imprint.hashParameters);
-  out << " imprint=" << Hex(imprint.hashedMessage);
+  if (!imprint.hashParameters.empty()) out << " params=" << HexEncode(imprint.hashParameters);
+  out << " imprint=" << HexEncode(imprint.hashedMessage);
 }
 
 std::string Read(const tsp::TimeStampReq& request) {
@@ -34,9 +28,9 @@ std::string Read(const tsp::TimeStampReq& request) {
   out << "v" << request.version;
   Imprint(out, request.messageImprint);
   if (!request.reqPolicy.empty()) out << " policy=" << request.reqPolicy;
-  if (!request.nonce.empty()) out << " nonce=" << Hex(request.nonce);
+  if (!request.nonce.empty()) out << " nonce=" << HexEncode(request.nonce);
   if (request.certReq) out << " certReq";
-  if (!request.extensions.empty()) out << " ext=" << Hex(request.extensions);
+  if (!request.extensions.empty()) out << " ext=" << HexEncode(request.extensions);
   return out.str();
 }
 
@@ -49,7 +43,7 @@ std::string Read(const tsp::TimeStampResp& response) {
     std::snprintf(bits, sizeof bits, "%08X", *response.status.failInfo);
     out << " failInfo=" << bits;
   }
-  if (!response.timeStampToken.empty()) out << " token=" << Hex(response.timeStampToken);
+  if (!response.timeStampToken.empty()) out << " token=" << HexEncode(response.timeStampToken);
   return out.str();
 }
 
@@ -61,16 +55,16 @@ std::string Read(const tsp::TstInfo& info) {
   std::snprintf(time, sizeof time, "%04u-%02u-%02u %02u:%02u:%02u.%03u", info.genTime.wYear, info.genTime.wMonth,
                 info.genTime.wDay, info.genTime.wHour, info.genTime.wMinute, info.genTime.wSecond,
                 info.genTime.wMilliseconds);
-  out << " serial=" << Hex(info.serialNumber) << " time=" << time;
+  out << " serial=" << HexEncode(info.serialNumber) << " time=" << time;
   if (info.accuracy) {
     const auto part = [](const auto& value) { return value ? std::to_string(*value) : std::string("-"); };
     out << " accuracy=" << part(info.accuracy->seconds) << "/" << part(info.accuracy->millis) << "/"
         << part(info.accuracy->micros);
   }
   if (info.ordering) out << " ordering";
-  if (!info.nonce.empty()) out << " nonce=" << Hex(info.nonce);
-  if (!info.tsa.empty()) out << " tsa=" << Hex(info.tsa);
-  if (!info.extensions.empty()) out << " ext=" << Hex(info.extensions);
+  if (!info.nonce.empty()) out << " nonce=" << HexEncode(info.nonce);
+  if (!info.tsa.empty()) out << " tsa=" << HexEncode(info.tsa);
+  if (!info.extensions.empty()) out << " ext=" << HexEncode(info.extensions);
   return out.str();
 }
 
@@ -99,7 +93,7 @@ TEST(TspMessages, ReadAndWrittenBack) {
     const Bytes der = v.Bytes("der");
     const auto [read, again] = DecodeAndEncode(v.section, der);
     EXPECT_EQ(read, v.Get("read"));
-    EXPECT_EQ(Hex(again), Hex(der));
+    EXPECT_EQ(HexEncode(again), HexEncode(der));
     // Every shorter prefix and one byte more are refused under the kind's code.
     for (std::size_t size = 0; size < der.size(); ++size)
       EXPECT_EQ(CodeOf([&] { DecodeAndEncode(v.section, Bytes(der.begin(), der.begin() + size)); }),
@@ -130,13 +124,13 @@ TEST(TspMessages, WrittenFromValues) {
   info.serialNumber = tsp::IntegerOctets(0x80);
   info.genTime = _SYSTEMTIME{2024, 2, 0, 29, 23, 59, 58, 120};
   info.nonce = tsp::IntegerOctets(0);
-  EXPECT_EQ(Hex(tsp::Encode(info)),
+  EXPECT_EQ(HexEncode(tsp::Encode(info)),
             "305402010106022A033030300C060A2A8624020101010102010420" + std::string(64, 'A') +
                 "02020080181232303234303232393233353935382E31325A020100");
   tsp::TimeStampResp response;
   response.status.status = tsp::kRejection;
   response.status.failInfo = (1u << tsp::kBadAlg) | (1u << tsp::kUnacceptedPolicy);
-  EXPECT_EQ(Hex(tsp::Encode(response)), "300A30080201020303008001");
+  EXPECT_EQ(HexEncode(tsp::Encode(response)), "300A30080201020303008001");
   info.genTime.wMonth = 13;
   EXPECT_NE(CodeOf([&] { tsp::Encode(info); }), 0u);
 }

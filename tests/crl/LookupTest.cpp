@@ -14,13 +14,6 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
 // "serial@UTCTime/reason" lists, "|" between lists.
 std::vector<CrlEntryList> Lists(const std::string& text) {
   std::vector<CrlEntryList> lists;

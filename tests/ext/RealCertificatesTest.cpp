@@ -14,13 +14,6 @@
 namespace tavrpki::test {
 namespace {
 
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
-}
-
 std::string Joined(const std::vector<String>& items) {
   std::string out;
   for (const String& item : items) out += (out.empty() ? "" : " ") + std::string(item.CStr());

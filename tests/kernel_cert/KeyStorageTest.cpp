@@ -3,42 +3,19 @@
 // public key verifies.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "crypto/params/Dke.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel_cert/Fixtures.h"
+#include "support/DkeParams.h"
+#include "support/KeyStorageSandbox.h"
 
 namespace tavrpki::test {
 namespace {
 
-// The test OID root, logging off, the file key storage plugin over a private
-// directory, few key-derivation iterations.
-class KeyStorageCertSandbox : public ConfigSandbox {
- public:
-  KeyStorageCertSandbox() {
-    WriteSystem(std::string("\"KeyStorageManager\"=\"") + TAVRPKI_FILEKEYSTORE_PATH +
-                "\"\n\"UseLog\"=dword:00000000\n\"RootOID\"=\"" + kTestOidRoot + "\"");
-    m_storage = (Root() / "keys").string();
-    std::filesystem::create_directories(m_storage);
-    Set("TAVRPKI_KEYSTORE_ITERATIONS", "2");
-  }
-  const std::string& Storage() const { return m_storage; }
-
- private:
-  std::string m_storage;
-};
-
 TEST(CertificateKeyStorage, LoadKeyPairsByTheContainerName) {
-  KeyStorageCertSandbox sandbox;
+  KeyStorageSandbox sandbox(std::string("\"RootOID\"=\"") + kTestOidRoot + "\"");
   const Kernel::CKernel kernel = GetKernelInstance();
   kernel.LoadStorage(sandbox.Storage().c_str());
-  params::Dke dke = params::kDke1;
-  Kernel::CKernelAllParams params(kernel);
-  params.SetRandomSBox(dke.data());
-  params.SetCryptSBox(dke.data());
-  params.SetSignParams(kernel.GenerateAsymmetric4145Params("1.2.804.2.1.1.1.1.3.1.1.2.6", dke.data()));
-  params.SetCryptParams(kernel.GenerateAsymmetric4145Params("1.2.804.2.1.1.1.1.3.1.1.2.6", dke.data()));
+  const Kernel::CKernelAllParams params = MakeParams(kernel);
   kernel.Generate4145DoubleKeyPair(params, false).Save("holder", "pw", nullptr);
   Kernel::CKernelDoubleKeyPair stored(kernel, false);
   stored.Load("holder", "pw", nullptr);

@@ -22,6 +22,7 @@
 #include "kernel/HandleCast.h"
 #include "kernel_cert/Fixtures.h"
 #include "support/CertificateDraft.h"
+#include "support/DkeParams.h"
 #include "tests/asn1_x509/Support.h"
 
 namespace tavrpki::test {
@@ -32,16 +33,6 @@ using Kernel::CKernelCertificate;
 using Kernel::CKernelDoubleKeyPair;
 
 params::Dke Dke1() { return params::kDke1; }
-
-CKernelAllParams ParamsOn(const Kernel::CKernel& kernel, const std::string& curve) {
-  params::Dke dke = Dke1();
-  CKernelAllParams params(kernel);
-  params.SetRandomSBox(dke.data());
-  params.SetCryptSBox(dke.data());
-  params.SetSignParams(kernel.GenerateAsymmetric4145Params(curve.c_str(), dke.data()));
-  params.SetCryptParams(kernel.GenerateAsymmetric4145Params(curve.c_str(), dke.data()));
-  return params;
-}
 
 // A template as a registration authority would hand it over: names, validity,
 // key usage, basic constraints, and the validity period the CA signs for. The
@@ -133,9 +124,9 @@ class MadeCertificates : public CertTest {};
 TEST_F(MadeCertificates, ChainsOnEachCurveVerifyAndFollowTheConventions) {
   for (const Vector& v : ReadVectorFile("kernel_cert/made-chains.vec")) {
     SCOPED_TRACE(v.Where());
-    const CKernelDoubleKeyPair rootKeys = m_kernel.Generate4145DoubleKeyPair(ParamsOn(m_kernel, v.Get("root")), false);
-    const CKernelDoubleKeyPair caKeys = m_kernel.Generate4145DoubleKeyPair(ParamsOn(m_kernel, v.Get("ca")), false);
-    const CKernelDoubleKeyPair eeKeys = m_kernel.Generate4145DoubleKeyPair(ParamsOn(m_kernel, v.Get("ee")), false);
+    const CKernelDoubleKeyPair rootKeys = m_kernel.Generate4145DoubleKeyPair(MakeParams(m_kernel, v.Get("root").c_str()), false);
+    const CKernelDoubleKeyPair caKeys = m_kernel.Generate4145DoubleKeyPair(MakeParams(m_kernel, v.Get("ca").c_str()), false);
+    const CKernelDoubleKeyPair eeKeys = m_kernel.Generate4145DoubleKeyPair(MakeParams(m_kernel, v.Get("ee").c_str()), false);
     const CKernelCertificate root = Make(m_kernel, "Root", true, rootKeys, nullptr, rootKeys, 1);
     const CKernelCertificate ca = Make(m_kernel, "CA", true, caKeys, &root, rootKeys, 2);
     const CKernelCertificate ee = Make(m_kernel, Cp1251<"Петренко П. П.">, false, eeKeys, &ca, caKeys, 3);
@@ -166,7 +157,7 @@ TEST_F(MadeCertificates, ChainsOnEachCurveVerifyAndFollowTheConventions) {
 // What a made certificate gives back: its keys serve the kernel's certificate
 // forms, its dates come from the period, its parameters and S-boxes return.
 TEST_F(MadeCertificates, KeysDatesAndParametersComeBackOut) {
-  const CKernelAllParams params = ParamsOn(m_kernel, "1.2.804.2.1.1.1.1.3.1.1.2.6");
+  const CKernelAllParams params = MakeParams(m_kernel);
   const CKernelDoubleKeyPair keys = m_kernel.Generate4145DoubleKeyPair(params, false);
   CKernelCertificate cert = Make(m_kernel, "Self", true, keys, nullptr, keys, 7);
 

@@ -22,6 +22,8 @@
 #include "kernel/CKernelCRL.h"
 #include "kernel/CKernelCertificate.h"
 #include "tests/support/CertificateDraft.h"
+#include "tests/support/DkeParams.h"
+#include "tests/support/Fetch.h"
 
 namespace tavrpki::test {
 
@@ -103,7 +105,7 @@ class MadePki {
       cert.AddAuthorityKeyIdentifier(issuer->cert);
     }
     cert.Ensign(issuer ? issuer->keys : keys, m_dke.data());
-    const std::int64_t id = m_store.Add(Bytes([&](unsigned char* b, unsigned long* n) { cert.GetCertBuffer(b, n); })).id;
+    const std::int64_t id = m_store.Add(Fetch([&](unsigned char* b, unsigned long* n) { cert.GetCertBuffer(b, n); })).id;
     if (issuer == nullptr && !plan.untrusted) m_store.SetTrusted(id, 1);
     m_parties.emplace(plan.name, Party{keys, cert});
   }
@@ -120,7 +122,7 @@ class MadePki {
       crl.AddNewEntry(m_parties.at(entry.cert).cert, entry.reason, entry.date.SystemTime());
     const Party& signer = m_parties.at(plan.signer);
     crl.Ensign(signer.cert, signer.keys, m_dke.data());
-    std::vector<std::uint8_t> der = Bytes([&](unsigned char* b, unsigned long* n) { crl.GetCRLBuffer(b, n); });
+    std::vector<std::uint8_t> der = Fetch([&](unsigned char* b, unsigned long* n) { crl.GetCRLBuffer(b, n); });
     if (plan.changedAfterSigning) {
       const std::string thisUpdate = "260501000000Z";
       const auto at = std::search(der.begin(), der.end(), thisUpdate.begin(), thisUpdate.end());
@@ -130,32 +132,14 @@ class MadePki {
   }
 
  private:
-  Kernel::CKernelAllParams MakeParams() {
-    Kernel::CKernelAllParams params(m_kernel);
-    params.SetRandomSBox(m_dke.data());
-    params.SetCryptSBox(m_dke.data());
-    params.SetSignParams(m_kernel.GenerateAsymmetric4145Params(kCurve, m_dke.data()));
-    params.SetCryptParams(m_kernel.GenerateAsymmetric4145Params(kCurve, m_dke.data()));
-    return params;
-  }
   Kernel::CKernelDoubleKeyPair MakeKeys() { return m_kernel.Generate4145DoubleKeyPair(m_params, false); }
 
-  template <class Get>
-  static std::vector<std::uint8_t> Bytes(Get&& get) {
-    unsigned long length = 0;
-    get(nullptr, &length);
-    std::vector<std::uint8_t> bytes(length);
-    get(bytes.data(), &length);
-    return bytes;
-  }
-
-  static constexpr const char* kCurve = "1.2.804.2.1.1.1.1.3.1.1.2.6";
   const Kernel::CKernel& m_kernel;
   SqliteCertStore& m_store;
   std::map<std::string, Party> m_parties;
   std::int64_t m_serial = 100;
   params::Dke m_dke = params::kDke1;
-  Kernel::CKernelAllParams m_params = MakeParams();
+  Kernel::CKernelAllParams m_params = MakeParams(m_kernel);
 };
 
 }  // namespace tavrpki::test

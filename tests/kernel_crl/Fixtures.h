@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "asn1/DateTime.h"
 #include "kernel/CKernelCRL.h"
 #include "tests/kernel_cert/Fixtures.h"
 
@@ -25,14 +26,7 @@ inline Kernel::CKernelCRL LoadCrlFile(const Kernel::CKernel& kernel, const std::
 }
 
 inline _SYSTEMTIME At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-  _SYSTEMTIME time{};
-  time.wYear = static_cast<WORD>(year);
-  time.wMonth = static_cast<WORD>(month);
-  time.wDay = static_cast<WORD>(day);
-  time.wHour = static_cast<WORD>(hour);
-  time.wMinute = static_cast<WORD>(minute);
-  time.wSecond = static_cast<WORD>(second);
-  return time;
+  return DateTime(year, month, day, hour, minute, second).SystemTime();
 }
 
 }  // namespace tavrpki::test

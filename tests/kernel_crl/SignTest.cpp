@@ -2,21 +2,18 @@
 // entries with and without a reason, a CRL number and a delta indicator; the
 // list verifies, is strict DER, reads back as built, and every refusal of the
 // signing and checking members carries its code and leaves the list unchanged.
-#include "crypto/params/Dke.h"
 #include "ext/PKIKeyUsage.h"
 #include "ext/PKISubjKeyId.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelException.h"
 #include "kernel/HandleCast.h"
 #include "kernel/pkix/PublicKeyInfo.h"
+#include "support/DkeParams.h"
 #include "tests/asn1_x509/Support.h"
 #include "tests/kernel_crl/Fixtures.h"
 
 namespace tavrpki::test {
 namespace {
-
-constexpr const char* kCurve257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
-constexpr const char* kCurve233Onb = "1.2.804.2.1.1.1.1.3.1.2.2.3";
 
 class CrlSignTest : public CertTest {
  protected:
@@ -41,12 +38,7 @@ class CrlSignTest : public CertTest {
   }
 
   Kernel::CKernelDoubleKeyPair MakeKeys(const char* curve) {
-    Kernel::CKernelAllParams params(m_kernel);
-    params.SetRandomSBox(m_dke.data());
-    params.SetCryptSBox(m_dke.data());
-    params.SetSignParams(m_kernel.GenerateAsymmetric4145Params(curve, m_dke.data()));
-    params.SetCryptParams(m_kernel.GenerateAsymmetric4145Params(kCurve257, m_dke.data()));
-    return m_kernel.Generate4145DoubleKeyPair(params, false);
+    return m_kernel.Generate4145DoubleKeyPair(MakeParams(m_kernel, curve, kCurve257), false);
   }
 
   // A list with two entries, a number and a delta indicator, not signed.

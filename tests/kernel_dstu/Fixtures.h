@@ -6,36 +6,17 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 
-#include "crypto/params/Dke.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
-#include "kernel/ConfigSandbox.h"
 #include "support/CodeOf.h"
+#include "support/DkeParams.h"
 #include "support/Fetch.h"
+#include "support/KeyStorageSandbox.h"
 
 namespace tavrpki::test {
-
-inline constexpr const char* kCurve163 = "1.2.804.2.1.1.1.1.3.1.1.2.0";
-inline constexpr const char* kCurve257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
-inline constexpr const char* kCurve431 = "1.2.804.2.1.1.1.1.3.1.1.2.9";
-inline constexpr const char* kCurve233Onb = "1.2.804.2.1.1.1.1.3.1.2.2.3";
-
-// Random and cipher S-box DKE No. 1, both key pairs on the given curves.
-inline Kernel::CKernelAllParams MakeParams(const Kernel::CKernel& kernel, const char* signCurve,
-                                           const char* cryptCurve) {
-  params::Dke dke = params::kDke1;
-  Kernel::CKernelAllParams params(kernel);
-  params.SetRandomSBox(dke.data());
-  params.SetCryptSBox(dke.data());
-  params.SetSignParams(kernel.GenerateAsymmetric4145Params(signCurve, dke.data()));
-  params.SetCryptParams(kernel.GenerateAsymmetric4145Params(cryptCurve, dke.data()));
-  return params;
-}
 
 // Some 32-byte hash, different for each seed.
 inline std::array<unsigned char, 32> SomeHash(unsigned char seed) {
@@ -71,23 +52,6 @@ class KernelDstuTest : public ::testing::Test {
  protected:
   ConfigSandbox m_sandbox;  // before the kernel, which reads it
   Kernel::CKernel m_kernel;
-};
-
-// Configuration that loads the file key storage plugin (logging off), a key
-// storage directory, and few key-derivation iterations so that tests stay fast.
-class KeyStorageSandbox : public ConfigSandbox {
- public:
-  KeyStorageSandbox() {
-    WriteSystem(std::string("\"KeyStorageManager\"=\"") + TAVRPKI_FILEKEYSTORE_PATH +
-                "\"\n\"UseLog\"=dword:00000000");
-    m_storage = (Root() / "keys").string();
-    std::filesystem::create_directories(m_storage);
-    setenv("TAVRPKI_KEYSTORE_ITERATIONS", "2", 1);
-  }
-  const std::string& Storage() const { return m_storage; }
-
- private:
-  std::string m_storage;
 };
 
 }  // namespace tavrpki::test

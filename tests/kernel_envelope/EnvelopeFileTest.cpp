@@ -90,7 +90,7 @@ class EnvelopeChunksTest : public EnvelopeFileTest {
   }
 
   Bytes Seal(const Bytes& data) {
-    Kernel::CKernelAllParams params = ParamsOn(m_kernel, kCurve257, kCurve257);
+    Kernel::CKernelAllParams params = MakeParams(m_kernel);
     const Kernel::CKernelCertificate cert = MakeRecipient(m_kernel, "Fuzz", m_keys, params);
     params::Dke dke = params::kDke1;
     m_kernel.InitRandom(dke.data(), dke.data(), nullptr);

@@ -24,17 +24,10 @@ using Bytes = std::vector<unsigned char>;
 
 const char* CurveOid(const std::string& name) {
   static const std::map<std::string, const char*> kCurves{
-      {"257", kCurve257}, {"431", kCurve431}, {"normal", kCurveNormal}};
+      {"257", kCurve257}, {"431", kCurve431}, {"normal", kCurve233Onb}};
   const auto it = kCurves.find(name);
   if (it == kCurves.end()) throw std::runtime_error("unknown curve " + name);
   return it->second;
-}
-
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
 }
 
 Bytes RandomBytes(std::size_t size, unsigned seed) {
@@ -53,7 +46,7 @@ class EnvelopeTest : public ::testing::Test {
  protected:
   Recipient MakeOne(const char* name, const char* signCurve, const char* cryptCurve,
                     const std::string& container = "") {
-    const CKernelAllParams params = ParamsOn(m_kernel, signCurve, cryptCurve);
+    const CKernelAllParams params = MakeParams(m_kernel, signCurve, cryptCurve);
     CKernelDoubleKeyPair keys = m_kernel.Generate4145DoubleKeyPair(params, false);
     CKernelCertificate cert = MakeRecipient(m_kernel, name, keys, params, container);
     return {keys, cert};

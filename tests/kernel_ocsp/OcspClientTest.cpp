@@ -19,7 +19,6 @@
 #include "asn1/ocsp/ASN1OCSPRequest.h"
 #include "asn1/ocsp/ASN1OCSPResponse.h"
 #include "core/MessageText.h"
-#include "crypto/params/Dke.h"
 #include "ext/PKIBasicConstraints.h"
 #include "ext/PKIExtendedKeyUsage.h"
 #include "ext/PKIKeyUsage.h"
@@ -28,17 +27,16 @@
 #include "kernel/CKernelOCSP.h"
 #include "kernel/HandleCast.h"
 #include "kernel/pkix/Ocsp.h"
-#include "tests/asn1/Support.h"
 #include "servers/HttpServer.h"
 #include "support/CertificateDraft.h"
+#include "support/DkeParams.h"
+#include "tests/asn1/Support.h"
 
 namespace tavrpki::test {
 namespace {
 
 using Kernel::CKernelCertificate;
 using Kernel::CKernelDoubleKeyPair;
-
-constexpr const char* kCurve = "1.2.804.2.1.1.1.1.3.1.1.2.6";  // 257-bit polynomial basis
 
 // A certificate template: names, validity, and the extended key usage given
 // (none when empty); for a CA also key usage and basic constraints.
@@ -75,7 +73,7 @@ struct Pki {
   CKernelCertificate ca, responder, notOcspSigner, withoutPurposes, unstored, asked, sibling, withoutAki;
 
   explicit Pki(Kernel::CKernel& k)
-      : kernel(k), params(Params(k)), caKeys(k.Generate4145DoubleKeyPair(params, false)),
+      : kernel(k), params(MakeParams(k)), caKeys(k.Generate4145DoubleKeyPair(params, false)),
         responderKeys(k.Generate4145DoubleKeyPair(params, false)), tlsKeys(k.Generate4145DoubleKeyPair(params, false)),
         plainKeys(k.Generate4145DoubleKeyPair(params, false)), otherKeys(k.Generate4145DoubleKeyPair(params, false)),
         ca(Make("Test CA", true, {}, caKeys, nullptr, 1)),
@@ -85,16 +83,6 @@ struct Pki {
         unstored(Make("Test OCSP not stored", false, {"1.3.6.1.5.5.7.3.9"}, otherKeys, &ca, 5)),
         asked(Make("Asked", false, {}, otherKeys, &ca, 0x1234)), sibling(Make("Sibling", false, {}, otherKeys, &ca, 0x5678)),
         withoutAki(LoadCert(k, Template("No AKI", false, {}))) {}
-
-  static Kernel::CKernelAllParams Params(const Kernel::CKernel& kernel) {
-    params::Dke dke = params::kDke1;
-    Kernel::CKernelAllParams p(kernel);
-    p.SetRandomSBox(dke.data());
-    p.SetCryptSBox(dke.data());
-    p.SetSignParams(kernel.GenerateAsymmetric4145Params(kCurve, dke.data()));
-    p.SetCryptParams(kernel.GenerateAsymmetric4145Params(kCurve, dke.data()));
-    return p;
-  }
 
   CKernelCertificate Make(const char* name, bool isCa, const std::vector<const char*>& purposes,
                           const CKernelDoubleKeyPair& keys, const CKernelCertificate* issuer, __int64 serial) {

@@ -2,29 +2,20 @@
 // requests of tests/data/pkcs10 convert into the certificates their attributes
 // ask for, with the library's handlers and with the example extension module;
 // every refusal carries its code and leaves the request as it was.
-#include <cctype>
 #include <string>
 #include <vector>
 
+#include "asn1/Hex.h"
 #include "asn1/pkcs10/ASN1CertRequest.h"
-#include "crypto/params/Dke.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelCertRequest.h"
 #include "kernel/CKernelException.h"
 #include "kernel/HandleCast.h"
+#include "support/DkeParams.h"
 #include "tests/kernel_cert/Fixtures.h"
 
 namespace tavrpki::test {
 namespace {
-
-constexpr const char* kCurve257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
-constexpr const char* kCurve233Onb = "1.2.804.2.1.1.1.1.3.1.2.2.3";
-
-std::string Hex(const std::uint8_t* data, std::size_t size) {
-  std::string hex = ToHex(data, size);
-  for (char& c : hex) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return hex;
-}
 
 std::vector<unsigned char> DerOf(const Kernel::CKernelCertRequest& request) {
   return Fetch([&](unsigned char* b, unsigned long* l) { request.GetRequestBuffer(b, l); });
@@ -57,7 +48,7 @@ std::string ExtensionList(const Kernel::CKernelCertificate& cert) {
     Blob der;
     extension.Encode(der);
     if (!list.empty()) list += ",";
-    list += Hex(der.Data(), der.Size());
+    list += HexEncode(der.View());
   }
   return list;
 }
@@ -65,12 +56,7 @@ std::string ExtensionList(const Kernel::CKernelCertificate& cert) {
 class RequestTest : public CertTest {
  protected:
   Kernel::CKernelDoubleKeyPair MakeKeys(const char* curve) {
-    Kernel::CKernelAllParams params(m_kernel);
-    params.SetRandomSBox(m_dke.data());
-    params.SetCryptSBox(m_dke.data());
-    params.SetSignParams(m_kernel.GenerateAsymmetric4145Params(curve, m_dke.data()));
-    params.SetCryptParams(m_kernel.GenerateAsymmetric4145Params(kCurve257, m_dke.data()));
-    return m_kernel.Generate4145DoubleKeyPair(params, false);
+    return m_kernel.Generate4145DoubleKeyPair(MakeParams(m_kernel, curve, kCurve257), false);
   }
 
   // A request with the subject of the real-shaped one, signed by a new key on `curve`.
@@ -144,7 +130,7 @@ TEST_F(RequestTest, AnyChangedOctetFailsTheSignature) {
 // request keeps what it held.
 TEST_F(RequestTest, LoadRefusals) {
   const std::vector<unsigned char> good = DerOf(SignedRequest(kCurve257, false));
-  const std::string hex = Hex(good.data(), good.size());
+  const std::string hex = HexEncode(good);
   const std::string algorithm = "060B2A862402010101010301";  // "1.2.804.2.1.1.1.1.3.1" and one arc to come
   const std::size_t at = hex.rfind(algorithm + "01");
   ASSERT_NE(at, std::string::npos);

@@ -68,13 +68,6 @@ Bytes Build(const std::string& token) {
   return {out.View().begin(), out.View().end()};
 }
 
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string w; in >> w;) words.push_back(w);
-  return words;
-}
-
 TEST(CrlChoice, NewestBaseAndDeltaOfTheIssuer) {
   for (const Vector& v : ReadVectorFile("kernel_storage/crl-choice.vec")) {
     SCOPED_TRACE(v.Where() + " " + v.Get("Lists"));

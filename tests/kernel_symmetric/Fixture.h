@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "kernel/CKernel.h"
-#include "kernel/ConfigSandbox.h"
 #include "support/CodeOf.h"
+#include "support/ConfigSandbox.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::test {

@@ -21,14 +21,16 @@
 #include "asn1/x509/ASN1Certificate.h"
 #include "asn1/x509/ExtensionValues.h"
 #include "core/Catalogue.h"
-#include "crypto/params/Dke.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelSignatureEnvelope.h"
 #include "kernel/CKernelTSP.h"
 #include "kernel/GetKernelInstance.h"
 #include "servers/HttpServer.h"
 #include "support/CertificateDraft.h"
+#include "support/CodeOf.h"
 #include "support/ConfigSandbox.h"
+#include "support/DkeParams.h"
+#include "support/Fetch.h"
 
 namespace tavrpki::test {
 namespace {
@@ -56,12 +58,7 @@ Signer MakeAuthority(const Kernel::CKernel& kernel, bool timeStamping, __int64 s
   body.Extensions().Append(ASN1CertExtension("2.5.29.37", true, usage));
   const Bytes der = EncodeDraft(draft);
   params::Dke dke = params::kDke1;
-  Kernel::CKernelAllParams params(kernel);
-  params.SetSignParams(kernel.GenerateAsymmetric4145Params("1.2.804.2.1.1.1.1.3.1.1.2.6", dke.data()));
-  params.SetCryptParams(kernel.GenerateAsymmetric4145Params("1.2.804.2.1.1.1.1.3.1.1.2.6", dke.data()));
-  params.SetRandomSBox(dke.data());
-  params.SetCryptSBox(dke.data());
-  Signer signer{kernel.Generate4145DoubleKeyPair(params, true), Kernel::CKernelCertificate(kernel)};
+  Signer signer{kernel.Generate4145DoubleKeyPair(MakeParams(kernel), true), Kernel::CKernelCertificate(kernel)};
   signer.cert.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()), false);
   signer.cert.SetCertSignKeys(signer.keys);
   signer.cert.MakeIssuerEqualSubject();
@@ -128,11 +125,7 @@ class Authority {
     envelope.AddCertificate(signer.cert);
     envelope.AddSignerInfo(signerInfo);
     envelope.SetData(content.data(), static_cast<unsigned long>(content.size()));
-    unsigned long length = 0;
-    envelope.GetEnvelopeBuffer(nullptr, &length);
-    Bytes token(length);
-    envelope.GetEnvelopeBuffer(token.data(), &length);
-    return token;
+    return Fetch([&](unsigned char* b, unsigned long* l) { envelope.GetEnvelopeBuffer(b, l); });
   }
 
   Kernel::CKernel m_kernel;
@@ -184,15 +177,6 @@ class TspClient : public ::testing::Test {
 bool Verifies(const Kernel::CKernel& kernel, const Bytes& token, const Bytes& hash) {
   return Kernel::CKernelTSP::VerifyTSPToken(kernel, token.data(), static_cast<unsigned long>(token.size()),
                                             hash.data());
-}
-
-unsigned long VerifyCode(const Kernel::CKernel& kernel, const Bytes& token, const Bytes& hash) {
-  try {
-    Verifies(kernel, token, hash);
-  } catch (const Kernel::CKernelException& e) {
-    return e.GetErrorCode();
-  }
-  return 0;
 }
 
 TEST_F(TspClient, GrantedTokenVerifiesForItsHashOnly) {
@@ -279,29 +263,21 @@ TEST_F(TspClient, SignerWithoutTimeStampingUsage) {
   authority.answer = Answer::kNotForTimeStamping;
   const Outcome got = Ask(authority.Url());
   ASSERT_EQ(got.status, 0u) << got.message;
-  EXPECT_EQ(VerifyCode(m_kernel, got.token, m_hash), kMsgTspSignerNoExtendedKeyUsage.code);
+  EXPECT_EQ(CodeOf([&] { Verifies(m_kernel, got.token, m_hash); }), kMsgTspSignerNoExtendedKeyUsage.code);
   // Checked before the hash: another hash gets the same refusal, not false.
   Bytes other = m_hash;
   other[0] ^= 1;
-  EXPECT_EQ(VerifyCode(m_kernel, got.token, other), kMsgTspSignerNoExtendedKeyUsage.code);
+  EXPECT_EQ(CodeOf([&] { Verifies(m_kernel, got.token, other); }), kMsgTspSignerNoExtendedKeyUsage.code);
 }
 
 TEST_F(TspClient, MissingArguments) {
   unsigned long length = 10;
   unsigned char token[10];
-  const auto code = [](auto&& call) -> unsigned long {
-    try {
-      call();
-    } catch (const Kernel::CKernelException& e) {
-      return e.GetErrorCode();
-    }
-    return 0;
-  };
-  EXPECT_EQ(code([&] { Kernel::CKernelTSP::GetTSP(nullptr, m_hash.data(), token, &length); }),
+  EXPECT_EQ(CodeOf([&] { Kernel::CKernelTSP::GetTSP(nullptr, m_hash.data(), token, &length); }),
             kMsgInvalidParameter.code);
-  EXPECT_EQ(code([&] { Kernel::CKernelTSP::GetTSP("http://127.0.0.1:1/", m_hash.data(), token, nullptr); }),
+  EXPECT_EQ(CodeOf([&] { Kernel::CKernelTSP::GetTSP("http://127.0.0.1:1/", m_hash.data(), token, nullptr); }),
             kMsgInvalidParameter.code);
-  EXPECT_EQ(code([&] { Kernel::CKernelTSP::VerifyTSPToken(m_kernel, token, 10, nullptr); }),
+  EXPECT_EQ(CodeOf([&] { Kernel::CKernelTSP::VerifyTSPToken(m_kernel, token, 10, nullptr); }),
             kMsgInvalidParameter.code);
 }
 

@@ -66,13 +66,10 @@ class RealTokens : public ::testing::Test {
 };
 
 unsigned long VerifyCode(const Kernel::CKernel& kernel, const RealToken& t) {
-  try {
+  return CodeOf([&] {
     Kernel::CKernelTSP::VerifyTSPToken(kernel, t.token.data(), static_cast<unsigned long>(t.token.size()),
                                        t.stamped.data());
-  } catch (const Kernel::CKernelException& e) {
-    return e.GetErrorCode();
-  }
-  return 0;
+  });
 }
 
 TEST_F(RealTokens, TimeAndCheckAgainstTheStampedHash) {

@@ -6,7 +6,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "../kernel/ConfigSandbox.h"
 #include "RecordingPlugin.h"
 #include "core/Logger.h"
 #include "kernel/CKernel.h"
@@ -14,6 +13,7 @@
 #include "keystore/CKeyStorageWrapper.h"
 #include "platform/SharedLibrary.h"
 #include "support/CodeOf.h"
+#include "support/ConfigSandbox.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki {

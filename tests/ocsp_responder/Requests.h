@@ -8,18 +8,9 @@
 #include "asn1/ocsp/ASN1OCSPRequest.h"
 #include "asn1/ocsp/ASN1OCSPResponse.h"
 #include "kernel/CKernelCertificate.h"
+#include "support/Fetch.h"
 
 namespace tavrpki::test {
-
-template <typename Get>
-std::vector<std::uint8_t> FetchBytes(Get&& get) {
-  unsigned long length = 0;
-  get(nullptr, &length);
-  std::vector<std::uint8_t> out(length);
-  get(out.data(), &length);
-  out.resize(length);
-  return out;
-}
 
 // The CertID this system's client writes for `cert`: GOST 34.311 OID, the
 // authority key identifier as issuerKeyHash, a name hash the responder ignores.
@@ -28,9 +19,9 @@ inline ASN1OCSPCertID CertIdOf(const Kernel::CKernelCertificate& cert) {
   id.HashAlgorithm().SetType(kOidOcspCertIdHash);
   const std::vector<std::uint8_t> nameHash(32, 0xAB);
   id.SetIssuerNameHash(ByteView(nameHash.data(), nameHash.size()));
-  const auto aki = FetchBytes([&](unsigned char* b, unsigned long* l) { cert.GetAuthorityKeyId(b, l); });
+  const auto aki = Fetch([&](unsigned char* b, unsigned long* l) { cert.GetAuthorityKeyId(b, l); });
   id.SetIssuerKeyHash(ByteView(aki.data(), aki.size()));
-  const auto serial = FetchBytes([&](unsigned char* b, unsigned long* l) { cert.GetSerialNo(b, l); });
+  const auto serial = Fetch([&](unsigned char* b, unsigned long* l) { cert.GetSerialNo(b, l); });
   id.SerialNumber().SetBytes(ByteView(serial.data(), serial.size()));
   return id;
 }

@@ -42,7 +42,7 @@ TEST_F(ResponderTest, AnswersEachCertificateSignedByKeyHash) {
   ASSERT_EQ(response.ResponseStatus(), kOcspSuccessful);
   const ASN1OCSP_TBSResponse& body = response.TBSResponse();
   const auto responderKeyId =
-      FetchBytes([&](unsigned char* b, unsigned long* l) { Pki().responder.GetSubjectKeyId(b, l); });
+      Fetch([&](unsigned char* b, unsigned long* l) { Pki().responder.GetSubjectKeyId(b, l); });
   EXPECT_EQ(std::vector<std::uint8_t>(body.ResponderKeyHash().begin(), body.ResponderKeyHash().end()),
             responderKeyId);
   ASSERT_EQ(response.Certificates().size(), 1u);

@@ -10,11 +10,12 @@
 #include "core/ExceptionBase.h"
 #include "crypto/dstu/Dstu4145Ops.h"
 #include "crypto/objects/CKeyPair.h"
-#include "crypto/params/Dke.h"
 #include "crypto/params/ParamsText.h"
 #include "kernel/CKernel.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelDoubleKeyPair.h"
+#include "support/DkeParams.h"
+#include "support/Fetch.h"
 #include "support/VectorFile.h"
 
 namespace tavrpki::test {
@@ -72,24 +73,14 @@ TEST(ParamsText, NamedAndExplicitDerDescribeTheSameNumbers) {
 
 TEST(ParamsText, CompressedKeyFromExportedFormsMatchesTheSigningCode) {
   Kernel::CKernel kernel;
-  params::Dke dke = params::kDke1;
   for (const char* oid : {"1.2.804.2.1.1.1.1.3.1.1.2.0", "1.2.804.2.1.1.1.1.3.1.1.2.6",
                           "1.2.804.2.1.1.1.1.3.1.2.2.0"}) {
     SCOPED_TRACE(oid);
-    Kernel::CKernelAllParams all(kernel);
-    all.SetRandomSBox(dke.data());
-    all.SetCryptSBox(dke.data());
-    all.SetSignParams(kernel.GenerateAsymmetric4145Params(oid, dke.data()));
-    all.SetCryptParams(kernel.GenerateAsymmetric4145Params(oid, dke.data()));
+    const Kernel::CKernelAllParams all = MakeParams(kernel, oid);
     const Kernel::CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(all, false);
-    unsigned long keyLength = 0, paramsLength = 0;
-    keys.GetSignPublicKey(nullptr, &keyLength);
-    std::vector<unsigned char> key(keyLength);
-    keys.GetSignPublicKey(key.data(), &keyLength);
+    std::vector<unsigned char> key = Fetch([&](unsigned char* b, unsigned long* l) { keys.GetSignPublicKey(b, l); });
     const auto signParams = keys.GetSignParams();
-    signParams.GetParamsBuffer(nullptr, &paramsLength);
-    std::vector<unsigned char> buffer(paramsLength);
-    signParams.GetParamsBuffer(buffer.data(), &paramsLength);
+    const auto buffer = Fetch([&](unsigned char* b, unsigned long* l) { signParams.GetParamsBuffer(b, l); });
     const auto compressed = params::CompressedPublicKey(key, buffer);
     const auto& pair = static_cast<const CDoubleKeyPair*>(keys.GetHandle())->GetSignPair();
     const Blob expected = dstu::CompressPublicKey(pair);

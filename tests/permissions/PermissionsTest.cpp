@@ -8,28 +8,19 @@
 #include <vector>
 
 #include "kernel/CKernelPermissions.h"
+#include "support/CodeOf.h"
 #include "support/VectorFile.h"
 
 namespace {
 
-using Kernel::CKernelException;
 using Kernel::CKernelPermissions;
+using tavrpki::test::CodeOf;
+using tavrpki::test::Words;
 using Kernel::PermissionEntry;
 using Entries = std::vector<PermissionEntry>;
 
 const Entries& EntriesOf(const CKernelPermissions& permissions) {
   return *static_cast<const Entries*>(permissions.GetHandle());
-}
-
-// The code `body` throws as a CKernelException; 0 when it throws nothing.
-template <class Body>
-unsigned long CodeOf(Body&& body) {
-  try {
-    body();
-  } catch (const CKernelException& error) {
-    return error.GetErrorCode();
-  }
-  return 0;
 }
 
 struct Request {
@@ -42,13 +33,6 @@ Request ParseRequest(const std::string& text) {
   const auto equals = text.find('=', colon);
   EXPECT_TRUE(colon != std::string::npos && equals != std::string::npos) << "bad request " << text;
   return {text.substr(0, colon), text.substr(colon + 1, equals - colon - 1), text.substr(equals + 1)};
-}
-
-std::vector<std::string> Words(const std::string& text) {
-  std::istringstream in(text);
-  std::vector<std::string> words;
-  for (std::string word; in >> word;) words.push_back(word);
-  return words;
 }
 
 // The list form of a certificate: each entry text between bars.

@@ -14,26 +14,9 @@
 #include "kernel/CKernelException.h"
 #include "storage/sqlite/DerFields.h"
 #include "support/CodeOf.h"
+#include "support/TempDir.h"
 
 namespace tavrpki::test {
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tavrpki-store-XXXXXX").string();
-    m_path = mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string File(const std::string& name) const { return (m_path / name).string(); }
-
- private:
-  std::filesystem::path m_path;
-};
 
 // Certificates that differ in their serial number's last four octets; the
 // store's reader does not check signatures, so each is a distinct item to it.

@@ -138,4 +138,11 @@ std::vector<Vector> ReadVectorFile(const std::string& path) {
   return records;
 }
 
+std::vector<std::string> Words(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
 }  // namespace tavrpki::test

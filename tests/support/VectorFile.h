@@ -46,6 +46,8 @@ std::vector<Vector> ReadVectorFile(const std::string& path);
 std::string DataPath(const std::string& relative);
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 std::vector<std::uint8_t> FromHex(const std::string& hex);
+// The blank-separated words of a value.
+std::vector<std::string> Words(const std::string& text);
 std::string ToHex(const std::uint8_t* data, std::size_t size);
 inline std::string ToHex(const std::vector<std::uint8_t>& bytes) {
   return ToHex(bytes.data(), bytes.size());

@@ -27,6 +27,7 @@
 #include "kernel/GetKernelInstance.h"
 #include "platform/Password.h"
 #include "tests/support/CertificateDraft.h"
+#include "tests/support/Fetch.h"
 
 using namespace tavrpki;
 
@@ -103,12 +104,9 @@ int main(int argc, char** argv) {
     }
     cert.MakeIssuerEqualSubject();
     cert.Ensign(keys, dke.data());
-    unsigned long length = 0;
-    cert.GetCertBuffer(nullptr, &length);
-    std::vector<unsigned char> bytes(length);
-    cert.GetCertBuffer(bytes.data(), &length);
+    const auto bytes = tavrpki::test::Fetch([&](unsigned char* b, unsigned long* l) { cert.GetCertBuffer(b, l); });
     std::ofstream(out, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               static_cast<std::streamsize>(length));
+                                               static_cast<std::streamsize>(bytes.size()));
     return 0;
   } catch (const ExceptionBase& error) {
     std::fprintf(stderr, "failed: code %lu\n", error.GetErrorCode());

@@ -192,10 +192,11 @@ class Sandbox {
     std::string out, err;
   };
 
-  // Runs the tool with `args` in the work directory, standard input from `input`
-  // (or /dev/null) and in a session of its own, so it has no terminal to ask on.
-  Result Run(const std::vector<std::string>& args, const fs::path& input,
-             const std::string& program = TAVRPKI_TOOL_PATH) const {
+  // Starts the tool with `args` in the work directory, standard input from `input`
+  // (or /dev/null), output to the files named, in a session of its own, so it has
+  // no terminal to ask on.
+  pid_t Start(const std::vector<std::string>& args, const fs::path& input, const std::string& program,
+              const std::string& outPath, const std::string& errPath) const {
     std::vector<std::string> envText;
     for (const auto& [name, value] : m_env) envText.push_back(name + "=" + value);
     std::vector<char*> envp, argv;
@@ -207,7 +208,6 @@ class Sandbox {
     for (auto& a : argsCopy) argv.push_back(a.data());
     argv.push_back(nullptr);
     const std::string inPath = input.empty() ? "/dev/null" : input.string();
-    const std::string outPath = (m_root / "stdout").string(), errPath = (m_root / "stderr").string();
     const std::string workPath = Work().string();
 
     const pid_t pid = fork();
@@ -223,28 +223,35 @@ class Sandbox {
       execve(argv[0], argv.data(), envp.data());
       _exit(126);
     }
-    Result result;
-    if (pid < 0) {
-      ADD_FAILURE() << "fork failed";
-      return result;
-    }
-    // A command that waits on something (a terminal, a FIFO, an endless file) is a
-    // failure of its own, not a hung test run.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    if (pid < 0) ADD_FAILURE() << "fork failed";
+    return pid;
+  }
+
+  // The exit code (128 + signal), or -1 when the process still runs after `seconds`:
+  // it is then killed. A command that waits on something (a terminal, a FIFO, an
+  // endless file) is a failure of its own, not a hung test run.
+  static int Wait(pid_t pid, int seconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     int status = 0;
     while (waitpid(pid, &status, WNOHANG) == 0) {
       if (std::chrono::steady_clock::now() > deadline) {
         kill(pid, SIGKILL);
         waitpid(pid, &status, 0);
-        ADD_FAILURE() << "the tool did not finish within 120 s";
-        break;
+        return -1;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    if (WIFEXITED(status))
-      result.exit = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-      result.exit = 128 + WTERMSIG(status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+  }
+
+  Result Run(const std::vector<std::string>& args, const fs::path& input,
+             const std::string& program = TAVRPKI_TOOL_PATH) const {
+    const std::string outPath = (m_root / "stdout").string(), errPath = (m_root / "stderr").string();
+    Result result;
+    const pid_t pid = Start(args, input, program, outPath, errPath);
+    if (pid < 0) return result;
+    result.exit = Wait(pid, 120);
+    if (result.exit < 0) ADD_FAILURE() << "the tool did not finish within 120 s";
     result.out = ReadAll(outPath);
     result.err = ReadAll(errPath);
     return result;
@@ -265,6 +272,11 @@ class Interpreter {
               {"SANDBOX", m_box.Root().string()},
               {"PLUGIN", TAVRPKI_FILEKEYSTORE_PATH}};
   }
+  ~Interpreter() {
+    if (m_server > 0) Sandbox::Wait(m_server, 0);  // kills it
+  }
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
 
   void Run() {
     ASSERT_EQ(m_case.lines[0].verb, "case") << m_case.lines[0].Where() << ": a line outside any case";
@@ -283,6 +295,7 @@ class Interpreter {
     if (::testing::Test::IsSkipped()) return;
     EXPECT_TRUE(m_ran) << m_case.lines[0].Where() << ": the case runs nothing";
     EXPECT_TRUE(m_exitChecked) << m_case.lines[0].Where() << ": the last run has no 'exit' line";
+    EXPECT_LE(m_server, 0) << m_case.lines[0].Where() << ": the server is not stopped";
   }
 
  private:
@@ -290,18 +303,39 @@ class Interpreter {
     const std::string& verb = line.verb;
     if (verb == "run" || verb == "helper") {
       EXPECT_TRUE(m_exitChecked) << "the run before has no 'exit' line";
-      std::vector<std::string> args;
-      for (const auto& w : words) {
-        std::string arg;
-        for (std::size_t k = 0; k < w.size(); ++k) arg += w[k] == '\\' && k + 1 < w.size() ? w[++k] : w[k];
-        args.push_back(Expand(arg));
-      }
+      const std::vector<std::string> args = Args(words);
       m_last = verb == "run" ? m_box.Run(args, m_input) : m_box.Run(args, m_input, TAVRPKI_TEST_CERTIFICATE_PATH);
-      // A sanitizer stops the tool with exit code 1, the code of a bad signature too.
-      for (const char* report : {"Sanitizer", "runtime error:"})
-        EXPECT_EQ(m_last.err.find(report), std::string::npos) << "stderr:\n" << m_last.err;
+      ExpectNoSanitizerReport();
       m_input.clear();
       m_ran = true;
+      m_exitChecked = false;
+    } else if (verb == "serve" && m_server <= 0) {
+      // A server in the background until "stop"; $URL is the address it prints,
+      // "http://127.0.0.1:PORT" without the path.
+      fs::remove(ServerFile("out"));  // a server before this one printed its address there
+      m_server = m_box.Start(Args(words), {}, TAVRPKI_TOOL_PATH, ServerFile("out"), ServerFile("err"));
+      ASSERT_GT(m_server, 0);
+      const std::regex listening("listening on (http://[^/\\s,]+)");
+      std::smatch match;
+      std::string out;
+      for (auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+           !std::regex_search(out = ReadAll(ServerFile("out")), match, listening);
+           std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+        const bool ended = waitpid(m_server, nullptr, WNOHANG) != 0;
+        if (ended || std::chrono::steady_clock::now() > deadline) {
+          if (!ended) Sandbox::Wait(m_server, 0);  // kills it
+          m_server = 0;
+          FAIL() << "the server did not listen\nstdout:\n" << out << "stderr:\n" << ReadAll(ServerFile("err"));
+        }
+      }
+      m_vars["URL"] = match[1];
+    } else if (verb == "stop" && words.empty() && m_server > 0) {
+      // SIGTERM, then the server's exit code and output are the last run's.
+      EXPECT_TRUE(m_exitChecked) << "the run before has no 'exit' line";
+      kill(m_server, SIGTERM);
+      m_last = {Sandbox::Wait(m_server, 30), ReadAll(ServerFile("out")), ReadAll(ServerFile("err"))};
+      m_server = 0;
+      ExpectNoSanitizerReport();
       m_exitChecked = false;
     } else if (verb == "exit") {
       ASSERT_TRUE(m_ran) << "'exit' before any 'run'";
@@ -348,6 +382,23 @@ class Interpreter {
     } else {
       ADD_FAILURE() << "unknown line '" << verb << "' (or the wrong number of words)";
     }
+  }
+
+  // A sanitizer stops the tool with exit code 1, the code of a bad signature too.
+  void ExpectNoSanitizerReport() const {
+    for (const char* report : {"Sanitizer", "runtime error:"})
+      EXPECT_EQ(m_last.err.find(report), std::string::npos) << "stderr:\n" << m_last.err;
+  }
+
+  // The words of a run line as arguments: escapes undone, variables expanded.
+  std::vector<std::string> Args(const std::vector<std::string>& words) {
+    std::vector<std::string> args;
+    for (const auto& w : words) {
+      std::string arg;
+      for (std::size_t k = 0; k < w.size(); ++k) arg += w[k] == '\\' && k + 1 < w.size() ? w[++k] : w[k];
+      args.push_back(Expand(arg));
+    }
+    return args;
   }
 
   // $VAR = group 1 of the first stdout line the regex finds.
@@ -467,8 +518,11 @@ class Interpreter {
     return "";
   }
 
+  std::string ServerFile(const char* stream) const { return (m_box.Root() / (std::string("server.") + stream)).string(); }
+
   const Case& m_case;
   Sandbox m_box;
+  pid_t m_server = 0;
   std::map<std::string, std::string> m_vars;
   Sandbox::Result m_last;
   fs::path m_input;

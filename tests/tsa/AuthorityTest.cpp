@@ -44,7 +44,7 @@ TEST_F(TsaTest, RefusesToStartWithoutTheTimeStampingCertificateOrItsKey) {
     TsaIdentity identity = MakeIdentity(m_kernel, c.usage);
     if (c.otherKey) identity.keys = MakeIdentity(m_kernel, c.usage).keys;
     servers::TsaSettings settings;
-    settings.statePath = (m_directory / "serial").string();
+    settings.statePath = m_directory.File("serial");
     EXPECT_THROW(servers::TimeStampAuthority(m_kernel, identity.certificate, identity.keys, settings),
                  std::runtime_error);
     EXPECT_FALSE(std::filesystem::exists(settings.statePath)) << "a refused start reserves no serials";

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "support/TempDir.h"
 #include "tools/servers/tsa/SerialCounter.h"
 
 namespace tavrpki::test {
@@ -20,20 +21,14 @@ using servers::SerialCounter;
 
 class SerialCounterTest : public ::testing::Test {
  protected:
-  SerialCounterTest() {
-    std::string pattern = (fs::temp_directory_path() / "tavrpki-serial-XXXXXX").string();
-    m_directory = mkdtemp(pattern.data());
-    m_state = (m_directory / "serial").string();
-  }
-  ~SerialCounterTest() override { fs::remove_all(m_directory); }
   void WriteState(const std::string& text) { std::ofstream(m_state, std::ios::binary) << text; }
   std::string ReadState() {
     std::ifstream in(m_state, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  fs::path m_directory;
-  std::string m_state;
+  TempDir m_directory;
+  std::string m_state = m_directory.File("serial");
 };
 
 TEST_F(SerialCounterTest, StartsWhereTheStateSaysAndRefusesDamage) {
@@ -110,7 +105,7 @@ TEST_F(SerialCounterTest, OneAuthorityPerState) {
 }
 
 TEST_F(SerialCounterTest, StateThatCannotBeWrittenStopsTheStart) {
-  EXPECT_THROW(SerialCounter counter((m_directory / "missing" / "serial").string()), std::runtime_error);
+  EXPECT_THROW(SerialCounter counter(m_directory.File("missing/serial")), std::runtime_error);
 }
 
 }  // namespace

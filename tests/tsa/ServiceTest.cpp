@@ -10,6 +10,7 @@
 
 #include "kernel/CKernelSignatureEnvelope.h"
 #include "kernel/CKernelTSP.h"
+#include "support/Fetch.h"
 #include "tools/servers/tsa/TsaHttp.h"
 #include "tsa/HttpPost.h"
 #include "tsa/TsaFixture.h"
@@ -113,11 +114,8 @@ TEST_F(ServiceTest, LoadFromEightClients) {
           ok = ok && response.status.status == tsp::kGranted;
           Kernel::CKernelSignatureEnvelope envelope(m_kernel);
           envelope.InitFromBuffer(response.timeStampToken.data(), static_cast<unsigned long>(response.timeStampToken.size()));
-          unsigned long length = 0;
-          envelope.GetData(nullptr, &length);
-          Bytes content(length);
-          envelope.GetData(content.data(), &length);
-          const tsp::TstInfo info = tsp::DecodeTstInfo(content);
+          const tsp::TstInfo info =
+              tsp::DecodeTstInfo(Fetch([&](unsigned char* b, unsigned long* l) { envelope.GetData(b, l); }));
           ok = ok && info.messageImprint.hashedMessage == request.messageImprint.hashedMessage &&
                info.nonce == request.nonce && envelope.GetCertCount() == (request.certReq ? 1u : 0u);
           if (ok && request.certReq && i % 50 == 0)

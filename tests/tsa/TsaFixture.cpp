@@ -1,16 +1,14 @@
 #include "tsa/TsaFixture.h"
 
-#include <cstdlib>
-
 #include "asn1/ASN1PrintableString.h"
 #include "asn1/ASN1Utf8String.h"
 #include "asn1/cms/ASN1SignedData.h"
 #include "asn1/x509/ASN1Certificate.h"
-#include "crypto/params/Dke.h"
 #include "kernel/CKernelAllParams.h"
 #include "kernel/CKernelCertificate.h"
 #include "kernel/CKernelSignatureEnvelope.h"
 #include "support/CertificateDraft.h"
+#include "support/DkeParams.h"
 #include "support/Fetch.h"
 
 namespace tavrpki::test {
@@ -35,12 +33,7 @@ Bytes TimeStampingUsage(bool critical, const char* otherPurpose) {
 
 TsaIdentity MakeIdentity(const Kernel::CKernel& kernel, const Bytes& usage) {
   params::Dke dke = params::kDke1;
-  Kernel::CKernelAllParams params(kernel);
-  params.SetRandomSBox(dke.data());
-  params.SetCryptSBox(dke.data());
-  params.SetSignParams(kernel.GenerateAsymmetric4145Params("1.2.804.2.1.1.1.1.3.1.1.2.6", dke.data()));
-  params.SetCryptParams(kernel.GenerateAsymmetric4145Params("1.2.804.2.1.1.1.1.3.1.1.2.6", dke.data()));
-  Kernel::CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(params, true);
+  Kernel::CKernelDoubleKeyPair keys = kernel.Generate4145DoubleKeyPair(MakeParams(kernel), true);
 
   ASN1Certificate draft;
   ASN1TBSCert& body = draft.TBSCertificate();
@@ -90,15 +83,8 @@ Token OpenToken(std::span<const std::uint8_t> response) {
   return token;
 }
 
-TsaTest::TsaTest() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tavrpki-tsa-XXXXXX").string();
-  m_directory = mkdtemp(pattern.data());
-}
-
-TsaTest::~TsaTest() { std::filesystem::remove_all(m_directory); }
-
 std::unique_ptr<servers::TimeStampAuthority> TsaTest::Start(servers::TsaSettings settings) {
-  if (settings.statePath.empty()) settings.statePath = (m_directory / "serial").string();
+  if (settings.statePath.empty()) settings.statePath = m_directory.File("serial");
   return std::make_unique<servers::TimeStampAuthority>(m_kernel, m_identity.certificate, m_identity.keys,
                                                        std::move(settings));
 }

@@ -18,6 +18,7 @@
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "kernel/GetKernelInstance.h"
 #include "support/ConfigSandbox.h"
+#include "support/TempDir.h"
 #include "tools/servers/tsa/TimeStampAuthority.h"
 
 namespace tavrpki::test {
@@ -56,14 +57,12 @@ class TsaSandbox : public ConfigSandbox {
 
 class TsaTest : public ::testing::Test {
  protected:
-  TsaTest();
-  ~TsaTest() override;
   std::unique_ptr<servers::TimeStampAuthority> Start(servers::TsaSettings settings = {});
 
   TsaSandbox m_sandbox;
   Kernel::CKernel m_kernel = Kernel::GetKernelInstance();
   TsaIdentity m_identity = MakeIdentity(m_kernel, TimeStampingUsage());
-  std::filesystem::path m_directory;
+  TempDir m_directory;
 };
 
 }  // namespace tavrpki::test

@@ -1,3 +1,0 @@
-// Moved: one sandbox serves every test folder.
-#pragma once
-#include "support/ConfigSandbox.h"
