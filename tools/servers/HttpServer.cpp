@@ -213,7 +213,7 @@ void HttpServer::Stop() {
   m_daemon = nullptr;
 }
 
-void HttpServer::RunUntilSignal() {
+void HttpServer::RunUntilSignal(const std::function<void()>& ready) {
   static std::once_flag once;
   std::call_once(once, [] {
     if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
@@ -228,6 +228,7 @@ void HttpServer::RunUntilSignal() {
   struct sigaction oldInterrupt {}, oldTerminate {};
   sigaction(SIGINT, &action, &oldInterrupt);
   sigaction(SIGTERM, &action, &oldTerminate);
+  if (ready) ready();
   for (;;) {
     {
       std::lock_guard<std::mutex> lock(m_stopLock);

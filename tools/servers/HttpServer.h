@@ -5,7 +5,7 @@
 //     return HttpReply{200, "application/ocsp-response", Answer(request.body)};
 //   }, {.listen = "127.0.0.1:0"});
 //   ... server.Port() ...
-//   server.RunUntilSignal();   // SIGINT or SIGTERM: stop and return
+//   server.RunUntilSignal(announce);   // SIGINT or SIGTERM: stop and return
 //
 // The handler runs on the pool's threads, several at once: it must be thread-safe.
 // An exception escaping it becomes 500. Request bodies above the cap are refused
@@ -69,8 +69,10 @@ class HttpServer {
   // handler's own.
   void Stop();
   // Blocks until SIGINT or SIGTERM arrives or Stop() is called elsewhere, then stops.
+  // `ready` runs once the two signals are taken over: a server that announces
+  // itself there cannot be killed by a signal sent as soon as it is announced.
   // The previous handlers of the two signals are restored on return.
-  void RunUntilSignal();
+  void RunUntilSignal(const std::function<void()>& ready = {});
 
   // What the request callbacks of libmicrohttpd read.
   const HttpHandler& Handler() const { return m_handler; }

@@ -41,9 +41,10 @@ int Run(const Args& args) {
   const servers::OcspResponder responder(kernel, caDer, responderDer, keys, statuses);
 
   servers::HttpServer server(servers::OcspHandler(responder), {.listen = listen});
-  std::printf("ocsp responder listening on %s\n", server.Url().c_str());
-  std::fflush(stdout);
-  server.RunUntilSignal();
+  server.RunUntilSignal([&] {
+    std::printf("ocsp responder listening on %s\n", server.Url().c_str());
+    std::fflush(stdout);
+  });
   return 0;
 }
 

@@ -48,10 +48,11 @@ int ServeTsa(const Args& args) {
   settings.alwaysIncludeCertificate = options.Flag("always-include-cert");
   servers::TimeStampAuthority authority(kernel, certificate, keys, settings);
   servers::HttpServer server(servers::TsaHandler(authority), {.listen = listen});
-  std::printf("tsa: listening on %s, policy %s, serials in %s\n", server.Url().c_str(), settings.policy.c_str(),
-              settings.statePath.c_str());
-  std::fflush(stdout);
-  server.RunUntilSignal();
+  server.RunUntilSignal([&] {
+    std::printf("tsa: listening on %s, policy %s, serials in %s\n", server.Url().c_str(), settings.policy.c_str(),
+                settings.statePath.c_str());
+    std::fflush(stdout);
+  });
   std::puts("tsa: stopped");
   return 0;
 }
