@@ -10,14 +10,9 @@
 #include <cstdint>
 
 #include "core/ExceptionBase.h"
+#include "core/Message.h"
 
 namespace tavrpki {
-
-// A catalogue entry: the code and its printf-style Windows-1251 format.
-struct Message {
-  std::uint32_t code;
-  const char* format;
-};
 
 inline constexpr std::uint32_t kNoCode = 0xFFFFFFFFu;
 

@@ -1,27 +1,10 @@
 #include "asn1/crl/ASN1CRL.h"
 
 #include "asn1/Der.h"
-#include "asn1/x509/ASN1SubjPubKeyInfo.h"
 #include "asn1/x509/Shapes.h"
 #include "core/Catalogue.h"
 
 namespace tavrpki {
-
-Blob ASN1CRL::GetSignature() const { return OctetsInBitString(m_signatureValue); }
-
-void ASN1CRL::SetSignature(ByteView signature) { PutOctetsInBitString(m_signatureValue, signature); }
-
-ASN1Primitive ASN1CRL::Sequence() const {
-  ASN1Primitive list(TagClass(), IsConstructed(), TagNumber());
-  list.AppendChild(m_tbsCertList);
-  list.AppendChild(m_signatureAlgorithm);
-  list.AppendChild(m_signatureValue);
-  return list;
-}
-
-void ASN1CRL::Encode(Blob& out) const { Sequence().Encode(out); }
-
-std::uint32_t ASN1CRL::EncodedSize() const { return Sequence().EncodedSize(); }
 
 // CertificateList ::= SEQUENCE { tbsCertList TBSCertList,
 //   signatureAlgorithm AlgorithmIdentifier, signatureValue BIT STRING }
@@ -34,9 +17,9 @@ void ASN1CRL::DecodeCoded(ByteView in, bool entries) {
   try {
     DerReader fields = x509::Open(in, 0x30, kMsgBadCrl);
     if (entries) {
-      fields.Read(list.m_tbsCertList);
+      fields.Read(list.m_body);
     } else {
-      list.m_tbsCertList.DecodeHeader(fields.Next());
+      list.m_body.DecodeHeader(fields.Next());
     }
     fields.Read(list.m_signatureAlgorithm);
     fields.Read(list.m_signatureValue);

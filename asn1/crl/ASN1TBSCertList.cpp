@@ -24,11 +24,6 @@ std::uint32_t ElementCount(DerReader list) {
 
 }  // namespace
 
-void ASN1TBSCertList::GetSignedBytes(Blob& out) const {
-  if (m_signedBytes.IsEmpty()) Raise(kMsgNothingToSign);
-  out.Assign(m_signedBytes);
-}
-
 bool ASN1TBSCertList::NumberExtensionDue() const {
   if (m_crlExtensions.Find(kOidCrlNumber) != nullptr) return false;
   return std::any_of(m_crlNumber.begin(), m_crlNumber.end(), [](std::uint8_t b) { return b != 0; });
@@ -72,7 +67,7 @@ void ASN1TBSCertList::Encode(Blob& out) const {
   } else {
     Sequence(nullptr).Encode(out);
   }
-  m_signedBytes.Assign(out);
+  KeepSignedBytes(out.View());
 }
 
 std::uint32_t ASN1TBSCertList::EncodedSize() const {
@@ -82,9 +77,7 @@ std::uint32_t ASN1TBSCertList::EncodedSize() const {
 }
 
 void ASN1TBSCertList::DecodeUncoded(ByteView in, bool entries) {
-  if (in.empty() || in[0] != 0x30) Raise(kMsgBadCrl);
-  const ByteView whole = in.first(der::ElementSize(in));
-  DerReader fields = x509::Open(whole, 0x30, kMsgBadCrl);
+  auto [whole, fields] = x509::OpenSignedBody(in, kMsgBadCrl);
   ASN1TBSCertList body;
 
   // version: v1 lists leave it out; they read as version 2 (and are written so).
@@ -130,7 +123,7 @@ void ASN1TBSCertList::DecodeUncoded(ByteView in, bool entries) {
     }
   }
 
-  if (entries) body.m_signedBytes.Assign(whole);
+  if (entries) body.KeepSignedBytes(whole);
   *this = std::move(body);
 }
 

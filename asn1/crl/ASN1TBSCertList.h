@@ -21,21 +21,18 @@
 #include "asn1/ASN1AttrTypeValue.h"
 #include "asn1/ASN1Integer.h"
 #include "asn1/ASN1Name.h"
-#include "asn1/ASN1Primitive.h"
 #include "asn1/DateTime.h"
 #include "asn1/crl/CrlEntryList.h"
 #include "asn1/x509/ASN1CertExtension.h"
-#include "asn1/x509/ISignable.h"
+#include "asn1/x509/ASN1SignedBody.h"
 
 namespace tavrpki {
 
 inline constexpr const char* kOidCrlNumber = "2.5.29.20";
 inline constexpr const char* kOidCrlDeltaIndicator = "2.5.29.27";
 
-class ASN1TBSCertList : public ASN1Primitive, public ISignable {
+class ASN1TBSCertList : public ASN1SignedBody {
  public:
-  ASN1TBSCertList() : ASN1Primitive(kUniversal, true, 16) {}
-
   std::int32_t Version() const { return m_version; }
   void SetVersion(std::int32_t version) { m_version = version; }
   const ASN1Integer& CrlNumber() const { return m_crlNumber; }
@@ -53,11 +50,6 @@ class ASN1TBSCertList : public ASN1Primitive, public ISignable {
   ExtensionsCollection& CrlExtensions() { return m_crlExtensions; }
   const CrlEntryList& RevokedCertificates() const { return m_revoked; }
   CrlEntryList& RevokedCertificates() { return m_revoked; }
-
-  // ISignable. The view lives until the next Encode, Decode or ClearSignedBytes.
-  void GetSignedBytes(Blob& out) const override;
-  void ClearSignedBytes() override { m_signedBytes.Clear(); }
-  ByteView SignedBytes() const { return m_signedBytes.View(); }
 
   // Writes the body (appending the CRL number extension when due, see above)
   // and keeps the result as the signed bytes. A body without thisUpdate fails
@@ -94,8 +86,6 @@ class ASN1TBSCertList : public ASN1Primitive, public ISignable {
   // An empty revokedCertificates SEQUENCE was read (delta lists carry one): it is
   // written back while the list stays empty, so such lists re-encode unchanged.
   bool m_emptyRevokedRead = false;
-  // Written by the const Encode: the signed bytes are whatever was last written.
-  mutable Blob m_signedBytes;
 };
 
 }  // namespace tavrpki

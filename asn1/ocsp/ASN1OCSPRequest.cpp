@@ -46,14 +46,7 @@ void ASN1OCSP_TBSRequest::Decode(ByteView in) {
   ocsp::Coded(kMsgBadOcspRequest, {kMsgBadOcspSingleRequest.code}, [&] {
     DerReader fields = x509::Open(in, 0x30, kMsgBadOcspRequest);
     ASN1OCSP_TBSRequest body;
-    if (x509::NextIs(fields, 0xA0)) {
-      DerReader tagged = x509::Enter(fields, 0xA0, kMsgBadOcspRequest);
-      ASN1Integer version;
-      tagged.Read(version);
-      const std::int64_t value = version.GetValue();
-      if (value < 0 || value > INT32_MAX) Raise(kMsgBadOcspRequest);
-      body.m_version = static_cast<std::int32_t>(value);
-    }
+    if (const auto version = ocsp::ReadVersion(fields, kMsgBadOcspRequest)) body.m_version = *version;
     if (x509::NextIs(fields, 0xA1)) {
       DerReader tagged = x509::Enter(fields, 0xA1, kMsgBadOcspRequest);
       // GeneralName's directoryName [4] around the Name, as RFC 6960 clients send it.

@@ -15,12 +15,7 @@ namespace tavrpki {
 // ---- ResponseData -------------------------------------------------------------
 
 ASN1OCSP_TBSResponse::ASN1OCSP_TBSResponse()
-    : ASN1Primitive(kUniversal, true, 16), m_responseExtensions(ocsp::ExtensionsTagged(1)) {}
-
-void ASN1OCSP_TBSResponse::GetSignedBytes(Blob& out) const {
-  if (m_signedBytes.IsEmpty()) Raise(kMsgNothingToSign);
-  out.Assign(m_signedBytes);
-}
+    : m_responseExtensions(ocsp::ExtensionsTagged(1)) {}
 
 ASN1Primitive ASN1OCSP_TBSResponse::Sequence() const {
   ASN1Primitive body(TagClass(), IsConstructed(), TagNumber());
@@ -48,25 +43,19 @@ ASN1Primitive ASN1OCSP_TBSResponse::Sequence() const {
 
 void ASN1OCSP_TBSResponse::Encode(Blob& out) const {
   Sequence().Encode(out);
-  m_signedBytes.Assign(out);
+  KeepSignedBytes(out.View());
 }
 
 std::uint32_t ASN1OCSP_TBSResponse::EncodedSize() const { return Sequence().EncodedSize(); }
 
 void ASN1OCSP_TBSResponse::Decode(ByteView in) {
-  if (in.empty() || in[0] != 0x30) Raise(kMsgBadTbsCertificate);
   ocsp::Coded(kMsgBadOcspResponse,
               {kMsgBadTbsCertificate.code, kMsgBadOcspSingleRequest.code, kMsgBadOcspSingleResponse.code}, [&] {
-                const ByteView whole = in.first(der::ElementSize(in));
-                DerReader fields = x509::Open(whole, 0x30, kMsgBadTbsCertificate);
+                // 50026 is among the codes kept, so a body that is no SEQUENCE reports it.
+                auto [whole, fields] = x509::OpenSignedBody(in, kMsgBadTbsCertificate);
                 ASN1OCSP_TBSResponse body;
-                if (x509::NextIs(fields, 0xA0)) {
-                  DerReader tagged = x509::Enter(fields, 0xA0, kMsgBadOcspResponse);
-                  ASN1Integer version;
-                  tagged.Read(version);
-                  const std::int64_t value = version.GetValue();
-                  if (value < 0 || value > INT32_MAX) Raise(kMsgBadOcspResponse);
-                  body.m_version = static_cast<std::int32_t>(value);
+                if (const auto version = ocsp::ReadVersion(fields, kMsgBadOcspResponse)) {
+                  body.m_version = *version;
                   body.m_versionRead = true;
                 }
                 if (x509::NextIs(fields, 0xA1)) {
@@ -90,7 +79,7 @@ void ASN1OCSP_TBSResponse::Decode(ByteView in) {
                 if (x509::NextIs(fields, 0xA1))
                   ocsp::ReadExtensions(x509::Enter(fields, 0xA1, kMsgBadOcspResponse), body.m_responseExtensions,
                                        kMsgBadOcspResponse);
-                body.m_signedBytes.Assign(whole);
+                body.KeepSignedBytes(whole);
                 *this = std::move(body);
               });
 }

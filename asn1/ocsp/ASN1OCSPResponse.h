@@ -41,11 +41,11 @@
 #include "asn1/ocsp/ASN1OCSPSingleResponse.h"
 #include "asn1/ocsp/OcspOids.h"
 #include "asn1/x509/ASN1CertExtension.h"
-#include "asn1/x509/ISignable.h"
+#include "asn1/x509/ASN1SignedBody.h"
 
 namespace tavrpki {
 
-class ASN1OCSP_TBSResponse : public ASN1Primitive, public ISignable {
+class ASN1OCSP_TBSResponse : public ASN1SignedBody {
  public:
   ASN1OCSP_TBSResponse();
 
@@ -66,11 +66,6 @@ class ASN1OCSP_TBSResponse : public ASN1Primitive, public ISignable {
   const ExtensionsCollection& ResponseExtensions() const { return m_responseExtensions; }
   ExtensionsCollection& ResponseExtensions() { return m_responseExtensions; }
 
-  // ISignable. The view lives until the next Encode, Decode or ClearSignedBytes.
-  void GetSignedBytes(Blob& out) const override;
-  void ClearSignedBytes() override { m_signedBytes.Clear(); }
-  ByteView SignedBytes() const { return m_signedBytes.View(); }
-
   // Writes the body and keeps the result as the signed bytes.
   void Encode(Blob& out) const override;
   // An identifier other than the single octet 30 is code 50026; the single
@@ -89,8 +84,6 @@ class ASN1OCSP_TBSResponse : public ASN1Primitive, public ISignable {
   DateTime m_producedAt;
   std::vector<ASN1OCSPSingleResponse> m_responses;
   ExtensionsCollection m_responseExtensions;
-  // Written by the const Encode: the signed bytes are whatever was last written.
-  mutable Blob m_signedBytes;
 };
 
 class ASN1OCSPResponse : public ASN1Primitive {

@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 
+#include "asn1/ASN1Integer.h"
 #include "asn1/Der.h"
 #include "asn1/x509/ASN1CertExtension.h"
 #include "asn1/x509/Shapes.h"
@@ -27,6 +29,20 @@ inline void ReadExtensions(DerReader tagged, ExtensionsCollection& out, const Me
     extension.Decode(list.Next());
     out.Append(extension);
   }
+}
+
+//   version [0] EXPLICIT Version DEFAULT v1, Version ::= INTEGER
+// The version when the next element of `fields` is [0] (then read), else none.
+// A value outside 0..INT32_MAX is `bad`; anything after the INTEGER inside [0]
+// is not read.
+inline std::optional<std::int32_t> ReadVersion(DerReader& fields, const Message& bad) {
+  if (!x509::NextIs(fields, 0xA0)) return std::nullopt;
+  DerReader tagged = x509::Enter(fields, 0xA0, bad);
+  ASN1Integer version;
+  tagged.Read(version);
+  const std::int64_t value = version.GetValue();
+  if (value < 0 || value > INT32_MAX) Raise(bad);
+  return static_cast<std::int32_t>(value);
 }
 
 // Runs `body`; a failure that carries one of the codes in `keep` passes as it

@@ -1,14 +1,10 @@
 #include "asn1/pkcs10/ASN1RequestInfo.h"
 
 #include "asn1/Der.h"
+#include "asn1/x509/Shapes.h"
 #include "core/Catalogue.h"
 
 namespace tavrpki {
-
-void ASN1RequestInfo::GetSignedBytes(Blob& out) const {
-  if (m_signedBytes.IsEmpty()) Raise(kMsgNothingToSign);
-  out.Assign(m_signedBytes);
-}
 
 ASN1Primitive ASN1RequestInfo::Sequence() const {
   ASN1Primitive body(TagClass(), IsConstructed(), TagNumber());
@@ -25,15 +21,13 @@ ASN1Primitive ASN1RequestInfo::Sequence() const {
 
 void ASN1RequestInfo::Encode(Blob& out) const {
   Sequence().Encode(out);
-  m_signedBytes.Assign(out);
+  KeepSignedBytes(out.View());
 }
 
 std::uint32_t ASN1RequestInfo::EncodedSize() const { return Sequence().EncodedSize(); }
 
 void ASN1RequestInfo::Decode(ByteView in) {
-  if (in.empty() || in[0] != 0x30) Raise(kMsgBadRequest);
-  const ByteView whole = in.first(der::ElementSize(in));
-  DerReader fields(der::ReadContentOf(whole, 0x30, kMsgBadRequest));
+  auto [whole, fields] = x509::OpenSignedBody(in, kMsgBadRequest);
   ASN1RequestInfo body;
   fields.Read(body.m_version);
   fields.Read(body.m_subject);
@@ -49,7 +43,7 @@ void ASN1RequestInfo::Decode(ByteView in) {
       body.m_attributes.Append(attribute);
     }
   }
-  body.m_signedBytes.Assign(whole);
+  body.KeepSignedBytes(whole);
   *this = std::move(body);
 }
 

@@ -16,10 +16,9 @@
 
 #include "asn1/ASN1Integer.h"
 #include "asn1/ASN1Name.h"
-#include "asn1/ASN1Primitive.h"
 #include "asn1/pkcs10/RequestAttributesCollection.h"
 #include "asn1/x509/ASN1SubjPubKeyInfo.h"
-#include "asn1/x509/ISignable.h"
+#include "asn1/x509/ASN1SignedBody.h"
 #include "core/Cp1251.h"
 #include "core/Exception.h"
 
@@ -30,10 +29,8 @@ inline constexpr Message kMsgBadRequestAttributes{kNoCode, Cp1251<"Помилк�
 // Uncoded: the request or its body is not a SEQUENCE.
 inline constexpr Message kMsgBadRequest{kNoCode, Cp1251<"Буфер не є коректною кодованою структурою запиту на сертифікат">};
 
-class ASN1RequestInfo : public ASN1Primitive, public ISignable {
+class ASN1RequestInfo : public ASN1SignedBody {
  public:
-  ASN1RequestInfo() : ASN1Primitive(kUniversal, true, 16) {}
-
   const ASN1Integer& Version() const { return m_version; }
   ASN1Integer& Version() { return m_version; }
   const ASN1Name& Subject() const { return m_subject; }
@@ -42,11 +39,6 @@ class ASN1RequestInfo : public ASN1Primitive, public ISignable {
   ASN1SubjPubKeyInfo& PublicKeyInfo() { return m_subjectPublicKeyInfo; }
   const RequestAttributesCollection& Attributes() const { return m_attributes; }
   RequestAttributesCollection& Attributes() { return m_attributes; }
-
-  // ISignable.
-  void GetSignedBytes(Blob& out) const override;
-  void ClearSignedBytes() override { m_signedBytes.Clear(); }
-  ByteView SignedBytes() const { return m_signedBytes.View(); }
 
   // Writes the body and keeps the result as the signed bytes.
   void Encode(Blob& out) const override;
@@ -65,7 +57,6 @@ class ASN1RequestInfo : public ASN1Primitive, public ISignable {
   ASN1Name m_subject;
   ASN1SubjPubKeyInfo m_subjectPublicKeyInfo;
   RequestAttributesCollection m_attributes;
-  mutable Blob m_signedBytes;
 };
 
 }  // namespace tavrpki

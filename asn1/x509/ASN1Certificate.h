@@ -4,17 +4,15 @@
 //                              signatureAlgorithm AlgorithmIdentifier,
 //                              signatureValue BIT STRING }
 //
-// The BIT STRING's bytes are the complete DER of an OCTET STRING whose content is
-// the signature (GetSignature / SetSignature). Signature algorithm OIDs:
+// The signature is carried as ASN1Signed describes. Signature algorithm OIDs:
 //   1.2.804.2.1.1.1.1.3.1.1        DSTU 4145 with GOST 34.311, polynomial basis
 //   1.2.804.2.1.1.1.1.3.1.2        the same, optimal normal basis
 //   1.2.804.2.1.1.1.1.3.1.1.1.1    polynomial basis, signature octets in reverse order
 //   1.2.804.2.1.1.1.1.3.1.2.1.1    normal basis, signature octets in reverse order
 #pragma once
 
-#include "asn1/ASN1AttrTypeValue.h"
 #include "asn1/ASN1BitString.h"
-#include "asn1/ASN1Primitive.h"
+#include "asn1/x509/ASN1Signed.h"
 #include "asn1/x509/ASN1TBSCert.h"
 
 namespace tavrpki {
@@ -24,14 +22,10 @@ inline constexpr const char* kOidDstuSignatureNormal = "1.2.804.2.1.1.1.1.3.1.2"
 inline constexpr const char* kOidDstuSignaturePolynomialReversed = "1.2.804.2.1.1.1.1.3.1.1.1.1";
 inline constexpr const char* kOidDstuSignatureNormalReversed = "1.2.804.2.1.1.1.1.3.1.2.1.1";
 
-class ASN1Certificate : public ASN1Primitive {
+class ASN1Certificate : public ASN1Signed<ASN1TBSCert> {
  public:
-  ASN1Certificate() : ASN1Primitive(kUniversal, true, 16) {}
-
-  const ASN1TBSCert& TBSCertificate() const { return m_tbsCertificate; }
-  ASN1TBSCert& TBSCertificate() { return m_tbsCertificate; }
-  const ASN1AttrTypeValue& SignatureAlgorithm() const { return m_signatureAlgorithm; }
-  ASN1AttrTypeValue& SignatureAlgorithm() { return m_signatureAlgorithm; }
+  const ASN1TBSCert& TBSCertificate() const { return m_body; }
+  ASN1TBSCert& TBSCertificate() { return m_body; }
   const ASN1BitString& SignatureValue() const { return m_signatureValue; }
   ASN1BitString& SignatureValue() { return m_signatureValue; }
 
@@ -41,25 +35,10 @@ class ASN1Certificate : public ASN1Primitive {
   bool NotEquals(const ASN1Certificate& other) const { return !Equals(other); }
   using Blob::Equals;
 
-  // The signature octets: the BIT STRING's bytes read as an OCTET STRING.
-  Blob GetSignature() const;
-  // The BIT STRING becomes the DER of an OCTET STRING holding `signature`.
-  void SetSignature(ByteView signature);
-
-  // Also refreshes the body's signed bytes.
-  void Encode(Blob& out) const override;
   // The identifier must be the single octet 30, else code 50031; the body's and
   // the children's own messages pass through. Bytes after the signature value,
   // inside or after the certificate, are not read. On failure nothing changes.
   void Decode(ByteView in) override;
-  std::uint32_t EncodedSize() const override;
-
- private:
-  ASN1Primitive Sequence() const;
-
-  ASN1TBSCert m_tbsCertificate;
-  ASN1AttrTypeValue m_signatureAlgorithm;
-  ASN1BitString m_signatureValue;
 };
 
 }  // namespace tavrpki

@@ -40,11 +40,6 @@ void ASN1TBSCert::SetValidity(const DateTime& notBefore, const DateTime& notAfte
   m_rawValidity = ASN1Primitive();
 }
 
-void ASN1TBSCert::GetSignedBytes(Blob& out) const {
-  if (m_signedBytes.IsEmpty()) Raise(kMsgNothingToSign);
-  out.Assign(m_signedBytes);
-}
-
 ASN1Primitive ASN1TBSCert::Sequence() const {
   ASN1Primitive body(TagClass(), IsConstructed(), TagNumber());
   ASN1Primitive version(kContextSpecific, true, 0);
@@ -69,7 +64,7 @@ ASN1Primitive ASN1TBSCert::Sequence() const {
 
 void ASN1TBSCert::Encode(Blob& out) const {
   Sequence().Encode(out);
-  m_signedBytes.Assign(out);
+  KeepSignedBytes(out.View());
 }
 
 std::uint32_t ASN1TBSCert::EncodedSize() const { return Sequence().EncodedSize(); }
@@ -78,9 +73,7 @@ std::uint32_t ASN1TBSCert::EncodedSize() const { return Sequence().EncodedSize()
 //   signature AlgorithmIdentifier, issuer Name, validity Validity, subject Name,
 //   subjectPublicKeyInfo SubjectPublicKeyInfo, extensions [3] EXPLICIT Extensions }
 void ASN1TBSCert::Decode(ByteView in) {
-  if (in.empty() || in[0] != 0x30) Raise(kMsgBadTbsCertificate);
-  const ByteView whole = in.first(der::ElementSize(in));
-  DerReader fields = x509::Open(whole, 0x30, kMsgBadTbsCertificate);
+  auto [whole, fields] = x509::OpenSignedBody(in, kMsgBadTbsCertificate);
   ASN1TBSCert body;
 
   // A version 1 body without [0] is refused, unlike X.509's DEFAULT v1.
@@ -115,7 +108,7 @@ void ASN1TBSCert::Decode(ByteView in) {
   // with [3] extensions, and bytes after them are not read.
   if (body.m_version >= 2) fields.Read(body.m_extensions);
 
-  body.m_signedBytes.Assign(whole);
+  body.KeepSignedBytes(whole);
   *this = std::move(body);
 }
 

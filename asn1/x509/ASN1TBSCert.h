@@ -20,18 +20,15 @@
 #include "asn1/ASN1AttrTypeValue.h"
 #include "asn1/ASN1Integer.h"
 #include "asn1/ASN1Name.h"
-#include "asn1/ASN1Primitive.h"
 #include "asn1/DateTime.h"
 #include "asn1/x509/ASN1CertExtension.h"
 #include "asn1/x509/ASN1SubjPubKeyInfo.h"
-#include "asn1/x509/ISignable.h"
+#include "asn1/x509/ASN1SignedBody.h"
 
 namespace tavrpki {
 
-class ASN1TBSCert : public ASN1Primitive, public ISignable {
+class ASN1TBSCert : public ASN1SignedBody {
  public:
-  ASN1TBSCert() : ASN1Primitive(kUniversal, true, 16) {}
-
   // The INTEGER as encoded: 0 for a version 1 certificate, 2 (the default) for version 3.
   std::int32_t Version() const { return m_version; }
   void SetVersion(std::int32_t version) { m_version = version; }
@@ -57,11 +54,6 @@ class ASN1TBSCert : public ASN1Primitive, public ISignable {
   // (written back unchanged); empty otherwise.
   const ASN1Primitive& RawValidity() const { return m_rawValidity; }
 
-  // ISignable. The view lives until the next Encode, Decode or ClearSignedBytes.
-  void GetSignedBytes(Blob& out) const override;
-  void ClearSignedBytes() override { m_signedBytes.Clear(); }
-  ByteView SignedBytes() const { return m_signedBytes.View(); }
-
   // Writes the body and keeps the result as the signed bytes.
   void Encode(Blob& out) const override;
   // Fails with code 50026 when the body or its validity is no SEQUENCE or the
@@ -82,8 +74,6 @@ class ASN1TBSCert : public ASN1Primitive, public ISignable {
   DateTime m_notAfter;
   DateTime m_notBefore;
   ExtensionsCollection m_extensions;
-  // Written by the const Encode: the signed bytes are whatever was last written.
-  mutable Blob m_signedBytes;
   ASN1Primitive m_rawValidity;
 };
 

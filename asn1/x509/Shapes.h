@@ -18,6 +18,18 @@ inline DerReader Open(ByteView in, std::uint8_t identifier, const Message& misma
   return DerReader(der::ReadContentOf(in, identifier, mismatch));
 }
 
+// A signed body at the start of `in` (identifier 30, else `mismatch`): `whole` is
+// its element, the bytes its signature covers, and `fields` reads its content.
+struct SignedBodyReader {
+  ByteView whole;
+  DerReader fields;
+};
+inline SignedBodyReader OpenSignedBody(ByteView in, const Message& mismatch) {
+  if (in.empty() || in[0] != 0x30) Raise(mismatch);
+  const ByteView whole = in.first(der::ElementSize(in));
+  return {whole, Open(whole, 0x30, mismatch)};
+}
+
 // The same for the next element of `reader`, which then moves past it.
 inline DerReader Enter(DerReader& reader, std::uint8_t identifier, const Message& mismatch) {
   if (!reader.HasMore() || reader.PeekIdentifier() != identifier) Raise(mismatch);

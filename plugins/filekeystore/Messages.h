@@ -8,15 +8,10 @@
 #pragma once
 
 #include "core/Cp1251.h"
+#include "core/Message.h"
 #include "kernel/CKernelException.h"
 
 namespace tavrpki::filekeystore {
-
-// A code and its printf-style Windows-1251 format.
-struct Message {
-  unsigned long code;
-  const char* format;
-};
 
 // Throws `Kernel::CKernelException` with the code and the format filled from
 // the arguments (the message is cut at the exception's 4095 characters).

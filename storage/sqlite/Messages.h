@@ -7,14 +7,10 @@
 #pragma once
 
 #include "core/Cp1251.h"
+#include "core/Message.h"
 #include "kernel/CKernelException.h"
 
 namespace tavrpki::sqlitestore {
-
-struct Message {
-  unsigned long code;
-  const char* format;
-};
 
 // Throws `Kernel::CKernelException` with the code and the format filled from the
 // arguments. Texts passed for %s are UTF-8 (paths, SQLite's reasons) and are

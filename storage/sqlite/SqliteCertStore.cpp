@@ -369,6 +369,18 @@ std::optional<std::string> DefaultPathFromEnvironment() {
   return std::string(home) + "/.local/share/tavr-pki/store.db";
 }
 
+// Hands each row (id, der) of `select` to `callback` until it returns 0; the
+// number of rows handed.
+std::uint32_t Report(Statement& select, void* context, CertStorageCallback callback) {
+  std::uint32_t reported = 0;
+  while (select.Step()) {
+    const auto der = select.Bytes(1);
+    ++reported;
+    if (callback(context, select.Int(0), der.data(), static_cast<std::uint32_t>(der.size())) == 0) break;
+  }
+  return reported;
+}
+
 }  // namespace
 
 std::string SqliteCertStore::DefaultPath() {
@@ -798,13 +810,7 @@ std::uint32_t SqliteCertStore::Walk(Kind kind, void* context, CertStorageCallbac
   std::lock_guard lock(m_mutex);
   Statement select(*m_statements, m_path, "SELECT id, der FROM items WHERE kind = ?1 ORDER BY id");
   select.Bind(1, static_cast<std::int64_t>(kind));
-  std::uint32_t reported = 0;
-  while (select.Step()) {
-    const auto der = select.Bytes(1);
-    ++reported;
-    if (callback(context, select.Int(0), der.data(), static_cast<std::uint32_t>(der.size())) == 0) break;
-  }
-  return reported;
+  return Report(select, context, callback);
 }
 
 std::uint32_t SqliteCertStore::EnumerateCertificates(void* context, CertStorageCallback callback) {
@@ -828,13 +834,7 @@ std::uint32_t SqliteCertStore::FindCertificates(CertQuery* query, void* context,
   Statement select(*m_statements, m_path, sql);
   index = 1;
   for (const auto& criterion : ours->Criteria()) select.Bind(index++, criterion.value);
-  std::uint32_t reported = 0;
-  while (select.Step()) {
-    const auto der = select.Bytes(1);
-    ++reported;
-    if (callback(context, select.Int(0), der.data(), static_cast<std::uint32_t>(der.size())) == 0) break;
-  }
-  return reported;
+  return Report(select, context, callback);
 }
 
 std::int64_t SqliteCertStore::AddCRL(const std::uint8_t* der, std::uint32_t length, std::uint8_t* added) {

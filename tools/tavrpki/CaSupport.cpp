@@ -1,7 +1,5 @@
 #include "CaSupport.h"
 
-#include <cstdio>
-
 #include "LibraryInput.h"
 #include "kernel/CKernelException.h"
 
@@ -65,28 +63,6 @@ long long Compare(const _SYSTEMTIME& a, const _SYSTEMTIME& b) {
   SystemTimeToFileTime(&a, &fa);
   SystemTimeToFileTime(&b, &fb);
   return static_cast<long long>(platform::Ticks(fa)) - static_cast<long long>(platform::Ticks(fb));
-}
-
-std::string StoreTime(const _SYSTEMTIME& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u%02u%02u%02u%02u%02uZ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-                t.wSecond);
-  return text;
-}
-
-_SYSTEMTIME FromStoreTime(const std::string& text) {
-  // The store checked the form when it recorded the time.
-  const auto field = [&](std::size_t at, std::size_t width) {
-    return static_cast<unsigned short>(std::stoi(text.substr(at, width)));
-  };
-  _SYSTEMTIME t{};
-  t.wYear = field(0, 4);
-  t.wMonth = field(4, 2);
-  t.wDay = field(6, 2);
-  t.wHour = field(8, 2);
-  t.wMinute = field(10, 2);
-  t.wSecond = field(12, 2);
-  return t;
 }
 
 bool HasExtension(const Kernel::CKernelCertificate& cert, const char* oid) {

@@ -10,6 +10,7 @@
 #include "kernel/CKernelCertificate.h"
 #include "kernel/CKernelDoubleKeyPair.h"
 #include "platform/Time.h"
+#include "servers/StoreTime.h"
 
 namespace tavrpki::tool {
 
@@ -24,8 +25,8 @@ _SYSTEMTIME AddHours(const _SYSTEMTIME& time, long long hours);
 // Negative, zero or positive as `a` is before, at or after `b`.
 long long Compare(const _SYSTEMTIME& a, const _SYSTEMTIME& b);
 // "YYYYMMDDHHMMSSZ", the store's form of a time, and back.
-std::string StoreTime(const _SYSTEMTIME& time);
-_SYSTEMTIME FromStoreTime(const std::string& text);
+using servers::FromStoreTime;
+using servers::StoreTime;
 
 bool HasExtension(const Kernel::CKernelCertificate& cert, const char* oid);
 // The key usage octet of the certificate's 2.5.29.15, 0 when it has none.

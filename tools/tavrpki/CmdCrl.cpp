@@ -64,19 +64,11 @@ int Show(const Args& args) {
 }
 
 int Verify(const Args& args) {
-  const Options options(args, {"issuer"}, {});
-  if (options.Positional().size() != 1) throw UsageError{"give one FILE (or - for standard input)"};
-  const std::string issuerPath = options.Required("issuer");
-  if (options.Positional()[0] == "-" && issuerPath == "-") throw UsageError{"only one input can be standard input"};
+  const SignedAndIssuer paths = ReadSignedAndIssuer(args);
   const Kernel::CKernel kernel = Kernel::GetKernelInstance();
-  const Kernel::CKernelCRL crl = LoadCrl(kernel, ReadDerFile(options.Positional()[0]));
-  const Kernel::CKernelCertificate issuer = LoadCertificate(kernel, issuerPath);
-  if (!crl.VerifySignature(issuer)) {
-    std::puts("bad signature");
-    return 1;
-  }
-  std::puts("ok");
-  return 0;
+  const Kernel::CKernelCRL crl = LoadCrl(kernel, ReadDerFile(paths.file));
+  const Kernel::CKernelCertificate issuer = LoadCertificate(kernel, paths.issuer);
+  return SignatureVerdict(crl.VerifySignature(issuer));
 }
 
 int Run(const Args& args) { return RunSubcommand(args, {{"show", &Show}, {"verify", &Verify}}); }

@@ -17,6 +17,7 @@
 #include "DkeOption.h"
 #include "KeyPassword.h"
 #include "KeyStorageDefault.h"
+#include "LibraryInput.h"
 #include "PkiFiles.h"
 #include "ReqAttributes.h"
 #include "asn1/NameFromText.h"
@@ -103,12 +104,7 @@ int Verify(const Args& args) {
   const Kernel::CKernel kernel = Kernel::GetKernelInstance();
   Kernel::CKernelCertRequest request(kernel);
   request.InitFromBuffer(der.data(), static_cast<unsigned long>(der.size()));
-  if (!request.VerifySignature()) {
-    std::puts("bad signature");
-    return 1;
-  }
-  std::puts("ok");
-  return 0;
+  return SignatureVerdict(request.VerifySignature());
 }
 
 int Run(const Args& args) { return RunSubcommand(args, {{"new", &New}, {"show", &Show}, {"verify", &Verify}}); }

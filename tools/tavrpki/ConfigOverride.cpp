@@ -1,13 +1,9 @@
 #include "ConfigOverride.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
-#include "Command.h"
 #include "Output.h"
 
 namespace tavrpki::tool {
@@ -24,28 +20,16 @@ std::string UserHivePath() {
   return {};
 }
 
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    if (c == '\\' || c == '"') out.push_back('\\');
-    out.push_back(c);
-  }
-  return out;
-}
-
 }  // namespace
 
-ConfigOverride::ConfigOverride(const std::string& name, const std::string& value) {
-  const char* previous = std::getenv(kVariable);
-  m_hadPrevious = previous != nullptr;
-  if (m_hadPrevious) m_previous = previous;
+ConfigOverride::ConfigOverride(const std::string& name, const std::string& value) : m_hive(kVariable) {
   std::string hive;
   if (const std::string path = UserHivePath(); !path.empty()) {
     std::ifstream in(path, std::ios::binary);
     hive.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  const std::string added = "\r\n[HKEY_CURRENT_USER\\SOFTWARE\\TAVR_PKI]\r\n\"" + Escaped(name) + "\"=\"" +
-                            Escaped(value) + "\"\r\n";
+  const std::string added = "\r\n[HKEY_CURRENT_USER\\SOFTWARE\\TAVR_PKI]\r\n\"" + PrivateHive::Escaped(name) +
+                            "\"=\"" + PrivateHive::Escaped(value) + "\"\r\n";
   const bool utf16 = hive.size() >= 2 && static_cast<unsigned char>(hive[0]) == 0xFF &&
                      static_cast<unsigned char>(hive[1]) == 0xFE;
   if (hive.empty()) hive = "Windows Registry Editor Version 5.00\r\n";
@@ -55,26 +39,8 @@ ConfigOverride::ConfigOverride(const std::string& name, const std::string& value
     hive.push_back(c);
     if (utf16) hive.push_back('\0');
   }
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/tavrpki-user-hive.XXXXXX";
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) throw FileError{"cannot write a private configuration in " + pattern + ": " + SystemReason(errno)};
-  const bool written = ::write(fd, hive.data(), hive.size()) == static_cast<ssize_t>(hive.size());
-  ::close(fd);
-  if (!written) {
-    ::unlink(pattern.c_str());
-    throw FileError{"cannot write a private configuration in " + pattern};
-  }
-  m_hive = pattern;
-  ::setenv(kVariable, m_hive.c_str(), 1);
-}
-
-ConfigOverride::~ConfigOverride() {
-  if (m_hadPrevious)
-    ::setenv(kVariable, m_previous.c_str(), 1);
-  else
-    ::unsetenv(kVariable);
-  ::unlink(m_hive.c_str());
+  if (std::string failure; !m_hive.Write("tavrpki-user-hive", hive, failure))
+    throw FileError{"cannot write a private configuration in " + failure};
 }
 
 }  // namespace tavrpki::tool

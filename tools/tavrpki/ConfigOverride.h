@@ -8,20 +8,17 @@
 
 #include <string>
 
+#include "PrivateHive.h"
+
 namespace tavrpki::tool {
 
 class ConfigOverride {
  public:
   // The text value (REG_SZ) `name`. Throws FileError when the copy cannot be written.
   ConfigOverride(const std::string& name, const std::string& value);
-  ~ConfigOverride();
-  ConfigOverride(const ConfigOverride&) = delete;
-  ConfigOverride& operator=(const ConfigOverride&) = delete;
 
  private:
-  std::string m_hive;
-  std::string m_previous;
-  bool m_hadPrevious = false;
+  PrivateHive m_hive;
 };
 
 }  // namespace tavrpki::tool

@@ -19,15 +19,6 @@ bool IsFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    if (c == '\\' || c == '"') out.push_back('\\');
-    out.push_back(c);
-  }
-  return out;
-}
-
 // The machine hive's text without its byte order mark and header line, or
 // nothing when it is missing or not UTF-8 (a UTF-16 hive is left alone).
 bool MachineHiveBody(const std::string& path, std::string& body) {
@@ -65,38 +56,18 @@ std::string KeyStorageDefault::PluginPath() {
   return {};
 }
 
-KeyStorageDefault::KeyStorageDefault() {
+KeyStorageDefault::KeyStorageDefault() : m_hive(kVariable) {
   const std::string plugin = PluginPath();
   if (plugin.empty()) return;
-  const char* previous = std::getenv(kVariable);
-  m_hadPrevious = previous != nullptr;
-  if (m_hadPrevious) m_previous = previous;
+  const std::string* previous = m_hive.Previous();
   std::string body;
-  if (!MachineHiveBody(m_hadPrevious && !m_previous.empty() ? m_previous : "/etc/tavr-pki/config.reg", body))
+  if (!MachineHiveBody(previous != nullptr && !previous->empty() ? *previous : "/etc/tavr-pki/config.reg", body))
     return;
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/tavrpki-hive.XXXXXX";
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return;  // no default then; the library says what is missing
   const std::string text = "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVR_PKI]\n"
-                           "\"KeyStorageManager\"=\"" + Escaped(plugin) + "\"\n\n" + body + "\n";
-  const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ::close(fd);
-  if (!written) {
-    ::unlink(pattern.c_str());
-    return;
-  }
-  m_hive = pattern;
-  ::setenv(kVariable, m_hive.c_str(), 1);
-}
-
-KeyStorageDefault::~KeyStorageDefault() {
-  if (m_hive.empty()) return;
-  if (m_hadPrevious)
-    ::setenv(kVariable, m_previous.c_str(), 1);
-  else
-    ::unsetenv(kVariable);
-  ::unlink(m_hive.c_str());
+                           "\"KeyStorageManager\"=\"" + PrivateHive::Escaped(plugin) + "\"\n\n" + body + "\n";
+  // When it cannot be written there is no default; the library says what is missing.
+  std::string failure;
+  m_hive.Write("tavrpki-hive", text, failure);
 }
 
 }  // namespace tavrpki::tool

@@ -12,22 +12,19 @@
 
 #include <string>
 
+#include "PrivateHive.h"
+
 namespace tavrpki::tool {
 
 class KeyStorageDefault {
  public:
   KeyStorageDefault();
-  ~KeyStorageDefault();
-  KeyStorageDefault(const KeyStorageDefault&) = delete;
-  KeyStorageDefault& operator=(const KeyStorageDefault&) = delete;
 
   // The plugin found next to the executable or in the build tree; empty when none.
   static std::string PluginPath();
 
  private:
-  std::string m_hive;      // the private hive, empty when none was written
-  std::string m_previous;  // $TAVR_PKI_SYSTEM_CONFIG before
-  bool m_hadPrevious = false;
+  PrivateHive m_hive;
 };
 
 }  // namespace tavrpki::tool

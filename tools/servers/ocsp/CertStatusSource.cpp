@@ -11,6 +11,7 @@
 #include "kernel/CKernelException.h"
 #include "kernel/GetKernelInstance.h"
 #include "servers/CallerBuffer.h"
+#include "servers/StoreTime.h"
 
 namespace tavrpki::servers {
 namespace {
@@ -60,24 +61,6 @@ std::vector<std::int64_t> FindIds(SqliteCertStore& store, CertCriterionKind kind
   return ids;
 }
 
-// "YYYYMMDDHHMMSSZ", as the store keeps dates.
-_SYSTEMTIME RecordTime(const std::string& text) {
-  _SYSTEMTIME time{};
-  auto number = [&](std::size_t at, std::size_t count) {
-    WORD value = 0;
-    for (std::size_t i = at; i < at + count && i < text.size(); ++i)
-      value = static_cast<WORD>(value * 10 + (text[i] - '0'));
-    return value;
-  };
-  time.wYear = number(0, 4);
-  time.wMonth = number(4, 2);
-  time.wDay = number(6, 2);
-  time.wHour = number(8, 2);
-  time.wMinute = number(10, 2);
-  time.wSecond = number(12, 2);
-  return time;
-}
-
 std::int64_t NowSeconds() {
   return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
@@ -117,7 +100,7 @@ CertStatus StoreStatusSource::Find(std::span<const std::uint8_t> serial) {
   if (const auto record = m_store.FindRevocation(m_caKeyId, serial)) {
     if (!record->lifted) {
       status.kind = CertStatus::Kind::kRevoked;
-      status.revocationTime = RecordTime(record->date);
+      status.revocationTime = servers::FromStoreTime(record->date);
       status.reason = static_cast<std::uint32_t>(record->reason);
       return status;
     }
