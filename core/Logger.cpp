@@ -122,11 +122,14 @@ void Logger::WriteLocked(std::span<const std::uint8_t> bytes) {
 // cost five system calls and a trailer each time.
 void Logger::FollowPathLocked(const SYSTEMTIME& now) {
   const auto found = platform::StampOf(m_path);
+  const bool sameFile = found && found->device == m_openStamp.device && found->inode == m_openStamp.inode;
   // Until a line overwrites it, the old trailer lies past the position.
-  const bool same = found && found->device == m_openStamp.device && found->inode == m_openStamp.inode &&
-                    found->size == std::max<std::uint64_t>(m_position, m_openStamp.size);
-  if (same && MonthOf(now) == m_month && FileName(m_directory, m_prefix, now) == m_path) return;
-  CloseLocked();
+  const bool untouched = sameFile && found->size == std::max<std::uint64_t>(m_position, m_openStamp.size);
+  if (untouched && MonthOf(now) == m_month && FileName(m_directory, m_prefix, now) == m_path) return;
+  if (sameFile && !untouched)
+    m_file.Close();  // written or cut by someone else: no trailer over their bytes, Open judges the file
+  else
+    CloseLocked();  // a file renamed away keeps its trailer
   // A line that finds no file to go to is dropped, like any line written while
   // closed; the next Acquire or Join tries again.
   try {
