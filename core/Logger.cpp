@@ -118,14 +118,19 @@ void Logger::WriteLocked(std::span<const std::uint8_t> bytes) {
   m_position += bytes.size();
 }
 
-// One `stat` per line is what sharing the open file costs; reopening per object
-// cost five system calls and a trailer each time.
+// Reopening per object cost five system calls and a trailer each time; a
+// `stat` per line would still be a tenth of a short signature, hence the interval.
 void Logger::FollowPathLocked(const SYSTEMTIME& now) {
-  const auto found = platform::StampOf(m_path);
-  const bool sameFile = found && found->device == m_openStamp.device && found->inode == m_openStamp.inode;
-  // Until a line overwrites it, the old trailer lies past the position.
-  const bool untouched = sameFile && found->size == std::max<std::uint64_t>(m_position, m_openStamp.size);
-  if (untouched && MonthOf(now) == m_month && FileName(m_directory, m_prefix, now) == m_path) return;
+  bool sameFile = true, untouched = true;
+  const auto clock = std::chrono::steady_clock::now();
+  if (clock >= m_nextCheck) {
+    m_nextCheck = clock + m_checkInterval;
+    const auto found = platform::StampOf(m_path);
+    sameFile = found && found->device == m_openStamp.device && found->inode == m_openStamp.inode;
+    // Until a line overwrites it, the old trailer lies past the position.
+    untouched = sameFile && found->size == std::max<std::uint64_t>(m_position, m_openStamp.size);
+  }
+  if (untouched && !m_retargeted && MonthOf(now) == m_month) return;
   if (sameFile && !untouched)
     m_file.Close();  // written or cut by someone else: no trailer over their bytes, Open judges the file
   else
@@ -156,6 +161,7 @@ void Logger::OpenLocked(const std::string& directory, const std::string& prefix)
   const std::string path = FileName(directory, prefix, now);
   m_directory = directory;
   m_prefix = prefix;
+  m_retargeted = false;
   m_month = MonthOf(now);
   if (directory.empty() || !platform::CreateDirectories(directory) || !m_file.OpenReadWrite(path))
     Raise(kMsgCantOpenLogFile);
@@ -227,8 +233,11 @@ void Logger::Acquire(const std::string& directory, const std::string& prefix) {
   std::lock_guard<std::mutex> guard(m_lock);
   if (m_file.IsOpen()) {
     // FollowPathLocked moves there before the next line.
-    m_directory = directory;
-    m_prefix = prefix;
+    if (directory != m_directory || prefix != m_prefix) {
+      m_directory = directory;
+      m_prefix = prefix;
+      m_retargeted = true;
+    }
   } else {
     try {
       OpenLocked(directory, prefix);

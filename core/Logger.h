@@ -15,14 +15,19 @@
 // kernel that logs holds it (Acquire, or Join for a copy), and the last holder's
 // Release writes the trailer and closes. Opening, checking and sealing the file
 // per exported object cost more than a short signature. Kept open, the file is
-// still the one the name says: before each line the path is examined, and a file
-// renamed away, deleted, replaced, grown or cut by someone else, a new month, or
-// another directory named by a later Acquire, closes this file (with its
-// trailer) and opens the right one the way Open does. A process that dies while
-// holding the file leaves it without a trailer; the next open records that in
-// the file, as it records any damage.
+// still the one the name says: a new month, or another directory named by a
+// later Acquire, moves the next line to the right file, and the path is examined
+// before a line at most once per check interval (a second), so that a file
+// renamed away, deleted, replaced, grown or cut by someone else is noticed that
+// soon. Moving closes this file with its trailer (a file renamed away keeps
+// it) and opens the other the way Open does. Lines written in the interval
+// after a rotation go to the rotated file; bytes someone else wrote into the
+// held file in it may be overwritten by our next line. A process that dies
+// while holding the file leaves it without a trailer; the next open records
+// that in the file, as it records any damage.
 #pragma once
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdint>
 #include <mutex>
@@ -38,7 +43,10 @@ enum LogLevel : int { kLogInfo = 0, kLogWarning = 1, kLogError = 2 };
 
 class Logger {
  public:
-  Logger() = default;
+  static constexpr std::chrono::nanoseconds kPathCheckInterval = std::chrono::seconds(1);
+
+  explicit Logger(std::chrono::nanoseconds pathCheckInterval = kPathCheckInterval)
+      : m_checkInterval(pathCheckInterval) {}
   Logger(const Logger&) = delete;
   Logger& operator=(const Logger&) = delete;
 
@@ -86,12 +94,15 @@ class Logger {
   // opened, or of the last Acquire.
   std::string m_directory;
   std::string m_prefix;
-  int m_month = 0;  // year * 100 + month of the open file's name
+  bool m_retargeted = false;  // the directory or prefix changed since the file was opened
+  int m_month = 0;            // year * 100 + month of the open file's name
   // The open file as it was opened (which file, how large) and where the next
   // line starts: anything else found at the path is a change made by someone else.
   platform::FileStamp m_openStamp;
   std::uint64_t m_position = 0;
   std::size_t m_holders = 0;  // kernels holding the file (Acquire and Join, less Release)
+  const std::chrono::nanoseconds m_checkInterval;
+  std::chrono::steady_clock::time_point m_nextCheck;  // of the path, before a line
   // The file as this logger last closed it, with its checksum register: a
   // reopen that finds the file unchanged since (same inode, size and status
   // change time) continues without reading it all again. Every kernel closes

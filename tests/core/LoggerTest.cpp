@@ -166,7 +166,7 @@ TEST_F(LoggerTest, TheSharedFileFollowsItsPath) {
     std::filesystem::remove_all(m_dir);
     std::filesystem::remove(moved);
     {
-      Logger logger;
+      Logger logger(std::chrono::nanoseconds(0));  // the path examined before every line
       logger.Acquire(m_dir.string(), "ukvt_7_");
       EXPECT_TRUE(logger.Join());
       logger.Write(0, 0, "before");
