@@ -251,15 +251,7 @@ void Logger::Acquire(const std::string& directory, const std::string& prefix) {
 
 bool Logger::Join() {
   std::lock_guard<std::mutex> guard(m_lock);
-  if (!m_file.IsOpen()) {
-    if (m_directory.empty()) return false;
-    try {
-      OpenLocked(m_directory, m_prefix);
-    } catch (...) {
-      m_file.Close();
-      return false;
-    }
-  }
+  if (!m_file.IsOpen()) return false;
   ++m_holders;
   return true;
 }

@@ -71,9 +71,8 @@ class Logger {
   // For kernels. Acquire: as Open when closed (and throws as it does, counting
   // nothing); when open, the file serves, and a different `directory` or
   // `prefix` is where the next line goes. Join: one more holder of the file
-  // open now, or, when it was closed meanwhile, of the file the last Acquire
-  // named, opened again; false (nothing counted) when that fails or no Acquire
-  // came before. Release: one holder fewer; the last one closes the file.
+  // open now; false (nothing counted) while closed. Release: one holder fewer;
+  // the last one closes the file.
   void Acquire(const std::string& directory, const std::string& prefix);
   bool Join();
   void Release();

@@ -16,15 +16,17 @@ CKernel::CKernel() : m_provider(new tavrpki::CProvider), m_certStorage(nullptr),
   LogInit();
 }
 
-// A copy logs as its source does, without reading the configuration again:
-// every exported object keeps a kernel copy, and a few of them are made for
-// each signature. A kernel from GetKernelInstance() reads it afresh.
+// A copy logs as its source does, joining the open log without reading the
+// configuration again: every exported object keeps a kernel copy, and a few of
+// them are made for each signature. Only when the log was closed meanwhile
+// (the process closed it) does a copy read it afresh, as a new kernel does.
 CKernel::CKernel(const CKernel& other)
     : m_provider(nullptr), m_certStorage(other.m_certStorage), m_useLog(false) {
   auto provider = std::make_unique<tavrpki::CProvider>();
   provider->CopyGeneratorFrom(*other.m_provider);
   m_provider = provider.release();
   m_useLog = other.m_useLog && tavrpki::ProcessLogger().Join();
+  if (other.m_useLog && !m_useLog) LogInit();
 }
 
 CKernel::~CKernel() {

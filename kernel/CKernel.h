@@ -35,8 +35,8 @@ class CKernel {
   // opens the process-wide log when logging is on (failures leave logging off).
   CKernel();
   // A fresh provider with a duplicate of `other`'s generator (if it has one), the
-  // same certificate storage and `other`'s log switch (the configuration is not
-  // read again; off when the log cannot be reopened).
+  // same certificate storage and `other`'s log switch (the configuration is read
+  // again only when `other` logs and the log was closed meanwhile).
   CKernel(const CKernel& other);
   // Releases the process-wide log when this kernel logs: the last kernel that
   // holds it closes it.
