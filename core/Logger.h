@@ -10,8 +10,24 @@
 //
 // One lock covers Open, Close and every write: lines never interleave and the
 // running checksum always matches the file. Writes while closed are dropped.
+//
+// Kernels share the open file rather than each opening and closing it: every
+// kernel that logs holds it (Acquire, or Join for a copy), and the last holder's
+// Release writes the trailer and closes. Opening, checking and sealing the file
+// per exported object cost more than a short signature. Kept open, the file is
+// still the one the name says: a new month, or another directory named by a
+// later Acquire, moves the next line to the right file, and the path is examined
+// before a line at most once per check interval (a second), so that a file
+// renamed away, deleted, replaced, grown or cut by someone else is noticed that
+// soon. Moving closes this file with its trailer (a file renamed away keeps
+// it) and opens the other the way Open does. Lines written in the interval
+// after a rotation go to the rotated file; bytes someone else wrote into the
+// held file in it may be overwritten by our next line. A process that dies
+// while holding the file leaves it without a trailer; the next open records
+// that in the file, as it records any damage.
 #pragma once
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdint>
 #include <mutex>
@@ -19,6 +35,7 @@
 #include <string>
 
 #include "platform/File.h"
+#include "platform/Time.h"
 
 namespace tavrpki {
 
@@ -26,7 +43,10 @@ enum LogLevel : int { kLogInfo = 0, kLogWarning = 1, kLogError = 2 };
 
 class Logger {
  public:
-  Logger() = default;
+  static constexpr std::chrono::nanoseconds kPathCheckInterval = std::chrono::seconds(1);
+
+  explicit Logger(std::chrono::nanoseconds pathCheckInterval = kPathCheckInterval)
+      : m_checkInterval(pathCheckInterval) {}
   Logger(const Logger&) = delete;
   Logger& operator=(const Logger&) = delete;
 
@@ -43,18 +63,45 @@ class Logger {
   // open. Throws "Can't open log file" or "Log file I/O error" (code 0xFFFFFFFF),
   // leaving the logger closed.
   void Open(const std::string& directory, const std::string& prefix);
-  // Writes the trailer and closes; nothing happens while closed.
+  // Writes the trailer and closes whoever holds the file; nothing happens while
+  // closed. Holders stay counted: a later Acquire or Join opens again.
   void Close();
   bool IsOpen() const;
+
+  // For kernels. Acquire: as Open when closed (and throws as it does, counting
+  // nothing); when open, the file serves, and a different `directory` or
+  // `prefix` is where the next line goes. Join: one more holder of the file
+  // open now; false (nothing counted) while closed. Release: one holder fewer;
+  // the last one closes the file.
+  void Acquire(const std::string& directory, const std::string& prefix);
+  bool Join();
+  void Release();
 
  private:
   void WriteLocked(std::span<const std::uint8_t> bytes);
   void OpenLocked(const std::string& directory, const std::string& prefix);
+  void CloseLocked();
+  // Before a line: moves to the file the name now says, when this one is not it
+  // any more. Leaves the logger closed when that one cannot be opened.
+  void FollowPathLocked(const SYSTEMTIME& now);
 
   static constexpr int kMaxVerbosity = 3;
   mutable std::mutex m_lock;
   platform::File m_file;
   std::uint32_t m_crc = 0xFFFFFFFFu;  // CRC-32 register over the bytes written so far
+  // Where lines go: the directory and prefix of the last Open or Acquire that
+  // opened, or of the last Acquire.
+  std::string m_directory;
+  std::string m_prefix;
+  bool m_retargeted = false;  // the directory or prefix changed since the file was opened
+  int m_month = 0;            // year * 100 + month of the open file's name
+  // The open file as it was opened (which file, how large) and where the next
+  // line starts: anything else found at the path is a change made by someone else.
+  platform::FileStamp m_openStamp;
+  std::uint64_t m_position = 0;
+  std::size_t m_holders = 0;  // kernels holding the file (Acquire and Join, less Release)
+  const std::chrono::nanoseconds m_checkInterval;
+  std::chrono::steady_clock::time_point m_nextCheck;  // of the path, before a line
   // The file as this logger last closed it, with its checksum register: a
   // reopen that finds the file unchanged since (same inode, size and status
   // change time) continues without reading it all again. Every kernel closes

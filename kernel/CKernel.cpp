@@ -16,19 +16,24 @@ CKernel::CKernel() : m_provider(new tavrpki::CProvider), m_certStorage(nullptr),
   LogInit();
 }
 
+// A copy logs as its source does, joining the open log without reading the
+// configuration again: every exported object keeps a kernel copy, and a few of
+// them are made for each signature. Only when the log was closed meanwhile
+// (the process closed it) does a copy read it afresh, as a new kernel does.
 CKernel::CKernel(const CKernel& other)
     : m_provider(nullptr), m_certStorage(other.m_certStorage), m_useLog(false) {
   auto provider = std::make_unique<tavrpki::CProvider>();
   provider->CopyGeneratorFrom(*other.m_provider);
   m_provider = provider.release();
-  LogInit();
+  m_useLog = other.m_useLog && tavrpki::ProcessLogger().Join();
+  if (other.m_useLog && !m_useLog) LogInit();
 }
 
 CKernel::~CKernel() {
   delete m_provider;
-  // Every kernel that logs opened the process-wide log (or found it open), so
-  // each one closes it: the trailer is written and the next kernel reopens.
-  if (m_useLog) tavrpki::ProcessLogger().Close();
+  // Every kernel that logs holds the process-wide log; the last one to go
+  // writes the trailer and closes it.
+  if (m_useLog) tavrpki::ProcessLogger().Release();
 }
 
 const CKernel& CKernel::operator=(const CKernel& other) {
@@ -58,7 +63,7 @@ void CKernel::LogInit() {
   try {
     const tavrpki::LogSettings settings = tavrpki::ReadLogSettings();
     if (!settings.useLog) return;
-    tavrpki::ProcessLogger().Open(settings.directory, tavrpki::LogFilePrefix());
+    tavrpki::ProcessLogger().Acquire(settings.directory, tavrpki::LogFilePrefix());
     m_useLog = true;
   } catch (...) {
     m_useLog = false;

@@ -9,8 +9,8 @@
 // manager link (loaded at the copy's first key storage operation) and duplicates
 // the generator's whole state, so the copy continues the sequence of its source.
 // Copies share only the process-wide audit log, the object-identifier table and
-// the caller's certificate storage. Copying is cheap (no file is read while the
-// configuration is unchanged): every exported object keeps a kernel copy.
+// the caller's certificate storage. Copying is cheap (no file is read: a copy
+// logs when its source does): every exported object keeps a kernel copy.
 //
 // Every failure reaches the caller as `Kernel::CKernelException`.
 #pragma once
@@ -35,9 +35,11 @@ class CKernel {
   // opens the process-wide log when logging is on (failures leave logging off).
   CKernel();
   // A fresh provider with a duplicate of `other`'s generator (if it has one), the
-  // same certificate storage; the log switch is read again.
+  // same certificate storage and `other`'s log switch (the configuration is read
+  // again only when `other` logs and the log was closed meanwhile).
   CKernel(const CKernel& other);
-  // Closes the process-wide log when this kernel had logging on.
+  // Releases the process-wide log when this kernel logs: the last kernel that
+  // holds it closes it.
   virtual ~CKernel();
   // Replaces the generator by a duplicate of `other`'s (or by none) and copies the
   // certificate storage; the key storage link and the log switch stay as they are.

@@ -2,9 +2,10 @@
 
 namespace Kernel {
 
-// The embedded kernel is built with a provider of its own before `kernel` is
-// assigned, so a handle never shares a provider with the kernel it was made with.
-CKernelHandleWrapper::CKernelHandleWrapper(const CKernel& kernel) { m_kernel = kernel; }
+// A copy is what a fresh kernel with `kernel` assigned to it would be (a
+// provider of its own, `kernel`'s generator state and storage), without reading
+// the configuration for the fresh one first.
+CKernelHandleWrapper::CKernelHandleWrapper(const CKernel& kernel) : m_kernel(kernel) {}
 
 CKernelHandleWrapper::CKernelHandleWrapper(const CKernelHandleWrapper& other)
     : m_kernel(other.m_kernel) {}

@@ -14,7 +14,7 @@ namespace Kernel {
 
 class CKernelHandleWrapper {
  public:
-  // The embedded kernel is built fresh, then `kernel` is assigned to it.
+  // The embedded kernel is a copy of `kernel` (a provider of its own).
   explicit CKernelHandleWrapper(const CKernel& kernel);
   CKernelHandleWrapper(const CKernelHandleWrapper& other);
   CKernelHandleWrapper& operator=(const CKernelHandleWrapper& other);

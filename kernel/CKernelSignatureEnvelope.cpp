@@ -146,14 +146,11 @@ CKernelCertificate CKernelSignatureEnvelope::GetCertificate(unsigned long index)
   });
 }
 
+// A copy of the structure writes the same bytes as the signer info would: DER
+// is one encoding, and the signed attributes' bytes kept from reading go along.
 void CKernelSignatureEnvelope::AddSignerInfo(const CKernelSignerInfo& signer) {
   Boundary([&] {
-    const auto& info = *static_cast<const tavrpki::ASN1SignerInfo*>(signer.GetHandle());
-    Blob der;
-    info.Encode(der);
-    tavrpki::ASN1SignerInfo copy;
-    copy.Decode(der);
-    m_signedData->SignerInfos().push_back(std::move(copy));
+    m_signedData->SignerInfos().push_back(*static_cast<const tavrpki::ASN1SignerInfo*>(signer.GetHandle()));
   });
 }
 

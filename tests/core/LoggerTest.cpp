@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 
@@ -141,6 +142,60 @@ TEST_F(LoggerTest, ShortOrUnopenableFilesAreRefused) {
   ConfigSandbox::WriteFile(underAFile, "x");
   EXPECT_EQ(OpenError(underAFile + "/sub"), "Can't open log file");
   EXPECT_EQ(OpenError(""), "Can't open log file");
+}
+
+// Kernels share the open file. Whatever happened to it on disk while it was
+// held, the next line lands in a file at the path the name says, and every file
+// the logger leaves behind ends in a trailer that verifies.
+TEST_F(LoggerTest, TheSharedFileFollowsItsPath) {
+  const std::string moved = m_file + ".1", other = (m_env.Root() / "other").string();
+  const std::pair<const char*, void (*)(const std::string&, const std::string&)> kCases[] = {
+      {"nothing", [](const std::string&, const std::string&) {}},
+      {"rotated", [](const std::string& file, const std::string& to) { std::filesystem::rename(file, to); }},
+      {"deleted", [](const std::string& file, const std::string&) { std::filesystem::remove(file); }},
+      {"replaced", [](const std::string& file, const std::string& to) {
+         ConfigSandbox::WriteFile(to, "");
+         std::filesystem::rename(to, file);
+       }},
+      {"appended to", [](const std::string& file, const std::string&) {
+         std::ofstream(file, std::ios::binary | std::ios::app) << "foreign";
+       }},
+  };
+  for (const auto& [what, change] : kCases) {
+    SCOPED_TRACE(what);
+    std::filesystem::remove_all(m_dir);
+    std::filesystem::remove(moved);
+    {
+      Logger logger(std::chrono::nanoseconds(0));  // the path examined before every line
+      logger.Acquire(m_dir.string(), "ukvt_7_");
+      EXPECT_TRUE(logger.Join());
+      logger.Write(0, 0, "before");
+      logger.Release();  // the other holder keeps the file open
+      change(m_file, moved);
+      logger.Write(0, 0, "after");
+      logger.Release();
+      EXPECT_FALSE(logger.IsOpen());
+      logger.Write(0, 0, "lost");
+    }
+    const std::string content = Content();
+    const bool foreign = std::string(what) == "appended to";
+    EXPECT_EQ(Count(content, "[inf] after"), 1u) << content;
+    EXPECT_EQ(Count(content, kCorruption), foreign ? 1u : 0u) << content;
+    EXPECT_EQ(Count(content, "lost"), 0u);
+    if (std::filesystem::exists(moved)) {
+      EXPECT_EQ(Count(VerifiedLogContent(ConfigSandbox::ReadFile(moved)), "before"), 1u);
+    }
+  }
+  // A later Acquire naming another directory moves the next line there.
+  std::filesystem::remove_all(m_dir);
+  Logger logger;
+  logger.Acquire(m_dir.string(), "ukvt_7_");
+  logger.Acquire(other, "ukvt_7_");
+  logger.Write(0, 0, "moved");
+  logger.Release();
+  logger.Release();
+  EXPECT_EQ(Content(), "");
+  EXPECT_EQ(Count(VerifiedLogContent(ConfigSandbox::ReadFile(other + "/" + MonthLogName("ukvt_7_"))), "moved"), 1u);
 }
 
 // Chunked updates are exercised by every trailer the tests above verify.

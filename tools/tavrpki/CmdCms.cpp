@@ -17,7 +17,8 @@
 //     time stamp that could be checked verifies, 1 when one does not, 2 for
 //     unusable input. --out writes the attached content.
 //   cms show FILE
-//     The structure, every attribute decoded.
+//     The structure, every attribute decoded; a large attached content is left
+//     in the file, as verify leaves it.
 // Inputs may be DER, PEM or Base64; passwords as for `tavrpki key`.
 #include <unistd.h>
 
@@ -393,9 +394,17 @@ int Verify(const Args& args) {
 int Show(const Args& args) {
   const Options options(args, {}, {});
   if (options.Positional().size() != 1) throw UsageError{"give one FILE"};
-  const auto message = ReadDerFile(options.Positional()[0]);
+  Content content;
+  const auto message = ReadMessage(options.Positional()[0], content);
   (void)Kernel::GetKernelInstance();
-  const std::string text = SignedMessageText(message);
+  std::string text = SignedMessageText(message);
+  if (content.inFile) {
+    // Read without the content it attaches, the message shows as detached; the
+    // first content line is the outer message's (nested tokens come after it).
+    const std::string detached = ", detached\n";
+    const std::size_t at = text.find(detached, text.find("encapsulated content: "));
+    if (at != std::string::npos) text.replace(at, detached.size(), ", " + std::to_string(content.length) + " bytes\n");
+  }
   std::fwrite(text.data(), 1, text.size(), stdout);
   return 0;
 }
