@@ -8,7 +8,7 @@
 #include "asn1/ocsp/ASN1OCSPRequest.h"
 #include "asn1/ocsp/ASN1OCSPResponse.h"
 #include "kernel/CKernelCertificate.h"
-#include "support/Fetch.h"
+#include "tests/support/Fetch.h"
 
 namespace tavrpki::test {
 
