@@ -17,6 +17,7 @@
 #include "kernel/CKernelCertificate.h"
 #include "kernel/GetKernelInstance.h"
 #include "tests/support/QuietConfiguration.h"
+#include "tools/servers/CallerBuffer.h"
 
 namespace {
 
@@ -25,14 +26,7 @@ constexpr const char* kCurve257 = "1.2.804.2.1.1.1.1.3.1.1.2.6";
 constexpr int kRequests = 1000;
 constexpr int kKeys = 16;  // requests share keys: key generation is not what is measured
 
-template <class Get>
-std::vector<unsigned char> Fetch(Get&& get) {
-  unsigned long length = 0;
-  get(static_cast<unsigned char*>(nullptr), &length);
-  std::vector<unsigned char> bytes(length);
-  get(bytes.data(), &length);
-  return bytes;
-}
+using tavrpki::servers::Fetch;
 
 struct Authority {
   Kernel::CKernel kernel = Kernel::GetKernelInstance();

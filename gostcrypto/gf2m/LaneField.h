@@ -16,6 +16,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "NamedFields.h"
 #include "Reduce.h"
@@ -145,5 +146,24 @@ struct LaneField {
     t[2 * W - 1] = carry;
   }
 };
+
+// The callable forms' bodies (LaneKernels.h), for the backend's own translation
+// unit: elements in and out as plain words, [8 i + j] = word i of element j.
+template <class F>
+void MulWords(std::uint64_t* r, const std::uint64_t* a, const std::uint64_t* b) {
+  typename F::Element x, y;
+  std::memcpy(static_cast<void*>(&x), a, sizeof x);
+  std::memcpy(static_cast<void*>(&y), b, sizeof y);
+  F::Mul(x, x, y);
+  std::memcpy(r, static_cast<const void*>(&x), sizeof x);
+}
+
+template <class F>
+void SqrWords(std::uint64_t* r, const std::uint64_t* a) {
+  typename F::Element x;
+  std::memcpy(static_cast<void*>(&x), a, sizeof x);
+  F::Sqr(x, x);
+  std::memcpy(r, static_cast<const void*>(&x), sizeof x);
+}
 
 }  // namespace gostcrypto::gf2m::lanes

@@ -1,6 +1,4 @@
 // The lane kernels' callable forms on the Pclmul backend: built with -mpclmul.
-#include <cstring>
-
 #include "LaneField.h"
 #include "LaneKernels.h"
 
@@ -9,12 +7,7 @@ namespace gostcrypto::gf2m::detail {
 template <unsigned M, unsigned... K>
 void LaneKernels<M, K...>::MulPclmul(std::uint64_t* r, const std::uint64_t* a, const std::uint64_t* b) {
 #if defined(__PCLMUL__)
-  using F = lanes::LaneField<lanes::LaneBackendPclmul, M, K...>;
-  typename F::Element x, y;
-  std::memcpy(static_cast<void*>(&x), a, sizeof x);
-  std::memcpy(static_cast<void*>(&y), b, sizeof y);
-  F::Mul(x, x, y);
-  std::memcpy(r, static_cast<const void*>(&x), sizeof x);
+  lanes::MulWords<lanes::LaneField<lanes::LaneBackendPclmul, M, K...>>(r, a, b);
 #else  // never selected on this target
   (void)r, (void)a, (void)b;
 #endif
@@ -23,11 +16,7 @@ void LaneKernels<M, K...>::MulPclmul(std::uint64_t* r, const std::uint64_t* a, c
 template <unsigned M, unsigned... K>
 void LaneKernels<M, K...>::SqrPclmul(std::uint64_t* r, const std::uint64_t* a) {
 #if defined(__PCLMUL__)
-  using F = lanes::LaneField<lanes::LaneBackendPclmul, M, K...>;
-  typename F::Element x;
-  std::memcpy(static_cast<void*>(&x), a, sizeof x);
-  F::Sqr(x, x);
-  std::memcpy(r, static_cast<const void*>(&x), sizeof x);
+  lanes::SqrWords<lanes::LaneField<lanes::LaneBackendPclmul, M, K...>>(r, a);
 #else
   (void)r, (void)a;
 #endif
